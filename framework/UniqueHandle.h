@@ -1,0 +1,83 @@
+#pragma once
+// One owner for every platform handle: kernel objects, registry keys, GDI
+// objects, icons. The traits say what "no handle" is and how to release one.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace fw {
+
+template <class Traits>
+class UniqueHandle {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(Handle h) noexcept : m_h(h) {}
+    ~UniqueHandle() { Reset(); }
+
+    UniqueHandle(UniqueHandle&& other) noexcept : m_h(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
+        if (this != &other)
+            Reset(other.Release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    Handle Get() const noexcept { return m_h; }
+    explicit operator bool() const noexcept { return m_h != Traits::Invalid(); }
+
+    // For out-parameters of create and open calls; releases what was held.
+    Handle* Put() noexcept
+    {
+        Reset();
+        return &m_h;
+    }
+
+    Handle Release() noexcept { return std::exchange(m_h, Traits::Invalid()); }
+
+    void Reset(Handle h = Traits::Invalid()) noexcept
+    {
+        if (m_h != Traits::Invalid())
+            Traits::Close(m_h);
+        m_h = h;
+    }
+
+private:
+    Handle m_h = Traits::Invalid();
+};
+
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+
+// CreateToolhelp32Snapshot and CreateFile report failure as INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::RegCloseKey(h); }
+};
+
+struct GdiObjectTraits {
+    using Handle = HGDIOBJ;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DeleteObject(h); }
+};
+
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+using UniqueRegKey = UniqueHandle<RegKeyTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+
+} // namespace fw

@@ -1,0 +1,54 @@
+# Sourced by the scripts that run Quorvane or its tests under Wine on Linux.
+# wine_session_start BUILD_DIR: makes (once) the build directory's own Wine
+# prefix, starts a private Xvfb display and a persistent wineserver, and
+# arranges for both to end when the calling script exits.
+
+wine_session_start() {
+  local build=$1
+  export WINEPREFIX="$build/wineprefix"
+  export WINEDEBUG=-all
+  # No Mono or Gecko installers: nothing here needs them, and they cost time.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+
+  wine_session_display
+
+  if [ ! -f "$WINEPREFIX/.quorvane-ready" ]; then
+    echo "wine-session: creating prefix $WINEPREFIX (once per build directory)" >&2
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.quorvane-ready"
+  fi
+
+  # A persistent server makes each further Wine process start in milliseconds.
+  wineserver -p
+  trap wine_session_stop EXIT
+  # Start the prefix's services now, with no pipes of ours: services started
+  # by a test would inherit its output pipes and CTest would wait on them.
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+wine_session_display() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
+    n=$((n + 1))
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  WINE_SESSION_XVFB=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    sleep 0.05
+  done
+  echo "wine-session: Xvfb did not start on :$n" >&2
+  return 1
+}
+
+wine_session_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${WINE_SESSION_XVFB:-}" ]; then
+    kill "$WINE_SESSION_XVFB" >/dev/null 2>&1 || true
+    wait "$WINE_SESSION_XVFB" 2>/dev/null || true
+  fi
+}
