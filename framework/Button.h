@@ -1,0 +1,11 @@
+#pragma once
+// A push button or check box.
+
+#include "Wnd.h"
+
+class CButton : public CWnd {
+    DECLARE_DYNAMIC(CButton)
+public:
+    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
+    void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
+};

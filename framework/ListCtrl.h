@@ -1,0 +1,42 @@
+#pragma once
+// A list-view control in report mode.
+
+#include "Wnd.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+class CListCtrl : public CWnd {
+    DECLARE_DYNAMIC(CListCtrl)
+public:
+    // Replaces every extended style (an empty mask).
+    DWORD SetExtendedStyle(DWORD dwNewStyle)
+    {
+        return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwNewStyle)));
+    }
+    DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
+
+    int InsertColumn(int nCol, const char* lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1);
+    int InsertItem(int nItem, const char* lpszItem);
+    BOOL SetItemText(int nItem, int nSubItem, const char* lpszText);
+    std::string GetItemText(int nItem, int nSubItem) const;
+    BOOL SetItemData(int nItem, DWORD_PTR dwData);
+    DWORD_PTR GetItemData(int nItem) const;
+    BOOL SetCheck(int nItem, BOOL fCheck = TRUE);
+    BOOL GetCheck(int nItem) const;
+    BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    int GetNextItem(int nItem, int nFlags) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
+    }
+    // Sorts by the comparison of two rows' item data.
+    BOOL SortItems(PFNLVCOMPARE pfnCompare, LPARAM lParamSort)
+    {
+        return static_cast<BOOL>(
+            SendMessage(LVM_SORTITEMS, static_cast<WPARAM>(lParamSort), reinterpret_cast<LPARAM>(pfnCompare)));
+    }
+    // The row showing the item data, or -1.
+    int FindItemByData(DWORD_PTR dwData) const;
+};

@@ -1,0 +1,28 @@
+#pragma once
+// A status bar whose panes are sized once from indicator strings: each pane
+// is as wide as its string in the bar's font, and no pane stretches.
+
+#include "FrameworkIds.h"
+#include "UniqueHandle.h"
+#include "Wnd.h"
+
+#include <string>
+#include <vector>
+
+class CStatusBar : public CWnd {
+    DECLARE_DYNAMIC(CStatusBar)
+public:
+    CStatusBar() = default;
+
+    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM,
+                UINT nID = AFX_IDW_STATUS_BAR);
+    // Loads each string, sizes its pane and shows it; FALSE when a string is missing.
+    BOOL SetIndicators(const UINT* lpIDArray, int nIDCount);
+    BOOL SetPaneText(int nIndex, const char* lpszNewText, BOOL bUpdate = TRUE);
+    std::string GetPaneText(int nIndex) const;
+    int GetPaneCount() const;
+    RECT GetItemRect(int nIndex) const;
+
+private:
+    fw::UniqueGdiObject m_font;
+};
