@@ -136,10 +136,14 @@ public:
     const CDriveInfo* GetDriveInfo(unsigned long index) const;
 
 private:
-    mutable std::mutex m_lock;
+    // Serialises updates: the probe and the previous CPU reading.
+    std::mutex m_updateLock;
     std::unique_ptr<MetricsProbe> m_probe;
-    unsigned int m_nProcesses = 0;
     CpuTimes m_lastCpuTimes;
+
+    // Guards the published snapshots below; held only to copy them.
+    mutable std::mutex m_lock;
+    unsigned int m_nProcesses = 0;
     CCpuInfo m_cpu;
     CMemoryInfo m_memory;
     std::vector<CDriveInfo> m_drives;
@@ -155,6 +159,10 @@ public:
 
     char* GetVendorID();
     int GetProcessorClockFrequency();
+
+    // The clock measured against the performance counter, for machines that
+    // do not record it.
+    static int MeasureClockFrequency();
 
 private:
     char m_szVendor[13] = {};
