@@ -12,12 +12,17 @@ wine_session_start() {
 
   wine_session_display
 
-  if [ ! -f "$WINEPREFIX/.quorvane-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.quorvane-prefix-v2" ]; then
     echo "wine-session: creating prefix $WINEPREFIX (once per build directory)" >&2
     rm -rf "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+    # Every program runs in a virtual desktop that Wine draws and manages
+    # itself. On a bare X server with no window manager, Wine would otherwise
+    # wait two seconds for each closed window to be withdrawn.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.quorvane-ready"
+    touch "$WINEPREFIX/.quorvane-prefix-v2"
   fi
 
   # A persistent server makes each further Wine process start in milliseconds.

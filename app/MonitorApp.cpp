@@ -1,0 +1,112 @@
+#include "app/MonitorApp.h"
+
+#include "app/DisabledStartupKey.h"
+#include "app/UpdateSpeed.h"
+#include "res/resource.h"
+#include "ui/MainFrame.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <new>
+
+CMonitorApp theApp;
+
+BEGIN_MESSAGE_MAP(CMonitorApp, CWinApp)
+    ON_COMMAND(ID_UPDATESPEED_VERYFAST, OnSpeedVeryFast)
+    ON_COMMAND(ID_UPDATESPEED_FAST, OnSpeedFast)
+    ON_COMMAND(ID_UPDATESPEED_NORMAL, OnSpeedNormal)
+    ON_COMMAND(ID_UPDATESPEED_SLOW, OnSpeedSlow)
+    ON_COMMAND(ID_UPDATESPEED_VERYSLOW, OnSpeedVerySlow)
+    ON_COMMAND(ID_UPDATESPEED_IDLE, OnSpeedIdle)
+    ON_COMMAND(ID_FILE_EXIT, OnFileExit)
+END_MESSAGE_MAP()
+
+CMonitorApp::CMonitorApp() : m_nUpdateInterval(kSpeedNormal.intervalMs)
+{
+}
+
+CMonitorApp::~CMonitorApp() = default;
+
+BOOL CMonitorApp::InitInstance()
+{
+    CWinApp::InitInstance();
+    ::InitCommonControls();
+    ::CoInitialize(nullptr);
+
+    if (!AfxSocketInit()) {
+        AfxMessageBox(IDP_SOCKETS_INIT_FAILED);
+        return FALSE;
+    }
+    if (!AfxOleInit()) {
+        AfxMessageBox(IDP_OLE_INIT_FAILED);
+        return FALSE;
+    }
+    AfxEnableControlContainer();
+
+    EnsureDisabledStartupKey();
+
+    // The only process snapshot of the run: the status bar shows this count throughout.
+    m_SystemMetrics.UpdateProcessSnapshot();
+    m_SystemMetrics.UpdateDrivesSnapshot();
+    m_SystemMetrics.UpdateCpuSnapshot();
+    m_SystemMetrics.UpdateMemorySnapshot();
+
+    m_pMainFrame = new (std::nothrow) CMainFrame;
+    if (!m_pMainFrame)
+        return FALSE;
+    m_pMainWnd = m_pMainFrame;
+
+    ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+
+    if (!m_pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr)) {
+        // The frame deleted itself when its window could not be made.
+        m_pMainFrame = nullptr;
+        m_pMainWnd = nullptr;
+        return FALSE;
+    }
+
+    const HICON icon = ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_pMainFrame->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+
+    m_pMainFrame->ShowWindow(SW_SHOW);
+    m_pMainFrame->UpdateWindow();
+
+    SelectUpdateSpeed(kSpeedNormal.position, kSpeedNormal.intervalMs);
+
+    m_hStopMutex.Reset(::CreateMutexA(nullptr, TRUE, nullptr));
+
+    m_pMainFrame->ResizeToSheet();
+    return TRUE;
+}
+
+int CMonitorApp::ExitInstance()
+{
+    if (m_hStopMutex)
+        ::ReleaseMutex(m_hStopMutex.Get());
+    m_hStopMutex.Reset();
+    ::CoUninitialize();
+    return CWinApp::ExitInstance();
+}
+
+void CMonitorApp::SelectUpdateSpeed(UINT position, std::uint32_t intervalMs)
+{
+    const HMENU menu = m_pMainWnd ? m_pMainWnd->GetMenu() : nullptr;
+    const HMENU speedMenu = ::GetSubMenu(::GetSubMenu(menu, 0), 0);
+    for (UINT item = 0; item < kUpdateSpeedCount; ++item)
+        ::CheckMenuItem(speedMenu, item, MF_BYPOSITION | MF_UNCHECKED);
+    ::CheckMenuItem(speedMenu, position, MF_BYPOSITION | MF_CHECKED);
+    m_nUpdateInterval.store(intervalMs);
+}
+
+void CMonitorApp::OnSpeedVeryFast() { SelectUpdateSpeed(kSpeedVeryFast.position, kSpeedVeryFast.intervalMs); }
+void CMonitorApp::OnSpeedFast() { SelectUpdateSpeed(kSpeedFast.position, kSpeedFast.intervalMs); }
+void CMonitorApp::OnSpeedNormal() { SelectUpdateSpeed(kSpeedNormal.position, kSpeedNormal.intervalMs); }
+void CMonitorApp::OnSpeedSlow() { SelectUpdateSpeed(kSpeedSlow.position, kSpeedSlow.intervalMs); }
+void CMonitorApp::OnSpeedVerySlow() { SelectUpdateSpeed(kSpeedVerySlow.position, kSpeedVerySlow.intervalMs); }
+void CMonitorApp::OnSpeedIdle() { SelectUpdateSpeed(kSpeedIdle.position, kSpeedIdle.intervalMs); }
+
+void CMonitorApp::OnFileExit()
+{
+    ::PostQuitMessage(0);
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The application object: owns the metrics component for the whole run,
+// starts the program up and shuts it down, and handles every menu command.
+
+#include "framework/Framework.h"
+#include "metrics/SystemMetrics.h"
+
+#include <atomic>
+#include <cstdint>
+
+class CMainFrame;
+
+class CMonitorApp : public CWinApp {
+public:
+    CMonitorApp();
+    ~CMonitorApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // Moves the Update Speed check mark to the item at position and makes
+    // interval (milliseconds, 0 = idle) the sampling interval.
+    void SelectUpdateSpeed(UINT position, std::uint32_t intervalMs);
+
+    // Owned by the user-interface thread until ExitInstance releases it: the
+    // sampling worker's stop signal.
+    fw::UniqueKernelHandle m_hStopMutex;
+    // Written by the user-interface thread only, read by the sampling worker.
+    std::atomic<std::uint32_t> m_nUpdateInterval;
+    // Not owning: the frame deletes itself with its window.
+    CMainFrame* m_pMainFrame = nullptr;
+    CSystemMetrics m_SystemMetrics;
+
+protected:
+    void OnSpeedVeryFast();
+    void OnSpeedFast();
+    void OnSpeedNormal();
+    void OnSpeedSlow();
+    void OnSpeedVerySlow();
+    void OnSpeedIdle();
+    void OnFileExit();
+
+    DECLARE_MESSAGE_MAP()
+};
+
+extern CMonitorApp theApp;

@@ -1,0 +1,180 @@
+#include "ProcessWindows.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+ChildProcess::ChildProcess(const std::string& commandLine)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    std::string mutableLine = commandLine;
+    if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &m_info))
+        m_info = PROCESS_INFORMATION{};
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (!Valid())
+        return;
+    if (WaitForExit(0) == STILL_ACTIVE) {
+        Kill();
+        WaitForExit(2000);
+    }
+    ::CloseHandle(m_info.hThread);
+    ::CloseHandle(m_info.hProcess);
+}
+
+DWORD ChildProcess::WaitForExit(DWORD timeoutMs) const
+{
+    if (::WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_info.hProcess, &code);
+    return code;
+}
+
+void ChildProcess::Kill() const
+{
+    ::TerminateProcess(m_info.hProcess, 255);
+}
+
+std::string ThisProgramDirectory()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory = path;
+    directory.erase(directory.find_last_of("\\/") + 1);
+    return directory;
+}
+
+namespace {
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND hWnd, LPARAM lParam)
+{
+    WindowSearch& search = *reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == search.processId && ::IsWindowVisible(hWnd) && !::GetParent(hWnd)) {
+        search.found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct DescendantSearch {
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK MatchClass(HWND hWnd, LPARAM lParam)
+{
+    DescendantSearch& search = *reinterpret_cast<DescendantSearch*>(lParam);
+    char name[64] = {};
+    ::GetClassNameA(hWnd, name, sizeof(name));
+    if (lstrcmpiA(name, search.className) == 0)
+        search.found.push_back(hWnd);
+    return TRUE;
+}
+
+// A buffer in another process's address space.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HANDLE process, SIZE_T size)
+        : m_process(process), m_address(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE))
+    {
+    }
+    ~RemoteBuffer()
+    {
+        if (m_address)
+            ::VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    char* Address() const { return static_cast<char*>(m_address); }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const
+    {
+        return ::WriteProcessMemory(m_process, Address() + offset, data, size, nullptr) != 0;
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const
+    {
+        return ::ReadProcessMemory(m_process, Address() + offset, data, size, nullptr) != 0;
+    }
+
+private:
+    HANDLE m_process;
+    void* m_address;
+};
+
+constexpr SIZE_T kTextRoom = 512;
+} // namespace
+
+HWND FindTopLevelWindow(DWORD processId)
+{
+    WindowSearch search{processId, nullptr};
+    ::EnumWindows(&MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForTopLevelWindow(DWORD processId, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (HWND found = FindTopLevelWindow(processId))
+            return found;
+        if (::GetTickCount64() >= deadline)
+            return nullptr;
+        ::Sleep(1);
+    }
+}
+
+std::vector<HWND> FindDescendants(HWND parent, const char* className)
+{
+    DescendantSearch search{className, {}};
+    ::EnumChildWindows(parent, &MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string WindowText(HWND hWnd)
+{
+    char text[512] = {};
+    ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                          nullptr);
+    return text;
+}
+
+std::string RemoteTabCaption(HANDLE process, HWND tab, int index)
+{
+    RemoteBuffer buffer(process, sizeof(TCITEMA) + kTextRoom);
+    if (!buffer.Address())
+        return {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = buffer.Address() + sizeof(TCITEMA);
+    item.cchTextMax = static_cast<int>(kTextRoom);
+    buffer.Write(0, &item, sizeof(item));
+    ::SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.Address()));
+    char text[kTextRoom] = {};
+    buffer.Read(sizeof(TCITEMA), text, sizeof(text) - 1);
+    return text;
+}
+
+std::string RemoteStatusText(HANDLE process, HWND statusBar, int pane)
+{
+    RemoteBuffer buffer(process, kTextRoom);
+    if (!buffer.Address())
+        return {};
+    const LRESULT length = ::SendMessageA(statusBar, SB_GETTEXTLENGTHA, static_cast<WPARAM>(pane), 0);
+    if (LOWORD(length) >= kTextRoom)
+        return {};
+    ::SendMessageA(statusBar, SB_GETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(buffer.Address()));
+    char text[kTextRoom] = {};
+    buffer.Read(0, text, sizeof(text) - 1);
+    return text;
+}

@@ -1,0 +1,145 @@
+#include "ui/MainFrame.h"
+
+#include "app/MonitorApp.h"
+#include "res/resource.h"
+#include "ui/MainSheet.h"
+#include "ui/StatusBarText.h"
+
+#include <iterator>
+#include <new>
+
+IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
+    ON_WM_CREATE()
+    ON_WM_PAINT()
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+namespace {
+
+const UINT kIndicators[] = {
+    IDS_INDICATOR_PROCESSES,
+    IDS_INDICATOR_CPU,
+    IDS_INDICATOR_MEMORY,
+};
+
+constexpr UINT kStatusPeriodMs = 500;
+
+// A caption, a system menu and a minimise box: no sizing border, no maximise box.
+constexpr DWORD kFrameStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | FWS_ADDTOTITLE;
+
+} // namespace
+
+CMainFrame::~CMainFrame()
+{
+    m_bCreated = FALSE;
+    delete m_pMainSheet;
+}
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (!CFrameWnd::PreCreateWindow(cs))
+        return FALSE;
+    cs.style = kFrameStyle;
+    cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+    cs.lpszClass = AfxRegisterWndClass(0, nullptr, nullptr, nullptr);
+    return cs.lpszClass != nullptr;
+}
+
+BOOL CMainFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    return CFrameWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+BOOL CMainFrame::IsCreated() const
+{
+    return m_bCreated;
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
+{
+    if (CFrameWnd::OnCreate(lpCreateStruct) == -1)
+        return -1;
+
+    m_pMainSheet = new (std::nothrow) CMainSheet("Main Sheet", this, 0);
+    if (!m_pMainSheet)
+        return -1;
+    if (!m_pMainSheet->Create(this, WS_CHILD | WS_VISIBLE | WS_BORDER, 0))
+        return -1;
+
+    if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR))
+        return -1;
+    if (!m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
+        return -1;
+    m_wndStatusBar.ShowWindow(SW_SHOWNORMAL);
+
+    ResizeToSheet();
+    m_bCreated = TRUE;
+    SetTimer(STATUS_TIMER_ID, kStatusPeriodMs, nullptr);
+    return 0;
+}
+
+void CMainFrame::OnPaint()
+{
+    Default();
+    // A repaint must not bring the window to the front or activate it.
+    FitToSheet(SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CMainFrame::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == STATUS_TIMER_ID)
+        UpdateStatusBar();
+    else
+        Default();
+}
+
+void CMainFrame::ResizeToSheet()
+{
+    FitToSheet(0);
+}
+
+void CMainFrame::FitToSheet(UINT extraFlags)
+{
+    if (!m_pMainSheet || !m_pMainSheet->GetSafeHwnd())
+        return;
+
+    RECT window;
+    RECT client;
+    GetWindowRect(&window);
+    GetClientRect(&client);
+    const int dx = (window.right - window.left) - client.right;
+    const int dy = (window.bottom - window.top) - client.bottom;
+
+    // The sheet's client size: its own border is not counted.
+    RECT sheet;
+    m_pMainSheet->GetClientRect(&sheet);
+
+    int statusHeight = 0;
+    if (m_wndStatusBar.GetSafeHwnd()) {
+        RECT status;
+        m_wndStatusBar.GetClientRect(&status);
+        statusHeight = status.bottom;
+    }
+
+    SetWindowPos(nullptr, 0, 0, sheet.right + dx, sheet.bottom + statusHeight + dy, SWP_NOMOVE | extraFlags);
+    m_pMainSheet->SetWindowPos(nullptr, 0, 0, sheet.right, sheet.bottom, SWP_NOSIZE | extraFlags);
+}
+
+void CMainFrame::UpdateStatusBar()
+{
+    if (!IsCreated())
+        return;
+    const CSystemMetrics& metrics = theApp.m_SystemMetrics;
+
+    m_wndStatusBar.SetPaneText(0, FormatProcessesText(metrics.GetNumProcesses()).c_str(), TRUE);
+    m_wndStatusBar.SetPaneText(1, FormatCpuText(metrics.GetCpuInfo()->GetLoad()).c_str(), TRUE);
+
+    const CMemoryInfo* memory = metrics.GetMemoryInfo();
+    m_wndStatusBar.SetPaneText(2,
+                               FormatVirtualMemoryText(memory->GetPhysTotal(), memory->GetPhysAvail(),
+                                                       memory->GetPageFileTotal(), memory->GetPageFileAvail())
+                                   .c_str(),
+                               TRUE);
+}
