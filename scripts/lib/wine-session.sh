@@ -26,7 +26,7 @@ wine_session_start() {
   fi
 
   # A persistent server makes each further Wine process start in milliseconds.
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # already running is fine
   trap wine_session_stop EXIT
   # Start the prefix's services now, with no pipes of ours: services started
   # by a test would inherit its output pipes and CTest would wait on them.
