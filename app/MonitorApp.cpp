@@ -1,6 +1,7 @@
 #include "app/MonitorApp.h"
 
 #include "app/DisabledStartupKey.h"
+#include "app/SamplingWorker.h"
 #include "app/UpdateSpeed.h"
 #include "res/resource.h"
 #include "ui/MainFrame.h"
@@ -75,6 +76,13 @@ BOOL CMonitorApp::InitInstance()
     SelectUpdateSpeed(kSpeedNormal.position, kSpeedNormal.intervalMs);
 
     m_hStopMutex.Reset(::CreateMutexA(nullptr, TRUE, nullptr));
+    m_bStopSignalled = false;
+
+    // The worker starts only now that the frame, the sheet and its pages exist.
+    constexpr SIZE_T kWorkerStackBytes = 0x800000;
+    if (m_hStopMutex)
+        m_hSamplingThread.Reset(
+            ::CreateThread(nullptr, kWorkerStackBytes, &SamplingThreadProc, &m_SystemMetrics, 0, nullptr));
 
     m_pMainFrame->ResizeToSheet();
     return TRUE;
@@ -82,11 +90,23 @@ BOOL CMonitorApp::InitInstance()
 
 int CMonitorApp::ExitInstance()
 {
-    if (m_hStopMutex)
-        ::ReleaseMutex(m_hStopMutex.Get());
+    StopSamplingWorker();
     m_hStopMutex.Reset();
     ::CoUninitialize();
     return CWinApp::ExitInstance();
+}
+
+void CMonitorApp::StopSamplingWorker()
+{
+    if (m_hStopMutex && !m_bStopSignalled) {
+        ::ReleaseMutex(m_hStopMutex.Get());
+        m_bStopSignalled = true;
+    }
+    // The mutex handle stays open until the worker has seen the signal.
+    if (m_hSamplingThread) {
+        WaitHandlingSentMessages(m_hSamplingThread.Get());
+        m_hSamplingThread.Reset();
+    }
 }
 
 void CMonitorApp::SelectUpdateSpeed(UINT position, std::uint32_t intervalMs)

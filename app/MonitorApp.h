@@ -22,6 +22,11 @@ public:
     // interval (milliseconds, 0 = idle) the sampling interval.
     void SelectUpdateSpeed(UINT position, std::uint32_t intervalMs);
 
+    // Signals the sampling worker to stop and waits until it has, handling
+    // sent messages meanwhile. Called before the frame is destroyed and
+    // before the application is torn down; later calls do nothing.
+    void StopSamplingWorker();
+
     // Owned by the user-interface thread until ExitInstance releases it: the
     // sampling worker's stop signal.
     fw::UniqueKernelHandle m_hStopMutex;
@@ -41,6 +46,10 @@ protected:
     void OnFileExit();
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    fw::UniqueKernelHandle m_hSamplingThread;
+    bool m_bStopSignalled = false;
 };
 
 extern CMonitorApp theApp;

@@ -19,7 +19,8 @@ struct Message {
 
 template <class T> struct MapEnd {};
 template <class T> struct CreateEntry { int (T::*handler)(LPCREATESTRUCT); };
-template <class T> struct PaintEntry { void (T::*handler)(); };
+// Messages whose handler takes nothing and returns nothing (WM_PAINT, WM_DESTROY).
+template <class T> struct SimpleEntry { UINT message; void (T::*handler)(); };
 template <class T> struct TimerEntry { void (T::*handler)(UINT_PTR); };
 template <class T> struct SizeEntry { void (T::*handler)(UINT, int, int); };
 template <class T> struct SetFocusEntry { void (T::*handler)(HWND); };
@@ -30,7 +31,7 @@ template <class T> struct ListViewNotifyEntry { UINT code; UINT id; void (T::*ha
 template <class T> struct MessageHandlerEntry { UINT message; LRESULT (T::*handler)(WPARAM, LPARAM); };
 
 template <class T>
-using MessageEntry = std::variant<MapEnd<T>, CreateEntry<T>, PaintEntry<T>, TimerEntry<T>, SizeEntry<T>,
+using MessageEntry = std::variant<MapEnd<T>, CreateEntry<T>, SimpleEntry<T>, TimerEntry<T>, SizeEntry<T>,
                                   SetFocusEntry<T>, CommandEntry<T>, NotifyEntry<T>,
                                   ListViewNotifyEntry<T>, MessageHandlerEntry<T>>;
 
@@ -49,9 +50,9 @@ bool Dispatch(T& self, const CreateEntry<T>& e, const Message& m, LRESULT& resul
 }
 
 template <class T>
-bool Dispatch(T& self, const PaintEntry<T>& e, const Message& m, LRESULT& result)
+bool Dispatch(T& self, const SimpleEntry<T>& e, const Message& m, LRESULT& result)
 {
-    if (m.message != WM_PAINT)
+    if (m.message != e.message)
         return false;
     (self.*e.handler)();
     result = 0;
@@ -172,7 +173,8 @@ protected:                    \
     }
 
 #define ON_WM_CREATE() ::fw::CreateEntry<ThisClass>{&ThisClass::OnCreate},
-#define ON_WM_PAINT() ::fw::PaintEntry<ThisClass>{&ThisClass::OnPaint},
+#define ON_WM_PAINT() ::fw::SimpleEntry<ThisClass>{WM_PAINT, &ThisClass::OnPaint},
+#define ON_WM_DESTROY() ::fw::SimpleEntry<ThisClass>{WM_DESTROY, &ThisClass::OnDestroy},
 #define ON_WM_TIMER() ::fw::TimerEntry<ThisClass>{&ThisClass::OnTimer},
 #define ON_WM_SIZE() ::fw::SizeEntry<ThisClass>{&ThisClass::OnSize},
 #define ON_WM_SETFOCUS() ::fw::SetFocusEntry<ThisClass>{&ThisClass::OnSetFocus},

@@ -14,6 +14,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_WM_CREATE()
     ON_WM_PAINT()
     ON_WM_TIMER()
+    ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -93,6 +94,14 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent)
         UpdateStatusBar();
     else
         Default();
+}
+
+void CMainFrame::OnDestroy()
+{
+    // The worker reaches the metrics page through this frame: it must be
+    // stopped while the frame, the sheet and the pages still exist.
+    theApp.StopSamplingWorker();
+    Default();
 }
 
 void CMainFrame::ResizeToSheet()

@@ -11,6 +11,9 @@ bool FakeMetricsProbe::ReadCpuTimes(CpuTimes& times)
     std::lock_guard<std::mutex> guard(m_state->lock);
     ++m_state->cpuReads;
     times = m_state->cpu;
+    m_state->cpu.idle += m_state->cpuStep.idle;
+    m_state->cpu.kernel += m_state->cpuStep.kernel;
+    m_state->cpu.user += m_state->cpuStep.user;
     return true;
 }
 

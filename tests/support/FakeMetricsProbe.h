@@ -10,6 +10,8 @@ struct FakeMetricsState {
     std::mutex lock;
     unsigned int processes = 0;
     CpuTimes cpu;
+    // Added to cpu after each reading, so that every interval has the same load.
+    CpuTimes cpuStep;
     MemoryFigures memory;
     std::vector<DriveFigures> drives;
     int memoryReads = 0;

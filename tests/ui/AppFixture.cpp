@@ -21,6 +21,7 @@ void AppFixture::SetUp()
         m_metrics->memory.pageFileAvail = 256ull << 20;
         m_metrics->memory.virtualTotal = 2ull << 30;
         m_metrics->cpu = {750, 1000, 0}; // 25% busy since boot
+        m_metrics->cpuStep = {75, 100, 0}; // and in every interval after
     }
     theApp.m_SystemMetrics.SetProbe(std::make_unique<FakeMetricsProbe>(m_metrics));
     fw::SetMessageBoxFunction([this](HWND owner, const char* text, const char* caption, UINT type) {

@@ -60,7 +60,7 @@ TEST_F(StatusBar, FollowsNewSnapshotsButKeepsTheStartUpProcessCount)
         m_metrics->processes = 99;
         m_metrics->memory.physAvail = 1572864;
         m_metrics->memory.pageFileAvail = 1572864;
-        m_metrics->cpu = {750 + 100, 1000 + 400, 0}; // 300 of 400 busy
+        m_metrics->cpuStep = {25, 100, 0}; // 75 of 100 busy
     }
     theApp.m_SystemMetrics.UpdateCpuSnapshot();
     theApp.m_SystemMetrics.UpdateMemorySnapshot();
