@@ -13,6 +13,11 @@
 #define IDS_INDICATOR_CPU               1002
 #define IDS_INDICATOR_MEMORY            1003
 
+// Labels and frames that no code refers to.
+#ifndef IDC_STATIC
+#define IDC_STATIC                      (-1)
+#endif
+
 // "Sytem Metrics" page
 #define IDC_PROGRESS_ALL                1004
 #define IDC_PROGRESS_PAGE               1005
