@@ -92,18 +92,6 @@ void ShowMetricsAt(HWND frame, UINT speed)
     ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(speed, 0), 0);
 }
 
-std::string TaskManagerPath()
-{
-    char windows[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(windows, MAX_PATH);
-    for (const char* folder : {"\\syswow64\\", "\\system32\\"}) {
-        const std::string path = std::string(windows) + folder + "taskmgr.exe";
-        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return path;
-    }
-    return "taskmgr.exe";
-}
-
 void Print(const char* name, const Usage& u)
 {
     std::printf("  %-28s CPU %6.2f %%  resident %7.1f MiB  peak %7.1f MiB\n", name, u.cpuPercent, u.residentMiB,
@@ -116,7 +104,7 @@ int main(int argc, char** argv)
 {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
     const std::string quorvane = "\"" + ThisProgramDirectory() + "Quorvane.exe\"";
-    const std::string taskManager = "\"" + TaskManagerPath() + "\"";
+    const std::string taskManager = "\"" + SystemProgramPath("taskmgr.exe") + "\"";
 
     const Usage veryFast = Measure(quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_VERYFAST); }, seconds);
     const Usage idle = Measure(quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_IDLE); }, seconds);

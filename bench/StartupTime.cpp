@@ -50,26 +50,13 @@ Summary Summarise(std::vector<double> samples)
     return {median, samples.front(), samples.back()};
 }
 
-std::string TaskManagerPath()
-{
-    char windows[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(windows, MAX_PATH);
-    // Prefer the 32-bit build, like Quorvane itself.
-    for (const char* folder : {"\\syswow64\\", "\\system32\\"}) {
-        const std::string path = std::string(windows) + folder + "taskmgr.exe";
-        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return path;
-    }
-    return "taskmgr.exe";
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
     const std::string quorvane = "\"" + ThisProgramDirectory() + "Quorvane.exe\"";
-    const std::string taskManager = "\"" + TaskManagerPath() + "\"";
+    const std::string taskManager = "\"" + SystemProgramPath("taskmgr.exe") + "\"";
 
     // One unmeasured start of each warms the file cache and the server.
     TimeOneStart(quorvane);

@@ -49,6 +49,18 @@ std::string ThisProgramDirectory()
     return directory;
 }
 
+std::string SystemProgramPath(const char* fileName)
+{
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    for (const char* folder : {"\\syswow64\\", "\\system32\\"}) {
+        const std::string path = std::string(windows) + folder + fileName;
+        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return path;
+    }
+    return fileName;
+}
+
 namespace {
 struct WindowSearch {
     DWORD processId;

@@ -27,6 +27,8 @@ private:
 
 // The directory of this test program, with a trailing backslash.
 std::string ThisProgramDirectory();
+// A program that comes with Windows, preferring its 32-bit build like ours.
+std::string SystemProgramPath(const char* fileName);
 
 // The visible top-level window of the process, waiting up to the time.
 HWND WaitForTopLevelWindow(DWORD processId, DWORD timeoutMs);
