@@ -156,8 +156,9 @@ TEST(PlatformFigures, ProcessorIdentification)
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", 0, KEY_READ, &key)
         == ERROR_SUCCESS) {
         DWORD mhz = 0, size = sizeof(mhz);
-        if (RegQueryValueExA(key, "~MHz", nullptr, nullptr, reinterpret_cast<BYTE*>(&mhz), &size) == ERROR_SUCCESS)
+        if (RegQueryValueExA(key, "~MHz", nullptr, nullptr, reinterpret_cast<BYTE*>(&mhz), &size) == ERROR_SUCCESS) {
             EXPECT_EQ(cpu.GetProcessorClockFrequency(), static_cast<int>(mhz));
+        }
         RegCloseKey(key);
     }
     const int measured = CPUInfo::MeasureClockFrequency();
