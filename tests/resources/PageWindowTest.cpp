@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -37,35 +36,6 @@ std::string ClassName(HWND window)
     char name[256] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
-}
-
-// Makes the sheet a child of the host, as the program's frame holds it; a
-// visible top-level sheet would also cost seconds under Wine when destroyed.
-int CALLBACK ChildSheetCallback(HWND, UINT message, LPARAM lParam)
-{
-    if (message != PSCB_PRECREATE)
-        return 0;
-    BYTE* dialog = reinterpret_cast<BYTE*>(lParam);
-    WORD signature = 0;
-    std::memcpy(&signature, dialog + 2, sizeof signature);
-    const bool extended = signature == 0xFFFF;
-    DWORD* style = reinterpret_cast<DWORD*>(dialog + (extended ? 12 : 0));
-    DWORD* exStyle = reinterpret_cast<DWORD*>(dialog + (extended ? 8 : 4));
-    *style &= ~DWORD{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CONTEXTHELP | WS_VISIBLE};
-    *style |= WS_CHILD | WS_TABSTOP | DS_CONTROL;
-    *exStyle |= WS_EX_CONTROLPARENT;
-    return 0;
-}
-
-std::string TabText(HWND tabs, int index)
-{
-    char text[128] = {};
-    TCITEMA item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    TabCtrl_GetItem(tabs, index, &item);
-    return text;
 }
 
 // The pages are child windows and need a parent to live in.
@@ -130,45 +100,4 @@ TEST_F(PageWindows, MetricsPageCreatesEveryControl)
 TEST_F(PageWindows, StartupPageCreatesEveryControl)
 {
     ExpectPageCreates(StartupPage());
-}
-
-TEST_F(PageWindows, BothPagesWorkInAPropertySheet)
-{
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    const int templates[] = {IDD_STARTUP, IDD_METRICS};
-    PROPSHEETPAGEA pages[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        pages[i].dwSize = sizeof pages[i];
-        pages[i].dwFlags = PSP_DEFAULT;
-        pages[i].hInstance = instance;
-        pages[i].pszTemplate = MAKEINTRESOURCEA(templates[i]);
-        pages[i].pfnDlgProc = PlainPageProc;
-    }
-    PROPSHEETHEADERA header = {};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS | PSH_NOAPPLYNOW | PSH_USECALLBACK;
-    header.hwndParent = m_host.Get();
-    header.hInstance = instance;
-    header.pszCaption = "Sheet";
-    header.nPages = 2;
-    header.ppsp = pages;
-    header.pfnCallback = ChildSheetCallback;
-
-    const UniqueWindow sheet(reinterpret_cast<HWND>(PropertySheetA(&header)));
-    ASSERT_TRUE(sheet);
-
-    // Each tab shows its page's caption.
-    const HWND tabs = PropSheet_GetTabControl(sheet.Get());
-    ASSERT_EQ(TabCtrl_GetItemCount(tabs), 2);
-    EXPECT_EQ(TabText(tabs, 0), "Start-Up");
-    EXPECT_EQ(TabText(tabs, 1), "Sytem Metrics");
-
-    // A page's window is made when its tab is first shown.
-    PropSheet_SetCurSel(sheet.Get(), nullptr, 1);
-    const HWND startup = PropSheet_IndexToHwnd(sheet.Get(), 0);
-    const HWND metrics = PropSheet_IndexToHwnd(sheet.Get(), 1);
-    ASSERT_NE(startup, nullptr);
-    ASSERT_NE(metrics, nullptr);
-    EXPECT_NE(GetDlgItem(startup, IDC_STARTUP_LIST), nullptr);
-    EXPECT_NE(GetDlgItem(metrics, IDC_DRIVES_LIST), nullptr);
 }
