@@ -31,6 +31,13 @@ wine_session_start() {
   # Start the prefix's services now, with no pipes of ours: services started
   # by a test would inherit its output pipes and CTest would wait on them.
   wine cmd /c exit </dev/null >/dev/null 2>&1
+  # Keep the desktop open for the whole session: Wine closes an unused
+  # desktop and starts it again for the next program, and a program started
+  # just then can stall.
+  local keeper="$build/bin/desktop_keeper.exe"
+  if [ -f "$keeper" ]; then
+    wine "$keeper" </dev/null >/dev/null 2>&1 &
+  fi
 }
 
 wine_session_display() {
