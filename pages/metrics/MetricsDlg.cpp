@@ -1,23 +1,155 @@
 #include "pages/metrics/MetricsDlg.h"
 
+#include "app/MonitorApp.h"
+#include "pages/metrics/DriveRows.h"
+#include "pages/metrics/MemoryPanel.h"
 #include "res/resource.h"
 
+#include <stdexcept>
+
 IMPLEMENT_DYNAMIC(CMetricsDlg, CPropertyPage)
+
+BEGIN_MESSAGE_MAP(CMetricsDlg, CPropertyPage)
+    ON_BN_CLICKED(IDC_UPDATE_DRIVES, OnBnClickedUpdateDrives)
+END_MESSAGE_MAP()
+
+namespace {
+
+struct DriveColumn {
+    const char* heading;
+    int format;
+    int width;
+};
+
+const DriveColumn kDriveColumns[] = {
+    {"Drive", LVCFMT_LEFT, 35},    {"Type", LVCFMT_CENTER, 100}, {"Size", LVCFMT_RIGHT, 120},
+    {"Used", LVCFMT_RIGHT, 120},   {"Free", LVCFMT_RIGHT, 120},
+};
+
+} // namespace
 
 CMetricsDlg::CMetricsDlg() : CPropertyPage(IDD_METRICS)
 {
 }
 
+void CMetricsDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PROGRESS_ALL, m_progAllMemory);
+    DDX_Control(pDX, IDC_PROGRESS_PHYS, m_progPhysical);
+    DDX_Control(pDX, IDC_ALL_TOTAL, m_stcAllTotal);
+    DDX_Control(pDX, IDC_ALL_USED, m_stcAllUsed);
+    DDX_Control(pDX, IDC_ALL_FREE, m_stcAllFree);
+    DDX_Control(pDX, IDC_PROGRESS_PAGE, m_progPageFile);
+    DDX_Control(pDX, IDC_PAGE_TOTAL, m_stcPageTotal);
+    DDX_Control(pDX, IDC_PAGE_USED, m_stcPageUsed);
+    DDX_Control(pDX, IDC_PAGE_FREE, m_stcPageFree);
+    DDX_Control(pDX, IDC_PHYS_TOTAL, m_stcPhysTotal);
+    DDX_Control(pDX, IDC_PHYS_USED, m_stcPhysUsed);
+    DDX_Control(pDX, IDC_PHYS_FREE, m_stcPhysFree);
+    DDX_Control(pDX, IDC_PERCENT_ALL, m_stcAllPercent);
+    DDX_Control(pDX, IDC_PERCENT_PAGE, m_stcPagePercent);
+    DDX_Control(pDX, IDC_PERCENT_PHYS, m_stcPhysPercent);
+    DDX_Control(pDX, IDC_PROGRESS_CPU, m_progCpu);
+    DDX_Control(pDX, IDC_PERCENT_CPU, m_stcCpuPercent);
+    DDX_Control(pDX, IDC_CPU_VENDOR, m_stcManufacturer);
+    DDX_Control(pDX, IDC_CPU_FREQUENCY, m_stcFrequency);
+    DDX_Control(pDX, IDC_DRIVES_LIST, m_listDrives);
+    DDX_Control(pDX, IDC_TOTAL_ALLOCABLE, m_stcAllocable);
+    DDX_Control(pDX, IDC_UPDATE_DRIVES, m_btnUpdateDrives);
+}
+
 BOOL CMetricsDlg::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_bInitialized = true;
-    RefreshMemoryAndCpu();
+    {
+        // The processor's identity does not change while the program runs.
+        CPUInfo cpu;
+        m_stcManufacturer.SetWindowText(cpu.GetVendorID());
+        m_stcFrequency.SetWindowText(FormatClockFrequency(cpu.GetProcessorClockFrequency()).c_str());
+
+        m_listDrives.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+        int column = 0;
+        for (const DriveColumn& c : kDriveColumns)
+            m_listDrives.InsertColumn(column++, c.heading, c.format, c.width);
+
+        m_bInitialized = true;
+        RefreshMemoryAndCpu();
+        FillDrivesList();
+    }
     return TRUE;
 }
 
+CProgressCtrl& CMetricsDlg::Gauge(int controlId)
+{
+    switch (controlId) {
+    case IDC_PROGRESS_ALL: return m_progAllMemory;
+    case IDC_PROGRESS_PAGE: return m_progPageFile;
+    case IDC_PROGRESS_PHYS: return m_progPhysical;
+    }
+    throw std::logic_error("no memory gauge with this id");
+}
+
+CStatic& CMetricsDlg::Text(int controlId)
+{
+    switch (controlId) {
+    case IDC_ALL_TOTAL: return m_stcAllTotal;
+    case IDC_ALL_USED: return m_stcAllUsed;
+    case IDC_ALL_FREE: return m_stcAllFree;
+    case IDC_PERCENT_ALL: return m_stcAllPercent;
+    case IDC_PAGE_TOTAL: return m_stcPageTotal;
+    case IDC_PAGE_USED: return m_stcPageUsed;
+    case IDC_PAGE_FREE: return m_stcPageFree;
+    case IDC_PERCENT_PAGE: return m_stcPagePercent;
+    case IDC_PHYS_TOTAL: return m_stcPhysTotal;
+    case IDC_PHYS_USED: return m_stcPhysUsed;
+    case IDC_PHYS_FREE: return m_stcPhysFree;
+    case IDC_PERCENT_PHYS: return m_stcPhysPercent;
+    case IDC_TOTAL_ALLOCABLE: return m_stcAllocable;
+    }
+    throw std::logic_error("no memory text with this id");
+}
+
+// Runs on the sampling thread as well as in OnInitDialog. Each control update
+// is a message sent to the user-interface thread; nothing is locked meanwhile.
 void CMetricsDlg::RefreshMemoryAndCpu()
 {
     if (!m_bInitialized)
         return;
+
+    const MemoryPanelView memory = ComputeMemoryPanel(*theApp.m_SystemMetrics.GetMemoryInfo());
+    for (const GaugeSetting& gauge : memory.gauges) {
+        CProgressCtrl& control = Gauge(gauge.controlId);
+        control.SetRange32(0, gauge.high);
+        control.SetPos(gauge.position);
+    }
+    for (const ControlText& text : memory.texts)
+        Text(text.controlId).SetWindowText(text.text.c_str());
+
+    const CpuPanelView cpu = ComputeCpuPanel(theApp.m_SystemMetrics.GetCpuInfo()->GetLoad());
+    m_progCpu.SetRange(0, static_cast<short>(cpu.gauge.high));
+    m_progCpu.SetPos(cpu.gauge.position);
+    m_stcCpuPercent.SetWindowText(cpu.text.text.c_str());
+}
+
+void CMetricsDlg::FillDrivesList()
+{
+    m_listDrives.DeleteAllItems();
+    // The count is read again for every drive: a concurrent drives update may change it.
+    for (unsigned int i = 0; i < theApp.m_SystemMetrics.GetNumDrives(); ++i) {
+        const std::optional<DriveRow> row = MakeDriveRow(*theApp.m_SystemMetrics.GetDriveInfo(i));
+        if (!row)
+            continue;
+        const int item = m_listDrives.InsertItem(m_listDrives.GetItemCount(), row->drive.c_str());
+        m_listDrives.SetItemText(item, 1, row->type.c_str());
+        m_listDrives.SetItemText(item, 2, row->size.c_str());
+        m_listDrives.SetItemText(item, 3, row->used.c_str());
+        m_listDrives.SetItemText(item, 4, row->free.c_str());
+    }
+}
+
+void CMetricsDlg::OnBnClickedUpdateDrives()
+{
+    theApp.m_SystemMetrics.UpdateDrivesSnapshot();
+    FillDrivesList();
 }
