@@ -76,11 +76,12 @@ BOOL CMonitorApp::InitInstance()
     SelectUpdateSpeed(kSpeedNormal.position, kSpeedNormal.intervalMs);
 
     m_hStopMutex.Reset(::CreateMutexA(nullptr, TRUE, nullptr));
+    m_hSpeedChanged.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
     m_bStopSignalled = false;
 
     // The worker starts only now that the frame, the sheet and its pages exist.
     constexpr SIZE_T kWorkerStackBytes = 0x800000;
-    if (m_hStopMutex)
+    if (m_hStopMutex && m_hSpeedChanged)
         m_hSamplingThread.Reset(
             ::CreateThread(nullptr, kWorkerStackBytes, &SamplingThreadProc, &m_SystemMetrics, 0, nullptr));
 
@@ -92,6 +93,7 @@ int CMonitorApp::ExitInstance()
 {
     StopSamplingWorker();
     m_hStopMutex.Reset();
+    m_hSpeedChanged.Reset();
     ::CoUninitialize();
     return CWinApp::ExitInstance();
 }
@@ -117,6 +119,8 @@ void CMonitorApp::SelectUpdateSpeed(UINT position, std::uint32_t intervalMs)
         ::CheckMenuItem(speedMenu, item, MF_BYPOSITION | MF_UNCHECKED);
     ::CheckMenuItem(speedMenu, position, MF_BYPOSITION | MF_CHECKED);
     m_nUpdateInterval.store(intervalMs);
+    if (m_hSpeedChanged)
+        ::SetEvent(m_hSpeedChanged.Get());
 }
 
 void CMonitorApp::OnSpeedVeryFast() { SelectUpdateSpeed(kSpeedVeryFast.position, kSpeedVeryFast.intervalMs); }

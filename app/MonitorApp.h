@@ -30,6 +30,9 @@ public:
     // Owned by the user-interface thread until ExitInstance releases it: the
     // sampling worker's stop signal.
     fw::UniqueKernelHandle m_hStopMutex;
+    // Set whenever a speed is chosen: an idle worker sleeps until then rather
+    // than polling.
+    fw::UniqueKernelHandle m_hSpeedChanged;
     // Written by the user-interface thread only, read by the sampling worker.
     std::atomic<std::uint32_t> m_nUpdateInterval;
     // Not owning: the frame deletes itself with its window.

@@ -19,19 +19,35 @@ bool StopSignalled(HANDLE stop, DWORD timeoutMs)
     return result != WAIT_TIMEOUT;
 }
 
+// Waits without a time limit for the stop signal or a change of speed; true
+// for the stop signal (or a failed wait).
+bool StopSignalledBeforeSpeedChange(HANDLE stop, HANDLE speedChanged)
+{
+    const HANDLE objects[] = {stop, speedChanged};
+    const DWORD result = ::WaitForMultipleObjects(2, objects, FALSE, INFINITE);
+    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
+        ::ReleaseMutex(stop);
+    return result != WAIT_OBJECT_0 + 1;
+}
+
 } // namespace
 
 DWORD WINAPI SamplingThreadProc(LPVOID)
 {
     CSystemMetrics& metrics = theApp.m_SystemMetrics;
     const HANDLE stop = theApp.m_hStopMutex.Get();
+    const HANDLE speedChanged = theApp.m_hSpeedChanged.Get();
     // Set before the worker starts; valid until the worker has been stopped.
     CMetricsDlg* page = theApp.m_pMainFrame->m_pMainSheet->m_pMetricsPage;
 
     metrics.UpdateDrivesSnapshot();
     while (!StopSignalled(stop, kStopTestMs)) {
-        if (theApp.m_nUpdateInterval.load() == 0)
+        if (theApp.m_nUpdateInterval.load() == 0) {
+            // Idle: nothing to do until the user picks a speed or the program ends.
+            if (StopSignalledBeforeSpeedChange(stop, speedChanged))
+                break;
             continue;
+        }
         metrics.UpdateCpuSnapshot();
         metrics.UpdateMemorySnapshot();
         if (page)

@@ -1,12 +1,14 @@
 // The cost of one sampling cycle as the worker runs it: the CPU and memory
 // snapshots, then the metrics page's refresh, which updates the page's
-// controls through the user-interface thread.
+// controls through the user-interface thread: with the platform's own
+// figures, and with figures that all change every cycle.
 //
 // Usage: sampling_cycle [cycles]
 
 #include "app/MonitorApp.h"
 #include "pages/metrics/MetricsDlg.h"
 #include "res/resource.h"
+#include "support/FakeMetricsProbe.h"
 #include "support/MessagePump.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSheet.h"
@@ -79,11 +81,28 @@ int main(int argc, char** argv)
         page->RefreshMemoryAndCpu();
     });
 
-    std::printf("one sampling cycle, %d cycles each (microseconds)\n", cycles);
-    std::printf("  snapshots only           median %8.1f  p90 %8.1f\n", snapshots.median, snapshots.p90);
-    std::printf("  snapshots + page refresh median %8.1f  p90 %8.1f\n", full.median, full.p90);
+    // The worst case: a probe whose every figure changes from one cycle to the next.
+    auto state = std::make_shared<FakeMetricsState>();
+    state->cpuStep = {1, 3, 0};
+    metrics.SetProbe(std::make_unique<FakeMetricsProbe>(state));
+    std::uint64_t step = 0;
+    const Figures changing = TimeCycles(cycles, [&] {
+        {
+            std::lock_guard<std::mutex> guard(state->lock);
+            const std::uint64_t k = ++step % 2 + 1;
+            state->memory = {k << 30, k << 28, 3 * k << 30, k << 29, 2 * k << 30, 0, 0};
+            state->cpuStep = {k, 4, 0};
+        }
+        metrics.UpdateCpuSnapshot();
+        metrics.UpdateMemorySnapshot();
+        page->RefreshMemoryAndCpu();
+    });
 
-    theApp.m_pMainFrame->DestroyWindow();
-    PumpUntil([] { return theApp.m_pMainWnd == nullptr; }, 2000);
-    return theApp.ExitInstance();
+    std::printf("one sampling cycle, %d cycles each (microseconds)\n", cycles);
+    std::printf("  snapshots only                    median %8.1f  p90 %8.1f\n", snapshots.median, snapshots.p90);
+    std::printf("  snapshots + page refresh          median %8.1f  p90 %8.1f\n", full.median, full.p90);
+    std::printf("  same, every figure changing       median %8.1f  p90 %8.1f\n", changing.median, changing.p90);
+
+    ::PostMessageA(theApp.m_pMainFrame->m_hWnd, WM_CLOSE, 0, 0);
+    return theApp.Run();
 }

@@ -106,6 +106,9 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
 
 BOOL CStatusBar::SetPaneText(int nIndex, const char* lpszNewText, BOOL bUpdate)
 {
+    // A pane that already shows the text is left alone: no redraw.
+    if (GetPaneText(nIndex) == (lpszNewText ? lpszNewText : ""))
+        return TRUE;
     if (!SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpszNewText)))
         return FALSE;
     if (bUpdate) {

@@ -110,8 +110,30 @@ CStatic& CMetricsDlg::Text(int controlId)
     throw std::logic_error("no memory text with this id");
 }
 
+CMetricsDlg::GaugeChange CMetricsDlg::ChangeGauge(int controlId, int high, int position)
+{
+    std::lock_guard<std::mutex> guard(m_shownLock);
+    ShownGauge& shown = m_shownGauges.at(static_cast<std::size_t>(controlId - kFirstShownId));
+    const bool rangeChanges = !shown.set || shown.high != high;
+    const bool positionChanges = rangeChanges || shown.position != position;
+    shown = {true, high, position};
+    return {rangeChanges, positionChanges};
+}
+
+bool CMetricsDlg::TextChanges(int controlId, const std::string& text)
+{
+    const std::size_t slot = static_cast<std::size_t>(controlId - kFirstShownId);
+    std::lock_guard<std::mutex> guard(m_shownLock);
+    if (m_textShown.at(slot) && m_shownTexts.at(slot) == text)
+        return false;
+    m_textShown[slot] = true;
+    m_shownTexts[slot] = text;
+    return true;
+}
+
 // Runs on the sampling thread as well as in OnInitDialog. Each control update
-// is a message sent to the user-interface thread; nothing is locked meanwhile.
+// is a message sent to the user-interface thread; no lock is held meanwhile.
+// Gauges first, then texts, each in panel order; unchanged ones are skipped.
 void CMetricsDlg::RefreshMemoryAndCpu()
 {
     if (!m_bInitialized)
@@ -119,17 +141,25 @@ void CMetricsDlg::RefreshMemoryAndCpu()
 
     const MemoryPanelView memory = ComputeMemoryPanel(*theApp.m_SystemMetrics.GetMemoryInfo());
     for (const GaugeSetting& gauge : memory.gauges) {
+        const GaugeChange change = ChangeGauge(gauge.controlId, gauge.high, gauge.position);
         CProgressCtrl& control = Gauge(gauge.controlId);
-        control.SetRange32(0, gauge.high);
-        control.SetPos(gauge.position);
+        if (change.range)
+            control.SetRange32(0, gauge.high);
+        if (change.position)
+            control.SetPos(gauge.position);
     }
     for (const ControlText& text : memory.texts)
-        Text(text.controlId).SetWindowText(text.text.c_str());
+        if (TextChanges(text.controlId, text.text))
+            Text(text.controlId).SetWindowText(text.text.c_str());
 
     const CpuPanelView cpu = ComputeCpuPanel(theApp.m_SystemMetrics.GetCpuInfo()->GetLoad());
-    m_progCpu.SetRange(0, static_cast<short>(cpu.gauge.high));
-    m_progCpu.SetPos(cpu.gauge.position);
-    m_stcCpuPercent.SetWindowText(cpu.text.text.c_str());
+    const GaugeChange cpuChange = ChangeGauge(IDC_PROGRESS_CPU, cpu.gauge.high, cpu.gauge.position);
+    if (cpuChange.range)
+        m_progCpu.SetRange(0, static_cast<short>(cpu.gauge.high));
+    if (cpuChange.position)
+        m_progCpu.SetPos(cpu.gauge.position);
+    if (TextChanges(IDC_PERCENT_CPU, cpu.text.text))
+        m_stcCpuPercent.SetWindowText(cpu.text.text.c_str());
 }
 
 void CMetricsDlg::FillDrivesList()

@@ -3,7 +3,10 @@
 
 #include "framework/Framework.h"
 
+#include <array>
 #include <atomic>
+#include <mutex>
+#include <string>
 
 class CMetricsDlg : public CPropertyPage {
     DECLARE_DYNAMIC(CMetricsDlg)
@@ -56,4 +59,27 @@ private:
     // The wrappers bound to the memory group's gauge and text control ids.
     CProgressCtrl& Gauge(int controlId);
     CStatic& Text(int controlId);
+
+    // What each gauge and text of the memory and CPU groups shows now, so a
+    // refresh redraws only what changed: under Wine every control update is a
+    // cross-thread message plus a repaint. The lock guards only the
+    // comparison, never a window message.
+    struct GaugeChange {
+        bool range;
+        bool position; // a new range needs its position set again
+    };
+    GaugeChange ChangeGauge(int controlId, int high, int position);
+    bool TextChanges(int controlId, const std::string& text);
+
+    struct ShownGauge {
+        bool set = false;
+        int high = 0;
+        int position = 0;
+    };
+    static constexpr int kFirstShownId = 1004; // gauges and texts use ids 1004 to 1024
+    static constexpr int kShownIds = 21;
+    std::mutex m_shownLock;
+    std::array<ShownGauge, kShownIds> m_shownGauges{};
+    std::array<std::string, kShownIds> m_shownTexts{};
+    std::array<bool, kShownIds> m_textShown{};
 };
