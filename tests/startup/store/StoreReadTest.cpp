@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <map>
 
 namespace {
@@ -37,13 +35,6 @@ std::vector<std::string> EnumeratedNames(HKEY hive, const char* path)
     }
     ::RegCloseKey(key);
     return names;
-}
-
-template <class T> StoredValue Number(DWORD type, T number)
-{
-    StoredValue value{type, std::vector<BYTE>(sizeof(T))};
-    std::memcpy(value.bytes.data(), &number, sizeof(T));
-    return value;
 }
 } // namespace
 
@@ -123,8 +114,8 @@ TEST(StartupStoreRead, NonTextValuesAreRenderedReadablyAndMarkedAsNotText)
 {
     RegistrySandbox sandbox;
     const std::pair<const char*, StoredValue> cases[] = {
-        {"dword", Number<std::uint32_t>(REG_DWORD, 4000000000u)},
-        {"qword", Number<std::uint64_t>(REG_QWORD, 5000000000ull)},
+        {"dword", Raw(REG_DWORD, std::string("\x00\x28\x6b\xee", 4))},
+        {"qword", Raw(REG_QWORD, std::string("\x00\xf2\x05\x2a\x01\0\0\0", 8))},
         {"binary", Raw(REG_BINARY, std::string("\x01\xa0\xff", 3))},
         {"multi", Raw(REG_MULTI_SZ, std::string("a.exe\0b c\0\0", 11))},
         {"none", Raw(REG_NONE, "")},
