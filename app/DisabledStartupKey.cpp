@@ -1,16 +1,13 @@
 #include "app/DisabledStartupKey.h"
 
 #include "framework/UniqueHandle.h"
-
-namespace {
-constexpr const char kDisabledStartupPath[] = "Software\\Quorvane\\DisabledStartup";
-}
+#include "pages/startup/StartupStore.h"
 
 void EnsureDisabledStartupKey()
 {
     fw::UniqueRegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kDisabledStartupPath, 0, KEY_WRITE, key.Put()) == ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kDisabledKeyPath, 0, KEY_WRITE, key.Put()) == ERROR_SUCCESS)
         return;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, kDisabledStartupPath, 0, nullptr, 0, KEY_CREATE_SUB_KEY, nullptr,
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, kDisabledKeyPath, 0, nullptr, 0, KEY_CREATE_SUB_KEY, nullptr,
                       key.Put(), nullptr);
 }

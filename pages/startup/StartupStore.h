@@ -32,3 +32,23 @@ StartupValueList ReadValueList(HKEY hive, const char* keyPath);
 // with its exact text; true exactly when that is the target key.
 bool DisableEntry(StartupOrigin origin, const std::string& name, const std::string& command);
 bool EnableEntry(StartupOrigin origin, const std::string& name, const std::string& command);
+
+// The registry calls that a move makes. By default they go straight to the
+// registry; tests put their own in place, for example to make one call fail.
+class StartupRegistry {
+public:
+    virtual ~StartupRegistry() = default;
+    // RegCreateKeyExA with full access: the disabled key, created if missing.
+    virtual LONG CreateKey(HKEY hive, const char* path, HKEY* key) = 0;
+    // RegOpenKeyExA with full access: the Run key, never created.
+    virtual LONG OpenKey(HKEY hive, const char* path, HKEY* key) = 0;
+    virtual LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) = 0;
+    virtual LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) = 0;
+    virtual LONG DeleteValue(HKEY key, const char* name) = 0;
+};
+
+// The plain Advapi calls, which the moves use unless a test says otherwise.
+StartupRegistry& SystemStartupRegistry();
+
+// The calls the moves use from now on; nullptr goes back to the real ones.
+void SetStartupRegistryForTesting(StartupRegistry* registry);

@@ -1,0 +1,109 @@
+// Every registry call of a move failing in turn: the entry must end in exactly
+// one of its two keys with its text, and the move must say which.
+
+#include "pages/startup/StartupStore.h"
+#include "support/RegistrySandbox.h"
+#include "startup/store/StoredValue.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// Passes calls on to the registry, except call number `failAt`, which fails
+// without touching anything.
+class FailingRegistry final : public StartupRegistry {
+public:
+    explicit FailingRegistry(int failAt) : m_failAt(failAt) { SetStartupRegistryForTesting(this); }
+    ~FailingRegistry() override { SetStartupRegistryForTesting(nullptr); }
+    bool Failed() const { return m_calls >= m_failAt; }
+
+    LONG CreateKey(HKEY hive, const char* path, HKEY* key) override
+    {
+        return Fault() ? ERROR_ACCESS_DENIED : Real().CreateKey(hive, path, key);
+    }
+    LONG OpenKey(HKEY hive, const char* path, HKEY* key) override
+    {
+        return Fault() ? ERROR_ACCESS_DENIED : Real().OpenKey(hive, path, key);
+    }
+    LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
+    {
+        return Fault() ? ERROR_ACCESS_DENIED : Real().QueryValue(key, name, type, data, size);
+    }
+    LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) override
+    {
+        return Fault() ? ERROR_ACCESS_DENIED : Real().SetValue(key, name, type, data, size);
+    }
+    LONG DeleteValue(HKEY key, const char* name) override
+    {
+        return Fault() ? ERROR_ACCESS_DENIED : Real().DeleteValue(key, name);
+    }
+
+private:
+    static StartupRegistry& Real() { return SystemStartupRegistry(); }
+    bool Fault() { return ++m_calls == m_failAt; }
+    int m_failAt;
+    int m_calls = 0;
+};
+
+struct Scenario {
+    StartupOrigin origin;
+    bool switchOff;
+    std::optional<StoredValue> inTarget; // a value of the same name already in the target key
+};
+
+void RunWithEveryCallFailingInTurn(const Scenario& scenario)
+{
+    const HKEY hive = scenario.origin == StartupOrigin::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const char* source = scenario.switchOff ? kRunKeyPath : kDisabledKeyPath;
+    const char* target = scenario.switchOff ? kDisabledKeyPath : kRunKeyPath;
+    const std::string name = "entry";
+    const std::string command = "\"c:\\program files\\entry\\entry.exe\" /background";
+
+    for (int failAt = 1;; ++failAt) {
+        SCOPED_TRACE("call " + std::to_string(failAt) + " fails");
+        RegistrySandbox sandbox;
+        CreateEmptyKey(hive, kRunKeyPath);
+        WriteStored(hive, source, name, Sz(command, REG_EXPAND_SZ));
+        if (scenario.inTarget)
+            WriteStored(hive, target, name, *scenario.inTarget);
+
+        bool moved = false;
+        bool faultHit = false;
+        {
+            FailingRegistry registry(failAt);
+            moved = scenario.switchOff ? DisableEntry(scenario.origin, name, command)
+                                       : EnableEntry(scenario.origin, name, command);
+            faultHit = registry.Failed();
+        }
+
+        const auto inSource = ReadStored(hive, source, name);
+        const auto inTarget = ReadStored(hive, target, name);
+        if (moved) {
+            EXPECT_FALSE(inSource);
+            EXPECT_EQ(inTarget, Sz(command));
+        } else {
+            EXPECT_EQ(inSource, Sz(command, REG_EXPAND_SZ));
+            EXPECT_EQ(inTarget, scenario.inTarget);
+        }
+        if (!faultHit) {
+            EXPECT_TRUE(moved);
+            // Opening both keys, checking the source, writing and deleting all go through the seam.
+            EXPECT_GT(failAt, 5);
+            return;
+        }
+        EXPECT_FALSE(moved);
+    }
+}
+} // namespace
+
+TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryInExactlyOneKey)
+{
+    const std::optional<StoredValue> targets[] = {std::nullopt, Raw(REG_BINARY, std::string("\x00\x01\xfe", 3)),
+                                                  Sz("stale.exe")};
+    for (StartupOrigin origin : {StartupOrigin::User, StartupOrigin::System})
+        for (bool switchOff : {true, false})
+            for (const auto& inTarget : targets) {
+                SCOPED_TRACE(std::string(origin == StartupOrigin::User ? "user " : "system ")
+                             + (switchOff ? "off" : "on") + (inTarget ? ", target taken" : ""));
+                RunWithEveryCallFailingInTurn({origin, switchOff, inTarget});
+            }
+}

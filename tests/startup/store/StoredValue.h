@@ -1,0 +1,56 @@
+#pragma once
+// A registry value's type and exact bytes, read and written without any
+// conversion, for checks of what the store left behind.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct StoredValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    bool operator==(const StoredValue& other) const { return type == other.type && bytes == other.bytes; }
+};
+
+// What the store writes: the text and one NUL, as REG_SZ.
+inline StoredValue Sz(const std::string& text, DWORD type = REG_SZ)
+{
+    return {type, std::vector<BYTE>(text.c_str(), text.c_str() + text.size() + 1)};
+}
+
+inline StoredValue Raw(DWORD type, const std::string& bytes) { return {type, {bytes.begin(), bytes.end()}}; }
+
+inline std::optional<StoredValue> ReadStored(HKEY hive, const char* path, const std::string& name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    StoredValue value;
+    DWORD size = 0;
+    LONG status = ::RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        value.bytes.resize(size);
+        status = ::RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.bytes.data(), &size);
+    }
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+inline void CreateEmptyKey(HKEY hive, const char* path)
+{
+    HKEY key = nullptr;
+    ::RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegCloseKey(key);
+}
+
+inline void WriteStored(HKEY hive, const char* path, const std::string& name, const StoredValue& value)
+{
+    HKEY key = nullptr;
+    ::RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegSetValueExA(key, name.c_str(), 0, value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
+    ::RegCloseKey(key);
+}
