@@ -19,6 +19,8 @@ public:
 
     int InsertColumn(int nCol, const char* lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1);
     int InsertItem(int nItem, const char* lpszItem);
+    // Inserts a row that carries dwData as its item data from the start.
+    int InsertItem(int nItem, const char* lpszItem, DWORD_PTR dwData);
     BOOL SetItemText(int nItem, int nSubItem, const char* lpszText);
     std::string GetItemText(int nItem, int nSubItem) const;
     BOOL SetItemData(int nItem, DWORD_PTR dwData);

@@ -1,15 +1,200 @@
 #include "pages/startup/StartupDlg.h"
 
+#include "pages/startup/StartupStore.h"
+#include "pages/startup/WebSearch.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNCREATE(CStartupDlg, CPropertyPage)
+
+BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
+    ON_LVN_ITEMCHANGED(IDC_STARTUP_LIST, OnItemChanged)
+    ON_LVN_COLUMNCLICK(IDC_STARTUP_LIST, OnColumnClick)
+    ON_BN_CLICKED(IDC_APPLY, OnApply)
+    ON_BN_CLICKED(IDC_REVERT, OnRevertChanges)
+    ON_BN_CLICKED(IDC_SEARCH, OnSearch)
+END_MESSAGE_MAP()
+
+bool CStartupDlg::s_programAscending = false;
+bool CStartupDlg::s_locationAscending = false;
+
+namespace {
+
+enum Column { kProgramColumn, kLocationColumn, kPathColumn };
+
+struct ListColumn {
+    const char* heading;
+    int width;
+};
+
+const ListColumn kColumns[] = {{"Program", 150}, {"Location", 100}, {"Execution Path", 350}};
+
+bool IsChecked(UINT state)
+{
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+// What the list's sort hands to the comparison of two row ids.
+struct SortOrder {
+    const StartupRowModel* rows;
+    int (StartupRowModel::*compare)(std::size_t, std::size_t, bool) const;
+    bool ascending;
+};
+
+int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM order)
+{
+    const SortOrder& sort = *reinterpret_cast<const SortOrder*>(order);
+    return (sort.rows->*sort.compare)(static_cast<std::size_t>(first), static_cast<std::size_t>(second),
+                                      sort.ascending);
+}
+
+} // namespace
 
 CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP)
 {
 }
 
+void CStartupDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_STARTUP_LIST, m_listStartup);
+    DDX_Control(pDX, IDC_APPLY, m_btnApply);
+    DDX_Control(pDX, IDC_REVERT, m_btnRevert);
+    DDX_Control(pDX, IDC_SEARCH, m_btnSearch);
+}
+
 BOOL CStartupDlg::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
+    int index = 0;
+    for (const ListColumn& column : kColumns)
+        m_listStartup.InsertColumn(index++, column.heading, LVCFMT_LEFT, column.width);
+    m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    FillList();
     return TRUE;
+}
+
+void CStartupDlg::FillList()
+{
+    m_listReady = false;
+    m_rows.Clear();
+    m_listStartup.DeleteAllItems();
+    // One repaint for the whole fill rather than one per row.
+    m_listStartup.SendMessage(WM_SETREDRAW, FALSE);
+    AddRows(HKEY_CURRENT_USER, kRunKeyPath, StartupOrigin::User, true);
+    AddRows(HKEY_LOCAL_MACHINE, kRunKeyPath, StartupOrigin::System, true);
+    AddRows(HKEY_CURRENT_USER, kDisabledKeyPath, StartupOrigin::User, false);
+    AddRows(HKEY_LOCAL_MACHINE, kDisabledKeyPath, StartupOrigin::System, false);
+    m_listStartup.SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_listStartup.m_hWnd, nullptr, TRUE);
+    m_listReady = true;
+    UpdateButtons();
+}
+
+void CStartupDlg::AddRows(HKEY hive, const char* keyPath, StartupOrigin origin, bool enabled)
+{
+    for (const StartupValue& value : ReadValueList(hive, keyPath)) {
+        if (value.name.empty())
+            continue; // the key's default value is no entry
+        // The row id is the row's position at insertion; it is given with the
+        // insert, so the check-box notifications of this row already carry it.
+        const std::size_t id = m_rows.Add(value, origin, enabled);
+        const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), value.name.c_str(), id);
+        m_listStartup.SetItemText(item, kLocationColumn, m_rows.LocationText(id));
+        m_listStartup.SetItemText(item, kPathColumn, value.command.c_str());
+        m_listStartup.SetCheck(item, enabled ? TRUE : FALSE);
+    }
+}
+
+void CStartupDlg::OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult)
+{
+    *pResult = 0;
+    const bool boxChanged =
+        (pNMLV->uChanged & LVIF_STATE) && ((pNMLV->uNewState ^ pNMLV->uOldState) & LVIS_STATEIMAGEMASK);
+    if (boxChanged) {
+        if (pNMLV->iItem >= 0) {
+            const std::size_t id = RowId(pNMLV->iItem);
+            if (id < m_rows.Size())
+                m_rows.SetChecked(id, IsChecked(pNMLV->uNewState));
+        } else {
+            // A change of every row at once: read all boxes again.
+            for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item)
+                m_rows.SetChecked(RowId(item), m_listStartup.GetCheck(item) != FALSE);
+        }
+    }
+    UpdateButtons();
+}
+
+void CStartupDlg::UpdateButtons()
+{
+    m_btnSearch.EnableWindow(m_listStartup.GetNextItem(-1, LVNI_SELECTED) != -1);
+    const BOOL changed = m_listReady && m_rows.DifferingCount() > 0;
+    m_btnApply.EnableWindow(changed);
+    m_btnRevert.EnableWindow(changed);
+}
+
+void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
+{
+    *pResult = 0;
+    SortOrder order{&m_rows, nullptr, false};
+    if (pNMLV->iSubItem == kProgramColumn) {
+        s_programAscending = !s_programAscending;
+        order.compare = &StartupRowModel::CompareProgram;
+        order.ascending = s_programAscending;
+    } else if (pNMLV->iSubItem == kLocationColumn) {
+        s_locationAscending = !s_locationAscending;
+        order.compare = &StartupRowModel::CompareLocation;
+        order.ascending = s_locationAscending;
+    } else {
+        return; // "Execution Path" does not sort
+    }
+    m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+}
+
+void CStartupDlg::OnApply()
+{
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
+        if (m_rows.Differs(RowId(item)))
+            ApplyRow(item);
+    }
+    UpdateButtons();
+}
+
+void CStartupDlg::ApplyRow(int item)
+{
+    const std::size_t id = RowId(item);
+    if (!m_rows.Differs(id))
+        return;
+    m_listReady = false;
+    const StartupRow& row = m_rows.Row(id);
+    const bool switchOn = row.checked;
+    // The full texts kept beside the list, never the list's possibly cut copies.
+    const bool moved = switchOn ? EnableEntry(row.origin, row.name, row.command)
+                                : DisableEntry(row.origin, row.name, row.command);
+    if (moved) {
+        m_rows.SetSaved(id, switchOn);
+    } else {
+        MessageBox(kMoveFailedMessage, nullptr, MB_OK);
+        m_listStartup.SetCheck(item, switchOn ? FALSE : TRUE);
+    }
+    m_listReady = true;
+}
+
+void CStartupDlg::OnRevertChanges()
+{
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count && m_rows.DifferingCount() > 0; ++item) {
+        const std::size_t id = RowId(item);
+        if (m_rows.Differs(id))
+            m_listStartup.SetCheck(item, m_rows.Row(id).savedEnabled ? TRUE : FALSE);
+    }
+    UpdateButtons();
+}
+
+void CStartupDlg::OnSearch()
+{
+    const int item = m_listStartup.GetNextItem(-1, LVNI_SELECTED);
+    if (item < 0)
+        return;
+    const std::size_t id = RowId(item);
+    if (id < m_rows.Size())
+        SearchWebForCommand(m_rows.Row(id).command);
 }

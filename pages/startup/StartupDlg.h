@@ -1,12 +1,48 @@
 #pragma once
 // The "Start-Up" page: the programs that run at log-on, each with a check box.
+// Nothing is written until Apply; each changed row is then moved between the
+// Run key and the disabled-entries key of its hive.
 
 #include "framework/Framework.h"
+#include "pages/startup/StartupRows.h"
 
 class CStartupDlg : public CPropertyPage {
     DECLARE_DYNCREATE(CStartupDlg)
 public:
     CStartupDlg();
 
+    // Sort directions of the two sortable columns, kept for the process's
+    // life; flipped before each sort, so the first click sorts ascending.
+    static bool s_programAscending;
+    static bool s_locationAscending;
+
+    // Each row's full texts, hive and stored state by row id (the row's item
+    // data), with a running count of rows whose box differs from it.
+    StartupRowModel m_rows;
+    // False while the list is being filled and while one row is being moved.
+    bool m_listReady = false;
+    CListCtrl m_listStartup;
+    CButton m_btnApply;
+    CButton m_btnRevert;
+    CButton m_btnSearch;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+
+    void OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult);
+    void OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult);
+    void OnApply();
+    void OnRevertChanges();
+    void OnSearch();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void FillList();
+    void AddRows(HKEY hive, const char* keyPath, StartupOrigin origin, bool enabled);
+    // Moves the row shown at `item` if its box differs from its stored state.
+    void ApplyRow(int item);
+    std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
+    void UpdateButtons();
 };

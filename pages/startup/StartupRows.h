@@ -44,6 +44,8 @@ public:
     int CompareLocation(std::size_t a, std::size_t b, bool ascending) const;
 
 private:
+    void Recount(bool differedBefore, bool differsNow);
+
     std::vector<StartupRow> m_rows;
     std::size_t m_differing = 0;
 };

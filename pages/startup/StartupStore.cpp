@@ -5,6 +5,7 @@
 
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kDisabledKeyPath[] = "Software\\Quorvane\\DisabledStartup";
+const char kMoveFailedMessage[] = "Could not make changes, not allowed!";
 
 namespace {
 // Longer names and larger data are left out of a value list.

@@ -12,6 +12,9 @@
 extern const char kRunKeyPath[];      // entries that run at log-on
 extern const char kDisabledKeyPath[]; // entries the user switched off
 
+// What the user is told, once per entry, when a move fails.
+extern const char kMoveFailedMessage[];
+
 enum class StartupOrigin { User, System };
 
 struct StartupValue {

@@ -1,0 +1,108 @@
+#include "startup/page/StartupPageFixture.h"
+
+#include "app/MonitorApp.h"
+#include "pages/startup/StartupDlg.h"
+#include "res/resource.h"
+#include "ui/MainFrame.h"
+#include "ui/MainSheet.h"
+
+#include <commctrl.h>
+
+#include <ostream>
+
+void StartupPageFixture::SetUp()
+{
+    AppFixture::SetUp();
+    // Each test starts as a fresh program would.
+    CStartupDlg::s_programAscending = false;
+    CStartupDlg::s_locationAscending = false;
+}
+
+CStartupDlg& StartupPageFixture::Page() const
+{
+    return *theApp.m_pMainFrame->m_pMainSheet->m_pStartupPage;
+}
+
+HWND StartupPageFixture::PageWindow() const
+{
+    return Page().m_hWnd;
+}
+
+HWND StartupPageFixture::List() const
+{
+    return ::GetDlgItem(PageWindow(), IDC_STARTUP_LIST);
+}
+
+bool StartupPageFixture::Enabled(int controlId) const
+{
+    return ::IsWindowEnabled(::GetDlgItem(PageWindow(), controlId)) != FALSE;
+}
+
+std::vector<ShownRow> StartupPageFixture::Rows() const
+{
+    std::vector<ShownRow> rows;
+    const HWND list = List();
+    const int count = ListView_GetItemCount(list);
+    for (int item = 0; item < count; ++item) {
+        auto text = [&](int column) {
+            char buffer[1024] = {};
+            ListView_GetItemText(list, item, column, buffer, sizeof(buffer));
+            return std::string(buffer);
+        };
+        rows.push_back({text(0), text(1), text(2), ListView_GetCheckState(list, item) != FALSE});
+    }
+    return rows;
+}
+
+std::vector<std::string> StartupPageFixture::Programs() const
+{
+    std::vector<std::string> programs;
+    for (const ShownRow& row : Rows())
+        programs.push_back(row.program);
+    return programs;
+}
+
+int StartupPageFixture::RowOf(const std::string& program, const std::string& location) const
+{
+    const std::vector<ShownRow> rows = Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].program == program && rows[i].location == location)
+            return static_cast<int>(i);
+    ADD_FAILURE() << "no row " << program << " / " << location;
+    return -1;
+}
+
+void StartupPageFixture::Tick(int row, bool checked)
+{
+    ListView_SetCheckState(List(), row, checked ? TRUE : FALSE);
+}
+
+void StartupPageFixture::Select(int row, bool selected)
+{
+    ListView_SetItemState(List(), row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+void StartupPageFixture::ClickHeader(int column)
+{
+    // What the list sends its parent when a header is clicked.
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = List();
+    click.hdr.idFrom = IDC_STARTUP_LIST;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    ::SendMessageA(PageWindow(), WM_NOTIFY, IDC_STARTUP_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
+void StartupPageFixture::Press(int buttonId)
+{
+    ASSERT_TRUE(Enabled(buttonId)) << "button " << buttonId << " is disabled";
+    ::SendMessageA(PageWindow(), WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(PageWindow(), buttonId)));
+}
+
+void PrintTo(const ShownRow& row, std::ostream* os)
+{
+    *os << "{" << row.program << " | " << row.location << " | " << row.path << " | "
+        << (row.checked ? "on" : "off") << "}";
+}

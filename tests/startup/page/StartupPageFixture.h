@@ -1,0 +1,45 @@
+#pragma once
+// The start-up page in the running application, on a registry sandbox, and
+// what a user does to it: ticks boxes, selects rows, clicks headers and buttons.
+
+#include "ui/AppFixture.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CStartupDlg;
+
+struct ShownRow {
+    std::string program;
+    std::string location;
+    std::string path;
+    bool checked;
+    bool operator==(const ShownRow& other) const
+    {
+        return program == other.program && location == other.location && path == other.path &&
+               checked == other.checked;
+    }
+};
+
+class StartupPageFixture : public AppFixture {
+protected:
+    void SetUp() override;
+
+    CStartupDlg& Page() const;
+    HWND PageWindow() const;
+    HWND List() const;
+    bool Enabled(int controlId) const;
+
+    std::vector<ShownRow> Rows() const;
+    std::vector<std::string> Programs() const;
+    int RowOf(const std::string& program, const std::string& location) const;
+
+    void Tick(int row, bool checked);
+    void Select(int row, bool selected);
+    void ClickHeader(int column);
+    void Press(int buttonId);
+};
+
+void PrintTo(const ShownRow& row, std::ostream* os);

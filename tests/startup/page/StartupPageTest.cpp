@@ -1,0 +1,267 @@
+// The start-up page in real windows: what it lists, when its buttons are
+// enabled, sorting, and what Apply and Revert Changes do to the registry.
+
+#include "startup/page/StartupPageFixture.h"
+
+#include "pages/startup/StartupDlg.h"
+#include "pages/startup/StartupStore.h"
+#include "res/resource.h"
+#include "startup/store/StoredValue.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+const char kUser[] = "User Start-Up";
+const char kSystem[] = "System Start-Up";
+
+bool InKey(HKEY hive, const char* path, const std::string& name, const std::string& command)
+{
+    return ReadStored(hive, path, name) == Sz(command);
+}
+
+bool Absent(HKEY hive, const char* path, const std::string& name)
+{
+    return !ReadStored(hive, path, name).has_value();
+}
+
+using StartupPageTest = StartupPageFixture;
+
+TEST_F(StartupPageTest, ListsTheFourSourcesInOrderAndSkipsTheDefaultValue)
+{
+    WriteStored(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "machine-off", Sz("m-off.exe"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "user-off", Sz("u-off.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "machine-on", Sz("m-on.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "", Sz("default.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "user-on", Sz("u-on.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "number", Raw(REG_DWORD, std::string("\x07\0\0\0", 4)));
+    StartApp();
+
+    const std::vector<ShownRow> rows = Rows();
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[2], (ShownRow{"machine-on", kSystem, "m-on.exe", true}));
+    EXPECT_EQ(rows[3], (ShownRow{"user-off", kUser, "u-off.exe", false}));
+    EXPECT_EQ(rows[4], (ShownRow{"machine-off", kSystem, "m-off.exe", false}));
+    // The user's Run key in enumeration order, whatever that is here.
+    EXPECT_EQ((std::set<std::string>{rows[0].program, rows[1].program}), (std::set<std::string>{"user-on", "number"}));
+    EXPECT_EQ(rows[0].location, kUser);
+    EXPECT_TRUE(rows[0].checked && rows[1].checked);
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT) || Enabled(IDC_SEARCH));
+}
+
+TEST_F(StartupPageTest, EmptyKeysGiveAnEmptyListWithEveryButtonDisabled)
+{
+    StartApp();
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT) || Enabled(IDC_SEARCH));
+}
+
+TEST_F(StartupPageTest, ApplyAndRevertAreEnabledExactlyWhileABoxDiffers)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "one", Sz("one.exe"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "two", Sz("two.exe"));
+    StartApp();
+
+    Tick(0, false);
+    EXPECT_TRUE(Enabled(IDC_APPLY) && Enabled(IDC_REVERT));
+    Tick(1, true);
+    Tick(0, true);
+    EXPECT_TRUE(Enabled(IDC_APPLY)) << "row two still differs";
+    Tick(1, false);
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
+
+    // Search follows the selection, not the boxes.
+    Select(1, true);
+    EXPECT_TRUE(Enabled(IDC_SEARCH));
+    Tick(1, true);
+    EXPECT_TRUE(Enabled(IDC_SEARCH));
+    Select(1, false);
+    EXPECT_FALSE(Enabled(IDC_SEARCH));
+}
+
+TEST_F(StartupPageTest, HeadersSortCaseInsensitivelyEachWithItsOwnDirection)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "gamma", Sz("c.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "alpha", Sz("a.exe"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "Beta", Sz("b.exe"));
+    StartApp();
+    const std::vector<std::string> filled = Programs();
+
+    ClickHeader(2); // "Execution Path" does not sort
+    EXPECT_EQ(Programs(), filled);
+    ClickHeader(0);
+    EXPECT_EQ(Programs(), (std::vector<std::string>{"alpha", "Beta", "gamma"}));
+    ClickHeader(1); // first Location click: ascending, System after User
+    EXPECT_EQ(Rows().back().location, kUser);
+    EXPECT_EQ(Rows().front().location, kSystem);
+    ClickHeader(0); // Program's second click, whatever Location did
+    EXPECT_EQ(Programs(), (std::vector<std::string>{"gamma", "Beta", "alpha"}));
+    ClickHeader(1);
+    EXPECT_EQ(Rows().front().location, kUser);
+
+    // Boxes travel with their rows.
+    for (const ShownRow& row : Rows())
+        EXPECT_EQ(row.checked, row.program != "Beta") << row.program;
+}
+
+TEST_F(StartupPageTest, AfterSortingApplyMovesExactlyTheChangedRowsAndKeepsThemListed)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "gamma", Sz("c.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "alpha", Sz("a.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "delta", Sz("d.exe"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "Beta", Sz("b.exe"));
+    StartApp();
+    ClickHeader(0); // alpha, Beta, delta, gamma
+
+    Tick(0, false); // alpha off
+    Tick(1, true);  // Beta on
+    Tick(2, false); // delta off and on again: no change
+    Tick(2, true);
+    const std::vector<ShownRow> before = Rows();
+    Press(IDC_APPLY);
+
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "alpha", "a.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, "alpha"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "Beta", "b.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "Beta"));
+    EXPECT_TRUE(InKey(HKEY_LOCAL_MACHINE, kRunKeyPath, "delta", "d.exe"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "gamma", "c.exe"));
+    EXPECT_EQ(Rows(), before) << "rows stay where they were, as they were";
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
+    EXPECT_TRUE(m_messages.empty());
+
+    // The moved rows are now stored in their new state: switching back works too.
+    Tick(0, true);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "alpha", "a.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "alpha"));
+}
+
+TEST_F(StartupPageTest, AfterSortingRevertRestoresExactlyTheChangedBoxesAndWritesNothing)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "gamma", Sz("c.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "alpha", Sz("a.exe"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "Beta", Sz("b.exe"));
+    StartApp();
+    ClickHeader(0);
+    ClickHeader(0); // gamma, Beta, alpha
+    const std::vector<ShownRow> stored = Rows();
+
+    Tick(0, false);
+    Tick(1, true);
+    Press(IDC_REVERT);
+
+    EXPECT_EQ(Rows(), stored);
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "gamma", "c.exe"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "Beta", "b.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, "Beta"));
+}
+
+TEST_F(StartupPageTest, UserAndSystemEntriesOfOneNameAreTwoRowsThatMoveInTheirOwnHive)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "sync", Sz("user.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "sync", Sz("machine.exe"));
+    StartApp();
+    ASSERT_EQ(Rows().size(), 2u);
+
+    Tick(RowOf("sync", kSystem), false);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(InKey(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "sync", "machine.exe"));
+    EXPECT_TRUE(Absent(HKEY_LOCAL_MACHINE, kRunKeyPath, "sync"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "sync", "user.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "sync"));
+
+    Tick(RowOf("sync", kUser), false);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "sync", "user.exe"));
+    EXPECT_TRUE(InKey(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "sync", "machine.exe"));
+}
+
+TEST_F(StartupPageTest, LongNamesAndCommandsAreWrittenBackWhole)
+{
+    const std::string name = "n" + std::string(600, 'x');
+    const std::string command = "\"C:\\Tools\\" + std::string(600, 'y') + ".exe\" /quiet";
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, name, Sz(command));
+    StartApp();
+
+    Tick(0, false);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, name, command));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
+}
+
+// Fails the deletion of the named values, so their moves fail after the copy.
+class FailingDeletes : public StartupRegistry {
+public:
+    explicit FailingDeletes(std::set<std::string> names) : m_names(std::move(names)) {}
+    LONG CreateKey(HKEY hive, const char* path, HKEY* key) override { return Real().CreateKey(hive, path, key); }
+    LONG OpenKey(HKEY hive, const char* path, HKEY* key) override { return Real().OpenKey(hive, path, key); }
+    LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
+    {
+        return Real().QueryValue(key, name, type, data, size);
+    }
+    LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) override
+    {
+        return Real().SetValue(key, name, type, data, size);
+    }
+    LONG DeleteValue(HKEY key, const char* name) override
+    {
+        if (m_names.count(name) && !m_deleting.count(name)) {
+            m_deleting.insert(name); // the first delete is the source; let the clean-up through
+            return ERROR_ACCESS_DENIED;
+        }
+        return Real().DeleteValue(key, name);
+    }
+
+private:
+    static StartupRegistry& Real() { return SystemStartupRegistry(); }
+    std::set<std::string> m_names;
+    std::set<std::string> m_deleting;
+};
+
+TEST_F(StartupPageTest, EachFailedRowIsReportedOnceAndSetBackWhileTheOthersStillMove)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "bad-off", Sz("bad1.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "good-off", Sz("good1.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "number", Raw(REG_DWORD, std::string("\x07\0\0\0", 4)));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "bad-on", Sz("bad2.exe"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "good-on", Sz("good2.exe"));
+    StartApp();
+    FailingDeletes registry({"bad-off", "bad-on"});
+    SetStartupRegistryForTesting(&registry);
+
+    for (const char* program : {"bad-off", "good-off", "number"})
+        Tick(RowOf(program, kUser), false);
+    for (const char* program : {"bad-on", "good-on"})
+        Tick(RowOf(program, kUser), true);
+    Press(IDC_APPLY);
+    SetStartupRegistryForTesting(nullptr);
+
+    ASSERT_EQ(m_messages.size(), 3u) << "two failed deletions and one value that is no text";
+    for (const ShownMessage& message : m_messages) {
+        EXPECT_EQ(message.owner, PageWindow());
+        EXPECT_EQ(message.text, "Could not make changes, not allowed!");
+        EXPECT_EQ(message.caption, "Quorvane");
+        EXPECT_EQ(message.type, static_cast<UINT>(MB_OK));
+    }
+    const std::vector<ShownRow> rows = Rows();
+    EXPECT_TRUE(rows[RowOf("bad-off", kUser)].checked);
+    EXPECT_TRUE(rows[RowOf("number", kUser)].checked);
+    EXPECT_FALSE(rows[RowOf("bad-on", kUser)].checked);
+    EXPECT_FALSE(rows[RowOf("good-off", kUser)].checked);
+    EXPECT_TRUE(rows[RowOf("good-on", kUser)].checked);
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
+
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "bad-off", "bad1.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "bad-off"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "bad-on", "bad2.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, "bad-on"));
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kRunKeyPath, "number"), Raw(REG_DWORD, std::string("\x07\0\0\0", 4)));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "good-off", "good1.exe"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "good-on", "good2.exe"));
+}
+
+} // namespace
