@@ -33,6 +33,7 @@ public:
     {
         return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
     }
+    UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
     // Sorts by the comparison of two rows' item data.
     BOOL SortItems(PFNLVCOMPARE pfnCompare, LPARAM lParamSort)
     {

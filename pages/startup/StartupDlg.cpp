@@ -47,6 +47,23 @@ int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM order)
                                       sort.ascending);
 }
 
+// Holds back the list's drawing while many rows change, then draws it once:
+// otherwise every inserted row or changed box repaints on its own.
+class ListRedrawPause {
+public:
+    explicit ListRedrawPause(CListCtrl& list) : m_list(list) { m_list.SendMessage(WM_SETREDRAW, FALSE); }
+    ~ListRedrawPause()
+    {
+        m_list.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+    }
+    ListRedrawPause(const ListRedrawPause&) = delete;
+    ListRedrawPause& operator=(const ListRedrawPause&) = delete;
+
+private:
+    CListCtrl& m_list;
+};
+
 } // namespace
 
 CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP)
@@ -78,14 +95,13 @@ void CStartupDlg::FillList()
     m_listReady = false;
     m_rows.Clear();
     m_listStartup.DeleteAllItems();
-    // One repaint for the whole fill rather than one per row.
-    m_listStartup.SendMessage(WM_SETREDRAW, FALSE);
-    AddRows(HKEY_CURRENT_USER, kRunKeyPath, StartupOrigin::User, true);
-    AddRows(HKEY_LOCAL_MACHINE, kRunKeyPath, StartupOrigin::System, true);
-    AddRows(HKEY_CURRENT_USER, kDisabledKeyPath, StartupOrigin::User, false);
-    AddRows(HKEY_LOCAL_MACHINE, kDisabledKeyPath, StartupOrigin::System, false);
-    m_listStartup.SendMessage(WM_SETREDRAW, TRUE);
-    ::InvalidateRect(m_listStartup.m_hWnd, nullptr, TRUE);
+    {
+        const ListRedrawPause pause(m_listStartup);
+        AddRows(HKEY_CURRENT_USER, kRunKeyPath, StartupOrigin::User, true);
+        AddRows(HKEY_LOCAL_MACHINE, kRunKeyPath, StartupOrigin::System, true);
+        AddRows(HKEY_CURRENT_USER, kDisabledKeyPath, StartupOrigin::User, false);
+        AddRows(HKEY_LOCAL_MACHINE, kDisabledKeyPath, StartupOrigin::System, false);
+    }
     m_listReady = true;
     UpdateButtons();
 }
@@ -126,10 +142,18 @@ void CStartupDlg::OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult)
 
 void CStartupDlg::UpdateButtons()
 {
-    m_btnSearch.EnableWindow(m_listStartup.GetNextItem(-1, LVNI_SELECTED) != -1);
-    const BOOL changed = m_listReady && m_rows.DifferingCount() > 0;
-    m_btnApply.EnableWindow(changed);
-    m_btnRevert.EnableWindow(changed);
+    // Every box change lands here, so a button is touched only when its state
+    // changes: enabling a window is a round trip to the window server under Wine.
+    auto enable = [](CButton& button, bool enabled) {
+        if ((button.IsWindowEnabled() != FALSE) != enabled)
+            button.EnableWindow(enabled ? TRUE : FALSE);
+    };
+    // The control counts its selection as it changes; looking for the first
+    // selected row instead walks every row when none is selected.
+    enable(m_btnSearch, m_listStartup.GetSelectedCount() > 0);
+    const bool changed = m_listReady && m_rows.DifferingCount() > 0;
+    enable(m_btnApply, changed);
+    enable(m_btnRevert, changed);
 }
 
 void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
@@ -152,6 +176,7 @@ void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
 
 void CStartupDlg::OnApply()
 {
+    const ListRedrawPause pause(m_listStartup);
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
         if (m_rows.Differs(RowId(item)))
             ApplyRow(item);
@@ -181,6 +206,7 @@ void CStartupDlg::ApplyRow(int item)
 
 void CStartupDlg::OnRevertChanges()
 {
+    const ListRedrawPause pause(m_listStartup);
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count && m_rows.DifferingCount() > 0; ++item) {
         const std::size_t id = RowId(item);
         if (m_rows.Differs(id))
