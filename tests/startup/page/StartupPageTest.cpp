@@ -48,6 +48,7 @@ TEST_F(StartupPageTest, ListsTheFourSourcesInOrderAndSkipsTheDefaultValue)
     EXPECT_EQ((std::set<std::string>{rows[0].program, rows[1].program}), (std::set<std::string>{"user-on", "number"}));
     EXPECT_EQ(rows[0].location, kUser);
     EXPECT_TRUE(rows[0].checked && rows[1].checked);
+    EXPECT_EQ(rows[rows[0].program == "number" ? 0 : 1].path, "7") << "a number is shown as one";
     EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT) || Enabled(IDC_SEARCH));
 }
 
@@ -191,6 +192,23 @@ TEST_F(StartupPageTest, LongNamesAndCommandsAreWrittenBackWhole)
     Press(IDC_APPLY);
     EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, name, command));
     EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
+}
+
+TEST_F(StartupPageTest, ListsAndMovesMoreRowsThanAFixedTableWouldHold)
+{
+    constexpr int kEntries = 1100;
+    for (int i = 0; i < kEntries; ++i)
+        WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "entry" + std::to_string(i), Sz("e" + std::to_string(i) + ".exe"));
+    StartApp();
+    ASSERT_EQ(Rows().size(), static_cast<std::size_t>(kEntries));
+
+    const int last = kEntries - 1;
+    const std::string name = Rows()[last].program;
+    Tick(last, false);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, name, Rows()[last].path));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
+    EXPECT_FALSE(Rows()[last].checked);
 }
 
 // Fails the deletion of the named values, so their moves fail after the copy.
