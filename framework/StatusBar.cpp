@@ -104,18 +104,15 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
     return TRUE;
 }
 
-BOOL CStatusBar::SetPaneText(int nIndex, const char* lpszNewText, BOOL bUpdate)
+BOOL CStatusBar::SetPaneText(int nIndex, const char* lpszNewText, BOOL /*bUpdate*/)
 {
     // A pane that already shows the text is left alone: no redraw.
     if (GetPaneText(nIndex) == (lpszNewText ? lpszNewText : ""))
         return TRUE;
-    if (!SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpszNewText)))
-        return FALSE;
-    if (bUpdate) {
-        const RECT pane = GetItemRect(nIndex);
-        ::InvalidateRect(m_hWnd, &pane, TRUE);
-    }
-    return TRUE;
+    // The control redraws the changed pane itself (Wine at once); invalidating
+    // it here as well would paint it a second time.
+    return SendMessage(SB_SETTEXTA, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpszNewText)) ? TRUE
+                                                                                                         : FALSE;
 }
 
 std::string CStatusBar::GetPaneText(int nIndex) const
@@ -130,11 +127,4 @@ std::string CStatusBar::GetPaneText(int nIndex) const
 int CStatusBar::GetPaneCount() const
 {
     return static_cast<int>(SendMessage(SB_GETPARTS, 0, 0));
-}
-
-RECT CStatusBar::GetItemRect(int nIndex) const
-{
-    RECT rect{};
-    SendMessage(SB_GETRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&rect));
-    return rect;
 }

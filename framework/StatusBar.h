@@ -18,10 +18,10 @@ public:
                 UINT nID = AFX_IDW_STATUS_BAR);
     // Loads each string, sizes its pane and shows it; FALSE when a string is missing.
     BOOL SetIndicators(const UINT* lpIDArray, int nIDCount);
+    // Sets a pane's text; the pane is redrawn only when the text changes.
     BOOL SetPaneText(int nIndex, const char* lpszNewText, BOOL bUpdate = TRUE);
     std::string GetPaneText(int nIndex) const;
     int GetPaneCount() const;
-    RECT GetItemRect(int nIndex) const;
 
 private:
     fw::UniqueGdiObject m_font;
