@@ -29,25 +29,6 @@ TEST(StartupStoreMove, SwitchingOffOverwritesAStaleDisabledValueOfTheSameName)
     EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, kRunKeyPath, "app"));
 }
 
-TEST(StartupStoreMove, UserAndSystemEntriesOfOneNameEachMoveOnlyInTheirHive)
-{
-    RegistrySandbox sandbox;
-    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "sync", Sz("user.exe"));
-    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "sync", Sz("machine.exe"));
-
-    ASSERT_TRUE(DisableEntry(StartupOrigin::User, "sync", "user.exe"));
-    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "sync"), Sz("user.exe"));
-    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "sync"), Sz("machine.exe"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDisabledKeyPath));
-
-    ASSERT_TRUE(DisableEntry(StartupOrigin::System, "sync", "machine.exe"));
-    ASSERT_TRUE(EnableEntry(StartupOrigin::User, "sync", "user.exe"));
-    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kRunKeyPath, "sync"), Sz("user.exe"));
-    EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "sync"));
-    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "sync"), Sz("machine.exe"));
-    EXPECT_FALSE(ReadStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "sync"));
-}
-
 TEST(StartupStoreMove, NonTextOrMissingValuesAreNotMovedAndLeftUntouched)
 {
     RegistrySandbox sandbox;
