@@ -4,7 +4,7 @@
 // Start-Up tab in front: the difference is the drawing of the page.
 // Wine counts thread times in 10 ms ticks, so short runs are coarse.
 //
-// Usage: resource_use [seconds per scenario, default 30]
+// Usage: resource_use [seconds per round, default 20] [rounds, default 3]
 
 #include "res/resource.h"
 #include "support/ProcessWindows.h"
@@ -14,9 +14,13 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,33 +62,53 @@ struct Usage {
     double peakMiB;      // peak working set
 };
 
-template <class Configure>
-Usage Measure(const std::string& commandLine, Configure configure, int seconds)
+struct Scenario {
+    std::string commandLine;
+    std::function<void(HWND)> configure;
+};
+
+// Runs the scenarios' processes side by side over the same seconds, so each
+// sees the same machine (its load and memory figures change alike for all).
+std::vector<Usage> MeasureTogether(const std::vector<Scenario>& scenarios, int seconds)
 {
-    ChildProcess process(commandLine);
-    const HWND window = process.Valid() ? WaitForTopLevelWindow(process.Id(), 20000) : nullptr;
-    if (!window) {
-        std::fprintf(stderr, "resource_use: %s did not show its window\n", commandLine.c_str());
-        std::exit(1);
+    std::vector<std::unique_ptr<ChildProcess>> processes;
+    std::vector<HWND> windows;
+    for (const Scenario& scenario : scenarios) {
+        processes.push_back(std::make_unique<ChildProcess>(scenario.commandLine));
+        ChildProcess& process = *processes.back();
+        const HWND window = process.Valid() ? WaitForTopLevelWindow(process.Id(), 20000) : nullptr;
+        if (!window) {
+            std::fprintf(stderr, "resource_use: %s did not show its window\n", scenario.commandLine.c_str());
+            std::exit(1);
+        }
+        scenario.configure(window);
+        windows.push_back(window);
     }
-    configure(window);
     ::Sleep(2000); // settle after start-up
 
-    const std::uint64_t cpuStart = CpuTime100ns(process.Id());
+    std::vector<std::uint64_t> cpuStart;
+    for (const auto& process : processes)
+        cpuStart.push_back(CpuTime100ns(process->Id()));
     const ULONGLONG wallStart = ::GetTickCount64();
     ::Sleep(static_cast<DWORD>(seconds) * 1000);
-    const std::uint64_t cpu = CpuTime100ns(process.Id()) - cpuStart;
     const ULONGLONG wall = ::GetTickCount64() - wallStart;
 
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof(memory);
-    ::GetProcessMemoryInfo(process.Handle(), &memory, sizeof(memory));
-    ::PostMessageA(window, WM_CLOSE, 0, 0);
-    if (process.WaitForExit(5000) == STILL_ACTIVE)
-        process.Kill();
-    return {100.0 * static_cast<double>(cpu) / (static_cast<double>(wall) * 10000.0),
-            static_cast<double>(memory.WorkingSetSize) / (1 << 20),
-            static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20)};
+    std::vector<Usage> usage;
+    for (std::size_t i = 0; i < processes.size(); ++i) {
+        const std::uint64_t cpu = CpuTime100ns(processes[i]->Id()) - cpuStart[i];
+        PROCESS_MEMORY_COUNTERS memory{};
+        memory.cb = sizeof(memory);
+        ::GetProcessMemoryInfo(processes[i]->Handle(), &memory, sizeof(memory));
+        usage.push_back({100.0 * static_cast<double>(cpu) / (static_cast<double>(wall) * 10000.0),
+                         static_cast<double>(memory.WorkingSetSize) / (1 << 20),
+                         static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20)});
+    }
+    for (std::size_t i = 0; i < processes.size(); ++i) {
+        ::PostMessageA(windows[i], WM_CLOSE, 0, 0);
+        if (processes[i]->WaitForExit(5000) == STILL_ACTIVE)
+            processes[i]->Kill();
+    }
+    return usage;
 }
 
 void ShowMetricsAt(HWND frame, UINT speed)
@@ -114,30 +138,48 @@ void Print(const char* name, const Usage& u)
 
 } // namespace
 
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 int main(int argc, char** argv)
 {
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     const std::string quorvane = "\"" + ThisProgramDirectory() + "Quorvane.exe\"";
     const std::string taskManager = "\"" + SystemProgramPath("taskmgr.exe") + "\"";
+    const std::vector<Scenario> scenarios = {
+        {quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_VERYFAST); }},
+        {quorvane, [](HWND w) { ShowMetricsThenHideAt(w, ID_UPDATESPEED_VERYFAST); }},
+        {quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_IDLE); }},
+        {taskManager, [](HWND w) { ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(kTaskManagerSpeedHigh, 0), 0); }},
+    };
+    const char* names[] = {"Quorvane, Very Fast, metrics", "Quorvane, Very Fast, hidden", "Quorvane, Idle, metrics",
+                           "taskmgr, High"};
 
-    const Usage veryFast = Measure(quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_VERYFAST); }, seconds);
-    const Usage hidden =
-        Measure(quorvane, [](HWND w) { ShowMetricsThenHideAt(w, ID_UPDATESPEED_VERYFAST); }, seconds);
-    const Usage idle = Measure(quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_IDLE); }, seconds);
-    const Usage peer = Measure(
-        taskManager, [](HWND w) { ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(kTaskManagerSpeedHigh, 0), 0); },
-        seconds);
-
-    std::printf("CPU use and memory over %d s each (CPU in %% of one processor)\n", seconds);
-    Print("Quorvane, Very Fast, metrics", veryFast);
-    Print("Quorvane, Very Fast, hidden", hidden);
-    Print("Quorvane, Idle, metrics", idle);
-    Print("taskmgr, High", peer);
-    if (peer.cpuPercent > 0) {
-        std::printf("  ratio CPU Quorvane Very Fast / taskmgr: %.3f\n", veryFast.cpuPercent / peer.cpuPercent);
-        std::printf("  ratio CPU Quorvane Very Fast, hidden / taskmgr: %.3f\n", hidden.cpuPercent / peer.cpuPercent);
+    std::printf("CPU use and memory, all four side by side, %d rounds of %d s (CPU in %% of one processor)\n", rounds,
+                seconds);
+    std::vector<double> veryFastRatios, hiddenRatios, residentRatios;
+    for (int round = 0; round < rounds; ++round) {
+        const std::vector<Usage> usage = MeasureTogether(scenarios, seconds);
+        std::printf(" round %d\n", round + 1);
+        for (std::size_t i = 0; i < usage.size(); ++i)
+            Print(names[i], usage[i]);
+        const Usage& peer = usage[3];
+        if (peer.cpuPercent > 0) {
+            veryFastRatios.push_back(usage[0].cpuPercent / peer.cpuPercent);
+            hiddenRatios.push_back(usage[1].cpuPercent / peer.cpuPercent);
+        }
+        if (peer.residentMiB > 0)
+            residentRatios.push_back(usage[0].residentMiB / peer.residentMiB);
     }
-    if (peer.residentMiB > 0)
-        std::printf("  ratio resident Quorvane / taskmgr: %.3f\n", veryFast.residentMiB / peer.residentMiB);
+    if (!veryFastRatios.empty()) {
+        std::printf("  median ratio CPU Quorvane Very Fast / taskmgr: %.3f\n", Median(veryFastRatios));
+        std::printf("  median ratio CPU Quorvane Very Fast, hidden / taskmgr: %.3f\n", Median(hiddenRatios));
+    }
+    if (!residentRatios.empty())
+        std::printf("  median ratio resident Quorvane / taskmgr: %.3f\n", Median(residentRatios));
     return 0;
 }

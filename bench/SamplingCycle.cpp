@@ -98,10 +98,27 @@ int main(int argc, char** argv)
         page->RefreshMemoryAndCpu();
     });
 
+    // The same with the Start-Up tab in front: every control update is still
+    // sent, but nothing of the metrics page is drawn.
+    sheet->SetActivePage(0);
+    PumpFor(200);
+    const Figures hidden = TimeCycles(cycles, [&] {
+        {
+            std::lock_guard<std::mutex> guard(state->lock);
+            const std::uint64_t k = ++step % 2 + 1;
+            state->memory = {k << 30, k << 28, 3 * k << 30, k << 29, 2 * k << 30, 0, 0};
+            state->cpuStep = {k, 4, 0};
+        }
+        metrics.UpdateCpuSnapshot();
+        metrics.UpdateMemorySnapshot();
+        page->RefreshMemoryAndCpu();
+    });
+
     std::printf("one sampling cycle, %d cycles each (microseconds)\n", cycles);
     std::printf("  snapshots only                    median %8.1f  p90 %8.1f\n", snapshots.median, snapshots.p90);
     std::printf("  snapshots + page refresh          median %8.1f  p90 %8.1f\n", full.median, full.p90);
     std::printf("  same, every figure changing       median %8.1f  p90 %8.1f\n", changing.median, changing.p90);
+    std::printf("  same, with the page hidden        median %8.1f  p90 %8.1f\n", hidden.median, hidden.p90);
 
     ::PostMessageA(theApp.m_pMainFrame->m_hWnd, WM_CLOSE, 0, 0);
     return theApp.Run();
