@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     state->cpuStep = {1, 3, 0};
     metrics.SetProbe(std::make_unique<FakeMetricsProbe>(state));
     std::uint64_t step = 0;
-    const Figures changing = TimeCycles(cycles, [&] {
+    const auto changingCycle = [&] {
         {
             std::lock_guard<std::mutex> guard(state->lock);
             const std::uint64_t k = ++step % 2 + 1;
@@ -96,23 +96,14 @@ int main(int argc, char** argv)
         metrics.UpdateCpuSnapshot();
         metrics.UpdateMemorySnapshot();
         page->RefreshMemoryAndCpu();
-    });
+    };
+    const Figures changing = TimeCycles(cycles, changingCycle);
 
     // The same with the Start-Up tab in front: every control update is still
     // sent, but nothing of the metrics page is drawn.
     sheet->SetActivePage(0);
     PumpFor(200);
-    const Figures hidden = TimeCycles(cycles, [&] {
-        {
-            std::lock_guard<std::mutex> guard(state->lock);
-            const std::uint64_t k = ++step % 2 + 1;
-            state->memory = {k << 30, k << 28, 3 * k << 30, k << 29, 2 * k << 30, 0, 0};
-            state->cpuStep = {k, 4, 0};
-        }
-        metrics.UpdateCpuSnapshot();
-        metrics.UpdateMemorySnapshot();
-        page->RefreshMemoryAndCpu();
-    });
+    const Figures hidden = TimeCycles(cycles, changingCycle);
 
     std::printf("one sampling cycle, %d cycles each (microseconds)\n", cycles);
     std::printf("  snapshots only                    median %8.1f  p90 %8.1f\n", snapshots.median, snapshots.p90);
