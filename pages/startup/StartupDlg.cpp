@@ -176,7 +176,9 @@ void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
 
 void CStartupDlg::OnApply()
 {
-    const ListRedrawPause pause(m_listStartup);
+    // No pause of the list's drawing here: a successful move leaves the list
+    // as it is, and a failure's message box must not sit over a list that
+    // does not repaint.
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
         if (m_rows.Differs(RowId(item)))
             ApplyRow(item);
