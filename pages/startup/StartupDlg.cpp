@@ -127,14 +127,17 @@ void CStartupDlg::OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult)
     const bool boxChanged =
         (pNMLV->uChanged & LVIF_STATE) && ((pNMLV->uNewState ^ pNMLV->uOldState) & LVIS_STATEIMAGEMASK);
     if (boxChanged) {
-        if (pNMLV->iItem >= 0) {
-            const std::size_t id = RowId(pNMLV->iItem);
+        auto follow = [this](int item, bool checked) {
+            const std::size_t id = RowId(item);
             if (id < m_rows.Size())
-                m_rows.SetChecked(id, IsChecked(pNMLV->uNewState));
+                m_rows.SetChecked(id, checked);
+        };
+        if (pNMLV->iItem >= 0) {
+            follow(pNMLV->iItem, IsChecked(pNMLV->uNewState));
         } else {
             // A change of every row at once: read all boxes again.
             for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item)
-                m_rows.SetChecked(RowId(item), m_listStartup.GetCheck(item) != FALSE);
+                follow(item, m_listStartup.GetCheck(item) != FALSE);
         }
     }
     UpdateButtons();

@@ -80,6 +80,14 @@ TEST_F(StartupPageTest, ApplyAndRevertAreEnabledExactlyWhileABoxDiffers)
     EXPECT_TRUE(Enabled(IDC_SEARCH));
     Select(1, false);
     EXPECT_FALSE(Enabled(IDC_SEARCH));
+
+    // One change of every box at once is followed too.
+    Tick(-1, false);
+    EXPECT_TRUE(Enabled(IDC_APPLY)) << "row one is stored as on";
+    Press(IDC_REVERT);
+    EXPECT_TRUE(Rows()[0].checked);
+    EXPECT_FALSE(Rows()[1].checked);
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
 }
 
 TEST_F(StartupPageTest, HeadersSortCaseInsensitivelyEachWithItsOwnDirection)
