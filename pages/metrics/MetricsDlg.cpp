@@ -113,21 +113,20 @@ CStatic& CMetricsDlg::Text(int controlId)
 CMetricsDlg::GaugeChange CMetricsDlg::ChangeGauge(int controlId, int high, int position)
 {
     std::lock_guard<std::mutex> guard(m_shownLock);
-    ShownGauge& shown = m_shownGauges.at(static_cast<std::size_t>(controlId - kFirstShownId));
-    const bool rangeChanges = !shown.set || shown.high != high;
-    const bool positionChanges = rangeChanges || shown.position != position;
-    shown = {true, high, position};
+    std::optional<ShownGauge>& shown = m_shownGauges.at(static_cast<std::size_t>(controlId - kFirstShownId));
+    const bool rangeChanges = !shown || shown->high != high;
+    const bool positionChanges = rangeChanges || shown->position != position;
+    shown = ShownGauge{high, position};
     return {rangeChanges, positionChanges};
 }
 
 bool CMetricsDlg::TextChanges(int controlId, const std::string& text)
 {
-    const std::size_t slot = static_cast<std::size_t>(controlId - kFirstShownId);
     std::lock_guard<std::mutex> guard(m_shownLock);
-    if (m_textShown.at(slot) && m_shownTexts.at(slot) == text)
+    std::optional<std::string>& shown = m_shownTexts.at(static_cast<std::size_t>(controlId - kFirstShownId));
+    if (shown == text)
         return false;
-    m_textShown[slot] = true;
-    m_shownTexts[slot] = text;
+    shown = text;
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <string>
 
 class CMetricsDlg : public CPropertyPage {
@@ -72,14 +73,13 @@ private:
     bool TextChanges(int controlId, const std::string& text);
 
     struct ShownGauge {
-        bool set = false;
-        int high = 0;
-        int position = 0;
+        int high;
+        int position;
     };
     static constexpr int kFirstShownId = 1004; // gauges and texts use ids 1004 to 1024
     static constexpr int kShownIds = 21;
     std::mutex m_shownLock;
-    std::array<ShownGauge, kShownIds> m_shownGauges{};
-    std::array<std::string, kShownIds> m_shownTexts{};
-    std::array<bool, kShownIds> m_textShown{};
+    // Empty until the control has been set once.
+    std::array<std::optional<ShownGauge>, kShownIds> m_shownGauges{};
+    std::array<std::optional<std::string>, kShownIds> m_shownTexts{};
 };

@@ -182,10 +182,8 @@ void CStartupDlg::OnApply()
     // No pause of the list's drawing here: a successful move leaves the list
     // as it is, and a failure's message box must not sit over a list that
     // does not repaint.
-    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
-        if (m_rows.Differs(RowId(item)))
-            ApplyRow(item);
-    }
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item)
+        ApplyRow(item);
     UpdateButtons();
 }
 

@@ -41,7 +41,8 @@ protected:
 private:
     void FillList();
     void AddRows(HKEY hive, const char* keyPath, StartupOrigin origin, bool enabled);
-    // Moves the row shown at `item` if its box differs from its stored state.
+    // Moves the row shown at `item` if its box differs from its stored state;
+    // does nothing otherwise.
     void ApplyRow(int item);
     std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
     void UpdateButtons();

@@ -24,7 +24,7 @@ int CompareText(const std::string& a, const std::string& b)
 
 std::size_t StartupRowModel::Add(const StartupValue& value, StartupOrigin origin, bool enabled)
 {
-    m_rows.push_back({value.name, value.command, origin, value.isText, enabled, enabled});
+    m_rows.push_back({value.name, value.command, origin, enabled, enabled});
     return m_rows.size() - 1;
 }
 

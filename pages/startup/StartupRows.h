@@ -16,7 +16,6 @@ struct StartupRow {
     std::string name;
     std::string command;
     StartupOrigin origin = StartupOrigin::User;
-    bool isText = true;
     bool savedEnabled = false; // in the Run key, as read or as left by the last move
     bool checked = false;      // the box as the user has set it
 };

@@ -44,10 +44,10 @@ std::string Trim(const std::string& text)
 }
 
 // The text between the first quote and the next one, or nothing when there
-// are fewer than two quotes from `from` on.
-bool TextBetweenQuotes(const std::string& text, size_t from, std::string& between)
+// are fewer than two quotes.
+bool TextBetweenQuotes(const std::string& text, std::string& between)
 {
-    const size_t open = text.find('"', from);
+    const size_t open = text.find('"');
     if (open == std::string::npos)
         return false;
     const size_t close = text.find('"', open + 1);
@@ -87,7 +87,7 @@ std::string ExtractSearchTerm(const std::string& command)
 {
     std::string path = Trim(command);
     if (!path.empty() && path.front() == '"')
-        TextBetweenQuotes(path, 0, path);
+        TextBetweenQuotes(path, path);
 
     // Buffers as long as the path itself, so no part can overrun them.
     std::vector<char> name(path.size() + 1, '\0');
@@ -125,7 +125,7 @@ std::string BrowserPathFromCommand(const std::string& registeredCommand)
     // it, so the path ends at the second quote, not the last. A lone quote
     // leaves the text as it is.
     std::string quoted;
-    if (TextBetweenQuotes(registeredCommand, 0, quoted))
+    if (TextBetweenQuotes(registeredCommand, quoted))
         return quoted;
     if (registeredCommand.find('"') != std::string::npos)
         return registeredCommand;
