@@ -10,6 +10,7 @@
 #include "pages/startup/StartupDlg.h"
 #include "pages/startup/StartupStore.h"
 #include "res/resource.h"
+#include "support/DialogInput.h"
 #include "support/MessagePump.h"
 #include "support/RegistrySandbox.h"
 #include "ui/MainFrame.h"
@@ -141,22 +142,6 @@ double WalkEveryRowPerChange(HWND list, int changes)
     return differing == changes ? ms : -1;
 }
 
-void ClickHeader(HWND page, HWND list, int column)
-{
-    NMLISTVIEW click{};
-    click.hdr.hwndFrom = list;
-    click.hdr.idFrom = IDC_STARTUP_LIST;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = column;
-    ::SendMessageA(page, WM_NOTIFY, IDC_STARTUP_LIST, reinterpret_cast<LPARAM>(&click));
-}
-
-void PressButton(HWND page, int id)
-{
-    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
-}
-
 // Clears the boxes of `count` checked rows, every other one from the top;
 // returns the time and how many rows then differ from their stored state.
 double ClearBoxes(HWND list, int count)
@@ -200,17 +185,17 @@ int main(int argc, char** argv)
     const int shown = ListView_GetItemCount(list);
     PumpFor(200);
 
-    const double sortProgramMs = Millis([&] { ClickHeader(page.m_hWnd, list, 0); });
-    const double sortProgramAgainMs = Millis([&] { ClickHeader(page.m_hWnd, list, 0); });
-    const double sortLocationMs = Millis([&] { ClickHeader(page.m_hWnd, list, 1); });
-    const double sortPathMs = Millis([&] { ClickHeader(page.m_hWnd, list, 2); });
+    const double sortProgramMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 0); });
+    const double sortProgramAgainMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 0); });
+    const double sortLocationMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 1); });
+    const double sortPathMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 2); });
 
     const double clearMs = ClearBoxes(list, changed);
     const std::size_t differing = page.m_rows.DifferingCount();
-    const double revertMs = Millis([&] { PressButton(page.m_hWnd, IDC_REVERT); });
+    const double revertMs = Millis([&] { ClickButton(page.m_hWnd, IDC_REVERT); });
     const bool revertClean = !page.m_btnApply.IsWindowEnabled();
     ClearBoxes(list, changed);
-    const double applyMs = Millis([&] { PressButton(page.m_hWnd, IDC_APPLY); });
+    const double applyMs = Millis([&] { ClickButton(page.m_hWnd, IDC_APPLY); });
     const std::size_t disabledAfter = ReadValueList(HKEY_CURRENT_USER, kDisabledKeyPath).size() +
                                       ReadValueList(HKEY_LOCAL_MACHINE, kDisabledKeyPath).size();
 

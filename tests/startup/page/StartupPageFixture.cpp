@@ -3,6 +3,7 @@
 #include "app/MonitorApp.h"
 #include "pages/startup/StartupDlg.h"
 #include "res/resource.h"
+#include "support/DialogInput.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSheet.h"
 
@@ -84,21 +85,13 @@ void StartupPageFixture::Select(int row, bool selected)
 
 void StartupPageFixture::ClickHeader(int column)
 {
-    // What the list sends its parent when a header is clicked.
-    NMLISTVIEW click{};
-    click.hdr.hwndFrom = List();
-    click.hdr.idFrom = IDC_STARTUP_LIST;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = column;
-    ::SendMessageA(PageWindow(), WM_NOTIFY, IDC_STARTUP_LIST, reinterpret_cast<LPARAM>(&click));
+    ClickListHeader(PageWindow(), IDC_STARTUP_LIST, column);
 }
 
 void StartupPageFixture::Press(int buttonId)
 {
     ASSERT_TRUE(Enabled(buttonId)) << "button " << buttonId << " is disabled";
-    ::SendMessageA(PageWindow(), WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(PageWindow(), buttonId)));
+    ClickButton(PageWindow(), buttonId);
 }
 
 void PrintTo(const ShownRow& row, std::ostream* os)
