@@ -47,10 +47,15 @@ inline void CreateEmptyKey(HKEY hive, const char* path)
     ::RegCloseKey(key);
 }
 
+// Writes exactly the value's bytes. The registry adds a NUL to text whose
+// last counted byte is not one when the byte after the count is a NUL, so the
+// bytes are passed with a non-NUL byte behind them.
 inline void WriteStored(HKEY hive, const char* path, const std::string& name, const StoredValue& value)
 {
+    std::vector<BYTE> guarded = value.bytes;
+    guarded.push_back(0xff);
     HKEY key = nullptr;
     ::RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    ::RegSetValueExA(key, name.c_str(), 0, value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
+    ::RegSetValueExA(key, name.c_str(), 0, value.type, guarded.data(), static_cast<DWORD>(value.bytes.size()));
     ::RegCloseKey(key);
 }
