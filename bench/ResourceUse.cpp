@@ -148,7 +148,7 @@ int main(int argc, char** argv)
 {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    const std::string quorvane = "\"" + ThisProgramDirectory() + "Quorvane.exe\"";
+    const std::string quorvane = QuorvaneCommandLine();
     const std::string taskManager = "\"" + SystemProgramPath("taskmgr.exe") + "\"";
     const std::vector<Scenario> scenarios = {
         {quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_VERYFAST); }},

@@ -55,7 +55,7 @@ Summary Summarise(std::vector<double> samples)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-    const std::string quorvane = "\"" + ThisProgramDirectory() + "Quorvane.exe\"";
+    const std::string quorvane = QuorvaneCommandLine();
     const std::string taskManager = "\"" + SystemProgramPath("taskmgr.exe") + "\"";
 
     // One unmeasured start of each warms the file cache and the server.

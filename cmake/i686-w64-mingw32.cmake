@@ -1,18 +1,5 @@
-# Cross build for 32-bit Windows with the MinGW-w64 posix-thread compilers.
-# Test programs run through Wine (scripts/wine-run), which refuses to use the
-# user's own prefix.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows (Quorvane.exe) with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-cross.cmake)

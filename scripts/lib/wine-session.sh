@@ -1,10 +1,42 @@
-# Sourced by the scripts that run Quorvane or its tests under Wine on Linux.
-# wine_session_start BUILD_DIR: makes (once) the build directory's own Wine
-# prefix, starts a private Xvfb display and a persistent wineserver, and
-# arranges for both to end when the calling script exits.
+# Sourced (bash) by the scripts that build and run Quorvane or its tests
+# under Wine on Linux.
 
+. "$(dirname "${BASH_SOURCE[0]}")/wine-loader.sh"
+
+# The two builds, as CMake presets, and the Wine architecture of each.
+QUORVANE_BUILDS=(mingw32 mingw64)
+declare -A QUORVANE_BUILD_ARCH=([mingw32]=win32 [mingw64]=win64)
+declare -A QUORVANE_BUILD_PROGRAM=([mingw32]=Quorvane.exe [mingw64]=Quorvane64.exe)
+
+# runnable_builds: the builds this machine can run, one a line: both where
+# Wine's 32-bit loader starts, the 64-bit one alone elsewhere.
+runnable_builds() {
+  if wine_runs_32bit; then
+    echo mingw32
+  fi
+  echo mingw64
+}
+
+# preferred_build: the 32-bit build where the machine runs it, else the 64-bit one.
+preferred_build() {
+  runnable_builds | head -n 1
+}
+
+# say_if_32bit_skipped SCRIPT: one plain line, where 32-bit programs cannot run.
+say_if_32bit_skipped() {
+  if ! wine_runs_32bit; then
+    echo "$1: this machine cannot run 32-bit programs (Wine's 32-bit loader does not start);" \
+         "the 64-bit build runs alone" >&2
+  fi
+}
+
+# wine_session_start BUILD_DIR ARCH: makes (once) the build directory's own
+# Wine prefix, starts a private Xvfb display and a persistent wineserver, and
+# arranges for both to end when the calling shell exits. Afterwards WINE is
+# the loader that runs the build's programs.
 wine_session_start() {
   local build=$1
+  wine_use "$2"
   export WINEPREFIX="$build/wineprefix"
   export WINEDEBUG=-all
   # No Mono or Gecko installers: nothing here needs them, and they cost time.
@@ -15,13 +47,17 @@ wine_session_start() {
   if [ ! -f "$WINEPREFIX/.quorvane-prefix-v2" ]; then
     echo "wine-session: creating prefix $WINEPREFIX (once per build directory)" >&2
     rm -rf "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
+    "$WINE" wineboot -i >/dev/null 2>&1
     # Every program runs in a virtual desktop that Wine draws and manages
     # itself. On a bare X server with no window manager, Wine would otherwise
     # wait two seconds for each closed window to be withdrawn.
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
     wineserver -w
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "wine-session: Wine could not make the prefix $WINEPREFIX" >&2
+      return 1
+    fi
     touch "$WINEPREFIX/.quorvane-prefix-v2"
   fi
 
@@ -30,13 +66,13 @@ wine_session_start() {
   trap wine_session_stop EXIT
   # Start the prefix's services now, with no pipes of ours: services started
   # by a test would inherit its output pipes and CTest would wait on them.
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
   # Keep the desktop open for the whole session: Wine closes an unused
   # desktop and starts it again for the next program, and a program started
   # just then can stall.
   local keeper="$build/bin/desktop_keeper.exe"
   if [ -f "$keeper" ]; then
-    wine "$keeper" </dev/null >/dev/null 2>&1 &
+    "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
   fi
 }
 

@@ -1,4 +1,4 @@
-// Quorvane.exe started as a user would, looked at from outside.
+// The built program started as a user would, looked at from outside.
 
 #include "res/resource.h"
 #include "support/ProcessWindows.h"
@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <cstdio>
 #include <regex>
 
 namespace {
@@ -16,7 +17,7 @@ constexpr DWORD kStartTimeoutMs = 15000;
 
 class RunningProgram {
 public:
-    RunningProgram() : m_process("\"" + ThisProgramDirectory() + "Quorvane.exe\"") {}
+    RunningProgram() : m_process(QuorvaneCommandLine()) {}
 
     ChildProcess& Process() { return m_process; }
 
@@ -101,6 +102,23 @@ TEST(Program, SecondTabGetsItsPageWhenSelected)
     EXPECT_FALSE(pageTitled("Sytem Metrics")) << "made only when first shown";
     ::SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
     EXPECT_TRUE(pageTitled("Sytem Metrics"));
+
+    // The address space of a process of this build, unclamped: 2 or 4 GiB for
+    // the 32-bit program, terabytes for the 64-bit one.
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof(status);
+    ASSERT_TRUE(::GlobalMemoryStatusEx(&status));
+    if (sizeof(void*) == 8) {
+        EXPECT_GE(status.ullTotalVirtual, 8ull << 40);
+    }
+    char expected[64];
+    std::snprintf(expected, sizeof(expected), "%.1f M", static_cast<double>(status.ullTotalVirtual >> 10) / 1024);
+    HWND page = nullptr;
+    for (HWND child = ::GetWindow(sheet, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (WindowText(child) == "Sytem Metrics")
+            page = child;
+    EXPECT_EQ(WindowText(::GetDlgItem(page, IDC_TOTAL_ALLOCABLE)), expected);
+
     ::PostMessageA(program.Frame(), WM_CLOSE, 0, 0);
     EXPECT_EQ(program.Process().WaitForExit(2000), 0u);
 }

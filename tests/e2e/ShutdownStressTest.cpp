@@ -18,7 +18,7 @@ TEST(ShutdownStress, EveryRunEndsWithCodeZeroWithinASecond)
                            ID_UPDATESPEED_SLOW,     ID_UPDATESPEED_VERYSLOW, ID_UPDATESPEED_IDLE};
     const unsigned seed = 20261207;
     std::mt19937 random(seed);
-    const std::string program = "\"" + ThisProgramDirectory() + "Quorvane.exe\"";
+    const std::string program = QuorvaneCommandLine();
 
     int failures = 0;
     for (int run = 0; run < 100; ++run) {

@@ -1,5 +1,7 @@
 #include "ProcessWindows.h"
 
+#include "ProgramIdentity.h"
+
 #include <commctrl.h>
 
 #include <cstring>
@@ -49,11 +51,18 @@ std::string ThisProgramDirectory()
     return directory;
 }
 
+std::string QuorvaneCommandLine()
+{
+    return "\"" + ThisProgramDirectory() + QUORVANE_PROGRAM_FILE "\"";
+}
+
 std::string SystemProgramPath(const char* fileName)
 {
     char windows[MAX_PATH] = {};
     ::GetWindowsDirectoryA(windows, MAX_PATH);
-    for (const char* folder : {"\\syswow64\\", "\\system32\\"}) {
+    // On 64-bit Windows the 32-bit system programs are in syswow64.
+    const bool is64Bit = sizeof(void*) == 8;
+    for (const char* folder : {is64Bit ? "\\system32\\" : "\\syswow64\\", "\\system32\\"}) {
         const std::string path = std::string(windows) + folder + fileName;
         if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
             return path;

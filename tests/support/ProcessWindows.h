@@ -27,7 +27,9 @@ private:
 
 // The directory of this test program, with a trailing backslash.
 std::string ThisProgramDirectory();
-// A program that comes with Windows, preferring its 32-bit build like ours.
+// The built program beside this test program, quoted for a command line.
+std::string QuorvaneCommandLine();
+// A program that comes with Windows, of the same bitness as this build.
 std::string SystemProgramPath(const char* fileName);
 
 // The visible top-level window of the process, waiting up to the time.
