@@ -18,6 +18,21 @@ public:
     DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
 
     int InsertColumn(int nCol, const char* lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1);
+    int GetColumnWidth(int nCol) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol)));
+    }
+    BOOL SetColumnWidth(int nCol, int cx)
+    {
+        return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(nCol), MAKELPARAM(cx, 0)));
+    }
+    // The width of a text in the list's font, without the room the list leaves around it.
+    int GetStringWidth(const char* lpsz) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(lpsz)));
+    }
+    // The header control that shows the column headings.
+    HWND GetHeaderWindow() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }
     int InsertItem(int nItem, const char* lpszItem);
     // Inserts a row that carries dwData as its item data from the start.
     int InsertItem(int nItem, const char* lpszItem, DWORD_PTR dwData);

@@ -1,5 +1,6 @@
 #include "StatusBar.h"
 
+#include "TextWidth.h"
 #include "WinApp.h"
 
 #include <commctrl.h>
@@ -10,39 +11,6 @@ namespace {
 
 // Room beyond the measured text, for the pane's own insets.
 constexpr int kPaneMargin = 6;
-
-class WindowDC {
-public:
-    explicit WindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
-    ~WindowDC()
-    {
-        if (m_hDC)
-            ::ReleaseDC(m_hWnd, m_hDC);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC Get() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-};
-
-class SelectedObject {
-public:
-    SelectedObject(HDC hDC, HGDIOBJ object) : m_hDC(hDC), m_previous(object ? ::SelectObject(hDC, object) : nullptr) {}
-    ~SelectedObject()
-    {
-        if (m_previous)
-            ::SelectObject(m_hDC, m_previous);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC m_hDC;
-    HGDIOBJ m_previous;
-};
 
 } // namespace
 
@@ -81,27 +49,49 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
             return FALSE;
     }
 
-    int borders[3] = {};
-    SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-
     std::vector<int> rightEdges;
-    {
-        WindowDC dc(m_hWnd);
-        SelectedObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
-        int right = 0;
-        for (const std::string& text : texts) {
-            SIZE extent{};
-            ::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
-            right += extent.cx + 2 * borders[0] + kPaneMargin;
-            rightEdges.push_back(right);
-            right += borders[2];
-        }
+    int right = 0;
+    for (const std::string& text : texts) {
+        right += PaneWidthFor(text);
+        rightEdges.push_back(right);
+        right += Borders().between;
     }
     if (!SendMessage(SB_SETPARTS, static_cast<WPARAM>(nIDCount), reinterpret_cast<LPARAM>(rightEdges.data())))
         return FALSE;
     for (int i = 0; i < nIDCount; ++i)
         SetPaneText(i, texts[static_cast<std::size_t>(i)].c_str());
     return TRUE;
+}
+
+BOOL CStatusBar::WidenPaneToFit(int nIndex, const char* lpszText)
+{
+    const int count = GetPaneCount();
+    if (nIndex < 0 || nIndex >= count)
+        return FALSE;
+    std::vector<int> rightEdges(static_cast<std::size_t>(count));
+    SendMessage(SB_GETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(rightEdges.data()));
+    const std::size_t pane = static_cast<std::size_t>(nIndex);
+    const int left = pane == 0 ? 0 : rightEdges[pane - 1] + Borders().between;
+    const int missing = PaneWidthFor(lpszText ? lpszText : "") - (rightEdges[pane] - left);
+    if (missing <= 0)
+        return TRUE;
+    // This pane and every pane after it move right by what is missing.
+    for (std::size_t i = pane; i < rightEdges.size(); ++i)
+        rightEdges[i] += missing;
+    return SendMessage(SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(rightEdges.data())) ? TRUE
+                                                                                                             : FALSE;
+}
+
+CStatusBar::PaneBorders CStatusBar::Borders() const
+{
+    int borders[3] = {};
+    SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    return {borders[0], borders[2]};
+}
+
+int CStatusBar::PaneWidthFor(const std::string& text) const
+{
+    return fw::TextWidth(m_hWnd, text) + 2 * Borders().horizontal + kPaneMargin;
 }
 
 BOOL CStatusBar::SetPaneText(int nIndex, const char* lpszNewText, BOOL /*bUpdate*/)

@@ -5,8 +5,10 @@
 #include "ui/MainSheet.h"
 #include "ui/StatusBarText.h"
 
+#include <cstdint>
 #include <iterator>
 #include <new>
+#include <string>
 
 IMPLEMENT_DYNAMIC(CMainFrame, CFrameWnd)
 
@@ -26,6 +28,13 @@ const UINT kIndicators[] = {
 };
 
 constexpr UINT kStatusPeriodMs = 500;
+
+// The indicators' trailing spaces reserve room for everyday figures; the
+// panes must also hold the widest texts: 99999 processes, a full load, and
+// 1 TiB each of physical memory and page file.
+constexpr unsigned int kMostProcesses = 99999;
+constexpr unsigned long kFullLoad = 100;
+constexpr std::uint64_t kLargestMemoryBytes = 1ull << 40;
 
 // A caption, a system menu and a minimise box: no sizing border, no maximise box.
 constexpr DWORD kFrameStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | FWS_ADDTOTITLE;
@@ -73,6 +82,13 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
         return -1;
     if (!m_wndStatusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
         return -1;
+    const std::string widestTexts[] = {
+        FormatProcessesText(kMostProcesses),
+        FormatCpuText(kFullLoad),
+        FormatVirtualMemoryText(kLargestMemoryBytes, kLargestMemoryBytes, kLargestMemoryBytes, kLargestMemoryBytes),
+    };
+    for (int pane = 0; pane < static_cast<int>(std::size(widestTexts)); ++pane)
+        m_wndStatusBar.WidenPaneToFit(pane, widestTexts[pane].c_str());
     m_wndStatusBar.ShowWindow(SW_SHOWNORMAL);
 
     ResizeToSheet();
