@@ -4,8 +4,12 @@
 #include "pages/metrics/DriveRows.h"
 #include "pages/metrics/MemoryPanel.h"
 #include "res/resource.h"
+#include "ui/ListColumns.h"
 
+#include <cstdint>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 IMPLEMENT_DYNAMIC(CMetricsDlg, CPropertyPage)
 
@@ -15,16 +19,23 @@ END_MESSAGE_MAP()
 
 namespace {
 
-struct DriveColumn {
-    const char* heading;
-    int format;
-    int width;
-};
+// The largest drive whose figures must show whole.
+constexpr std::uint64_t kLargestDriveBytes = 64ull << 40;
 
-const DriveColumn kDriveColumns[] = {
-    {"Drive", LVCFMT_LEFT, 35},    {"Type", LVCFMT_CENTER, 100}, {"Size", LVCFMT_RIGHT, 120},
-    {"Used", LVCFMT_RIGHT, 120},   {"Free", LVCFMT_RIGHT, 120},
-};
+std::vector<ListColumn> DriveColumns()
+{
+    std::vector<std::string> typeNames;
+    for (unsigned int type = DRIVE_UNKNOWN; type <= DRIVE_RAMDISK; ++type)
+        typeNames.push_back(DriveTypeName(type));
+    const std::string largest = FormatByteCount(kLargestDriveBytes);
+    return {
+        {"Drive", LVCFMT_LEFT, 35, {"W:\\"}},
+        {"Type", LVCFMT_CENTER, 100, typeNames},
+        {"Size", LVCFMT_RIGHT, 120, {largest}},
+        {"Used", LVCFMT_RIGHT, 120, {largest}},
+        {"Free", LVCFMT_RIGHT, 120, {largest}},
+    };
+}
 
 } // namespace
 
@@ -69,9 +80,7 @@ BOOL CMetricsDlg::OnInitDialog()
         m_stcFrequency.SetWindowText(FormatClockFrequency(cpu.GetProcessorClockFrequency()).c_str());
 
         m_listDrives.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-        int column = 0;
-        for (const DriveColumn& c : kDriveColumns)
-            m_listDrives.InsertColumn(column++, c.heading, c.format, c.width);
+        InsertListColumns(m_listDrives, DriveColumns());
 
         m_bInitialized = true;
         RefreshMemoryAndCpu();

@@ -3,6 +3,7 @@
 #include "pages/startup/StartupStore.h"
 #include "pages/startup/WebSearch.h"
 #include "res/resource.h"
+#include "ui/ListColumns.h"
 
 IMPLEMENT_DYNCREATE(CStartupDlg, CPropertyPage)
 
@@ -20,13 +21,6 @@ bool CStartupDlg::s_locationAscending = false;
 namespace {
 
 enum Column { kProgramColumn, kLocationColumn, kPathColumn };
-
-struct ListColumn {
-    const char* heading;
-    int width;
-};
-
-const ListColumn kColumns[] = {{"Program", 150}, {"Location", 100}, {"Execution Path", 350}};
 
 bool IsChecked(UINT state)
 {
@@ -82,9 +76,11 @@ void CStartupDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CStartupDlg::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    int index = 0;
-    for (const ListColumn& column : kColumns)
-        m_listStartup.InsertColumn(index++, column.heading, LVCFMT_LEFT, column.width);
+    InsertListColumns(m_listStartup, {
+        {"Program", LVCFMT_LEFT, 150, {}},
+        {"Location", LVCFMT_LEFT, 100, {kUserLocationText, kSystemLocationText}},
+        {"Execution Path", LVCFMT_LEFT, 350, {}},
+    });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     FillList();
     return TRUE;

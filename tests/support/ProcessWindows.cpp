@@ -6,12 +6,21 @@
 
 #include <cstring>
 
-ChildProcess::ChildProcess(const std::string& commandLine)
+ChildProcess::ChildProcess(const std::string& commandLine, ChildOutput output)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
+    const bool shared = output == ChildOutput::Shared;
+    if (shared) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+        for (HANDLE handle : {startup.hStdOutput, startup.hStdError})
+            ::SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    }
     std::string mutableLine = commandLine;
-    if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, shared, 0, nullptr, nullptr, &startup,
                           &m_info))
         m_info = PROCESS_INFORMATION{};
 }

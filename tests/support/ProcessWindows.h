@@ -6,10 +6,14 @@
 #include <string>
 #include <vector>
 
+// Where a child's standard output and error go: to no one, or where this
+// process's go.
+enum class ChildOutput { Own, Shared };
+
 class ChildProcess {
 public:
     // Starts the program with the given command line; Valid() tells whether it started.
-    explicit ChildProcess(const std::string& commandLine);
+    explicit ChildProcess(const std::string& commandLine, ChildOutput output = ChildOutput::Own);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
