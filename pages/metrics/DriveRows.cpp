@@ -35,13 +35,3 @@ std::optional<DriveRow> MakeDriveRow(const CDriveInfo& drive)
     return DriveRow{drive.GetString(), DriveTypeName(drive.GetType()), FormatByteCount(size),
                     FormatByteCount(used), FormatByteCount(free)};
 }
-
-std::vector<DriveRow> MakeDriveRows(const std::vector<CDriveInfo>& drives)
-{
-    std::vector<DriveRow> rows;
-    for (const CDriveInfo& drive : drives) {
-        if (auto row = MakeDriveRow(drive))
-            rows.push_back(std::move(*row));
-    }
-    return rows;
-}

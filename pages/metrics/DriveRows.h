@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 // One row's texts, in column order.
 struct DriveRow {
@@ -23,5 +22,3 @@ std::string FormatByteCount(std::uint64_t bytes);
 std::string DriveTypeName(unsigned int type);
 // No row for a drive without a root directory (type 1).
 std::optional<DriveRow> MakeDriveRow(const CDriveInfo& drive);
-// The rows of the drives that have one, in the drives' order.
-std::vector<DriveRow> MakeDriveRows(const std::vector<CDriveInfo>& drives);

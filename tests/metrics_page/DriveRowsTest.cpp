@@ -14,12 +14,6 @@ CDriveInfo Drive(const char* root, unsigned int type, std::uint64_t total, std::
     return CDriveInfo(figures);
 }
 
-// A row's cells, in column order.
-std::vector<std::string> Cells(const DriveRow& row)
-{
-    return {row.drive, row.type, row.size, row.used, row.free};
-}
-
 } // namespace
 
 TEST(DriveRows, ByteCountUnitsChangeAtRawBoundaries)
@@ -47,27 +41,6 @@ TEST(DriveRows, TypeNames)
     const char* const names[] = {"Unknown", "", "Removable", "Fixed", "Remote", "CD-ROM", "RAM Drive", "", "", ""};
     for (unsigned int type = 0; type < 10; ++type)
         EXPECT_EQ(DriveTypeName(type), names[type]) << type;
-}
-
-TEST(DriveRows, DrivesWithoutRootAreLeftOutAndTheRestCloseUp)
-{
-    const std::vector<DriveRow> rows = MakeDriveRows({
-        Drive("A:\\", DRIVE_NO_ROOT_DIR, 0, 0),
-        Drive("C:\\", DRIVE_FIXED, 100ull << 30, 40ull << 30),
-        Drive("X:\\", DRIVE_NO_ROOT_DIR, 1ull << 30, 0),
-        Drive("D:\\", DRIVE_CDROM, 0, 0),
-        Drive("Z:\\", 9, 1536, 512),
-    });
-    const std::vector<std::vector<std::string>> expected = {
-        {"C:\\", "Fixed", "100.0 GB", "60.0 GB", "40.0 GB"},
-        {"D:\\", "CD-ROM", "0.0 KB", "0.0 KB", "0.0 KB"},
-        {"Z:\\", "", "1.5 KB", "1.0 KB", "0.5 KB"},
-    };
-    std::vector<std::vector<std::string>> cells;
-    for (const DriveRow& row : rows)
-        cells.push_back(Cells(row));
-    EXPECT_EQ(cells, expected);
-    EXPECT_TRUE(MakeDriveRows({}).empty());
 }
 
 TEST(DriveRows, MoreFreeThanSizeShowsNothingUsed)
