@@ -76,20 +76,24 @@ wine_session_start() {
   fi
 }
 
+# Starts a private Xvfb on a display number that the server itself picks
+# (-displayfd), so that sessions started at the same time never share one.
 wine_session_display() {
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
-    n=$((n + 1))
-  done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   WINE_SESSION_XVFB=$!
-  export DISPLAY=":$n"
   local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+  for i in $(seq 1 200); do
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+      rm -f "$number_file"
+      return 0
+    fi
     sleep 0.05
   done
-  echo "wine-session: Xvfb did not start on :$n" >&2
+  rm -f "$number_file"
+  echo "wine-session: Xvfb did not start" >&2
   return 1
 }
 
