@@ -66,7 +66,7 @@ private:
 
 } // namespace
 
-CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP)
+CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP), m_sources(StartupSources())
 {
 }
 
@@ -97,28 +97,25 @@ void CStartupDlg::FillList()
     m_listStartup.DeleteAllItems();
     {
         const ListRedrawPause pause(m_listStartup);
-        AddRows(HKEY_CURRENT_USER, kRunKeyPath, StartupOrigin::User, true);
-        AddRows(HKEY_LOCAL_MACHINE, kRunKeyPath, StartupOrigin::System, true);
-        AddRows(HKEY_CURRENT_USER, kDisabledKeyPath, StartupOrigin::User, false);
-        AddRows(HKEY_LOCAL_MACHINE, kDisabledKeyPath, StartupOrigin::System, false);
+        for (const StartupEntry& entry : ReadStartupEntries(m_sources))
+            AddRow(entry);
     }
     m_listReady = true;
     UpdateButtons();
 }
 
-void CStartupDlg::AddRows(HKEY hive, const char* keyPath, StartupOrigin origin, bool enabled)
+void CStartupDlg::AddRow(const StartupEntry& entry)
 {
-    for (const StartupValue& value : ReadValueList(hive, keyPath)) {
-        if (value.name.empty())
-            continue; // the key's default value is no entry
-        // The row id is the row's position at insertion; it is given with the
-        // insert, so the check-box notifications of this row already carry it.
-        const std::size_t id = m_rows.Add(value, origin, enabled);
-        const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), value.name.c_str(), id);
-        m_listStartup.SetItemText(item, kLocationColumn, m_rows.LocationText(id));
-        m_listStartup.SetItemText(item, kPathColumn, value.command.c_str());
-        m_listStartup.SetCheck(item, enabled ? TRUE : FALSE);
-    }
+    if (entry.value.name.empty())
+        return; // a key's default value is no entry
+    // The row id is given with the insert, so the check-box notifications of
+    // this row already carry it.
+    const std::size_t id = m_rows.Add(entry, m_sources.at(entry.source).location);
+    const StartupRow& row = m_rows.Row(id);
+    const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), row.name.c_str(), id);
+    m_listStartup.SetItemText(item, kLocationColumn, row.location);
+    m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
+    m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
 }
 
 void CStartupDlg::OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult)
@@ -182,29 +179,43 @@ void CStartupDlg::OnApply()
     // No pause of the list's drawing here: a successful move leaves the list
     // as it is, and a failure's message box must not sit over a list that
     // does not repaint.
-    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item)
-        ApplyRow(item);
+    for (int item = 0; item < m_listStartup.GetItemCount();) {
+        if (ApplyRow(item))
+            ++item;
+    }
     UpdateButtons();
 }
 
-void CStartupDlg::ApplyRow(int item)
+bool CStartupDlg::ApplyRow(int item)
 {
     const std::size_t id = RowId(item);
     if (!m_rows.Differs(id))
-        return;
+        return true;
     m_listReady = false;
     const StartupRow& row = m_rows.Row(id);
     const bool switchOn = row.checked;
-    // The full texts kept beside the list, never the list's possibly cut copies.
-    const bool moved = switchOn ? EnableEntry(row.origin, row.name, row.command)
-                                : DisableEntry(row.origin, row.name, row.command);
-    if (moved) {
-        m_rows.SetSaved(id, switchOn);
-    } else {
+    // The entry is found by its name in its source; the list's texts are only shown.
+    const MoveResult result = SwitchEntry(m_sources.at(row.source), row.place, row.name, switchOn);
+    bool kept = true;
+    switch (result.outcome) {
+    case MoveOutcome::Moved:
+        if (result.command != row.command)
+            m_listStartup.SetItemText(item, kPathColumn, result.command.c_str());
+        m_rows.SetMoved(id, switchOn, result.command);
+        break;
+    case MoveOutcome::Failed:
         MessageBox(kMoveFailedMessage, nullptr, MB_OK);
         m_listStartup.SetCheck(item, switchOn ? FALSE : TRUE);
+        break;
+    case MoveOutcome::Gone:
+        MessageBox(kEntryGoneMessage, nullptr, MB_OK);
+        m_rows.Remove(id);
+        m_listStartup.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item));
+        kept = false;
+        break;
     }
     m_listReady = true;
+    return kept;
 }
 
 void CStartupDlg::OnRevertChanges()

@@ -16,8 +16,10 @@ public:
     static bool s_programAscending;
     static bool s_locationAscending;
 
-    // Each row's full texts, hive and stored state by row id (the row's item
-    // data), with a running count of rows whose box differs from it.
+    // Where the entries come from, in listing order; rows refer to it by index.
+    const std::vector<StartupSource> m_sources;
+    // Each row's full texts, source and stored state by row id (the row's
+    // item data), with a running count of rows whose box differs from it.
     StartupRowModel m_rows;
     // False while the list is being filled and while one row is being moved.
     bool m_listReady = false;
@@ -40,10 +42,10 @@ protected:
 
 private:
     void FillList();
-    void AddRows(HKEY hive, const char* keyPath, StartupOrigin origin, bool enabled);
+    void AddRow(const StartupEntry& entry);
     // Moves the row shown at `item` if its box differs from its stored state;
-    // does nothing otherwise.
-    void ApplyRow(int item);
+    // false when the row was dropped because its entry no longer exists.
+    bool ApplyRow(int item);
     std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
     void UpdateButtons();
 };

@@ -2,9 +2,6 @@
 
 #include <mbstring.h>
 
-const char kUserLocationText[] = "User Start-Up";
-const char kSystemLocationText[] = "System Start-Up";
-
 namespace {
 // _mbsicmp's result, turned round for a descending sort. Only the sign
 // matters to the list control, so negating never overflows.
@@ -15,16 +12,23 @@ int Directed(int result, bool ascending)
     return result > 0 ? -1 : (result < 0 ? 1 : 0);
 }
 
-int CompareText(const std::string& a, const std::string& b)
+int CompareText(const char* a, const char* b)
 {
-    return _mbsicmp(reinterpret_cast<const unsigned char*>(a.c_str()),
-                    reinterpret_cast<const unsigned char*>(b.c_str()));
+    return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b));
 }
 } // namespace
 
-std::size_t StartupRowModel::Add(const StartupValue& value, StartupOrigin origin, bool enabled)
+std::size_t StartupRowModel::Add(const StartupEntry& entry, const char* location)
 {
-    m_rows.push_back({value.name, value.command, origin, enabled, enabled});
+    StartupRow row;
+    row.name = entry.value.name;
+    row.command = entry.value.command;
+    row.source = entry.source;
+    row.location = location;
+    row.place = entry.place;
+    row.savedEnabled = entry.place == EntryPlace::Startup;
+    row.checked = row.savedEnabled;
+    m_rows.push_back(std::move(row));
     return m_rows.size() - 1;
 }
 
@@ -34,47 +38,50 @@ void StartupRowModel::Clear()
     m_differing = 0;
 }
 
-const char* StartupRowModel::LocationText(std::size_t id) const
+template <class Change>
+void StartupRowModel::Update(std::size_t id, Change change)
 {
-    return Row(id).origin == StartupOrigin::User ? kUserLocationText : kSystemLocationText;
+    StartupRow& row = m_rows.at(id);
+    const bool before = Differs(id);
+    change(row);
+    const bool now = Differs(id);
+    if (now && !before)
+        ++m_differing;
+    else if (before && !now)
+        --m_differing;
 }
 
 void StartupRowModel::SetChecked(std::size_t id, bool checked)
 {
-    StartupRow& row = m_rows.at(id);
-    const bool before = row.checked != row.savedEnabled;
-    row.checked = checked;
-    Recount(before, row.checked != row.savedEnabled);
+    Update(id, [checked](StartupRow& row) { row.checked = checked; });
 }
 
-void StartupRowModel::SetSaved(std::size_t id, bool enabled)
+void StartupRowModel::SetMoved(std::size_t id, bool enabled, const std::string& command)
 {
-    StartupRow& row = m_rows.at(id);
-    const bool before = row.checked != row.savedEnabled;
-    row.savedEnabled = enabled;
-    Recount(before, row.checked != row.savedEnabled);
+    Update(id, [&](StartupRow& row) {
+        row.savedEnabled = enabled;
+        row.place = enabled ? EntryPlace::Startup : EntryPlace::Parked;
+        row.command = command;
+    });
 }
 
-void StartupRowModel::Recount(bool differedBefore, bool differsNow)
+void StartupRowModel::Remove(std::size_t id)
 {
-    if (differsNow && !differedBefore)
-        ++m_differing;
-    else if (differedBefore && !differsNow)
-        --m_differing;
+    Update(id, [](StartupRow& row) { row.removed = true; });
 }
 
 bool StartupRowModel::Differs(std::size_t id) const
 {
     const StartupRow& row = Row(id);
-    return row.checked != row.savedEnabled;
+    return !row.removed && row.checked != row.savedEnabled;
 }
 
 int StartupRowModel::CompareProgram(std::size_t a, std::size_t b, bool ascending) const
 {
-    return Directed(CompareText(Row(a).name, Row(b).name), ascending);
+    return Directed(CompareText(Row(a).name.c_str(), Row(b).name.c_str()), ascending);
 }
 
 int StartupRowModel::CompareLocation(std::size_t a, std::size_t b, bool ascending) const
 {
-    return Directed(CompareText(LocationText(a), LocationText(b)), ascending);
+    return Directed(CompareText(Row(a).location, Row(b).location), ascending);
 }

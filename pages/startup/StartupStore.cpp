@@ -3,25 +3,24 @@
 #include "framework/UniqueHandle.h"
 #include "pages/startup/RegistryValueText.h"
 
-const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kDisabledKeyPath[] = "Software\\Quorvane\\DisabledStartup";
 const char kMoveFailedMessage[] = "Could not make changes, not allowed!";
+const char kEntryGoneMessage[] = "Could not make changes, the entry no longer exists!";
 
 namespace {
 // Longer names and larger data are left out of a value list.
 constexpr DWORD kNameCapacity = 8192; // characters, with the closing NUL
 constexpr DWORD kDataCapacity = 8192; // bytes
 
-class AdvapiStartupRegistry final : public StartupRegistry {
+class SystemCalls final : public StartupCalls {
 public:
-    LONG CreateKey(HKEY hive, const char* path, HKEY* key) override
+    LONG CreateKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
     {
-        return ::RegCreateKeyExA(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key,
-                                 nullptr);
+        return ::RegCreateKeyExA(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | view, nullptr,
+                                 key, nullptr);
     }
-    LONG OpenKey(HKEY hive, const char* path, HKEY* key) override
+    LONG OpenKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
     {
-        return ::RegOpenKeyExA(hive, path, 0, KEY_ALL_ACCESS, key);
+        return ::RegOpenKeyExA(hive, path, 0, KEY_ALL_ACCESS | view, key);
     }
     LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
     {
@@ -34,9 +33,9 @@ public:
     LONG DeleteValue(HKEY key, const char* name) override { return ::RegDeleteValueA(key, name); }
 };
 
-StartupRegistry* g_testRegistry = nullptr;
+StartupCalls* g_testCalls = nullptr;
 
-StartupRegistry& ActiveRegistry() { return g_testRegistry ? *g_testRegistry : SystemStartupRegistry(); }
+StartupCalls& ActiveCalls() { return g_testCalls ? *g_testCalls : SystemStartupCalls(); }
 
 struct RawValue {
     DWORD type = REG_NONE;
@@ -46,14 +45,14 @@ struct RawValue {
 enum class Lookup { Found, Missing, Failed };
 
 // Reads a value's type and bytes, whatever their size.
-Lookup ReadRawValue(StartupRegistry& registry, HKEY key, const std::string& name, RawValue& value)
+Lookup ReadRawValue(StartupCalls& calls, HKEY key, const std::string& name, RawValue& value)
 {
     for (;;) {
         DWORD size = 0;
-        LONG status = registry.QueryValue(key, name.c_str(), &value.type, nullptr, &size);
+        LONG status = calls.QueryValue(key, name.c_str(), &value.type, nullptr, &size);
         if (status == ERROR_SUCCESS) {
             value.bytes.resize(size);
-            status = registry.QueryValue(key, name.c_str(), &value.type, value.bytes.data(), &size);
+            status = calls.QueryValue(key, name.c_str(), &value.type, value.bytes.data(), &size);
             if (status == ERROR_MORE_DATA)
                 continue; // it grew in between
         }
@@ -66,71 +65,78 @@ Lookup ReadRawValue(StartupRegistry& registry, HKEY key, const std::string& name
     }
 }
 
-HKEY HiveOf(StartupOrigin origin) { return origin == StartupOrigin::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
-
-enum class MoveTarget { DisabledKey, RunKey };
-
-// Moves `name` from one key of the hive to the other, written as REG_SZ with
-// `command`. Every step that can fail comes before the source is touched, and
-// a failed deletion of the source takes the copy back out again (putting back
-// what it overwrote), so the entry is never lost and never left in both keys.
-bool MoveEntry(StartupOrigin origin, MoveTarget to, const std::string& name, const std::string& command)
+// Writes exactly the value's bytes. The registry adds a NUL to text whose
+// last counted byte is not one when the byte after the count happens to be a
+// NUL, so the bytes go from a buffer with a non-NUL byte behind them.
+bool WriteRawValue(StartupCalls& calls, HKEY key, const std::string& name, const RawValue& value)
 {
-    StartupRegistry& registry = ActiveRegistry();
-    const HKEY hive = HiveOf(origin);
-    fw::UniqueRegKey disabledKey;
-    if (registry.CreateKey(hive, kDisabledKeyPath, disabledKey.Put()) != ERROR_SUCCESS)
-        return false;
-    fw::UniqueRegKey runKey;
-    if (registry.OpenKey(hive, kRunKeyPath, runKey.Put()) != ERROR_SUCCESS)
-        return false;
-    const bool toDisabled = to == MoveTarget::DisabledKey;
-    const HKEY source = toDisabled ? runKey.Get() : disabledKey.Get();
-    const HKEY target = toDisabled ? disabledKey.Get() : runKey.Get();
+    std::vector<BYTE> guarded(value.bytes);
+    guarded.push_back(0xff);
+    return calls.SetValue(key, name.c_str(), value.type, guarded.data(), static_cast<DWORD>(value.bytes.size()))
+           == ERROR_SUCCESS;
+}
 
-    // Only a text value can go through REG_SZ unharmed; a missing one has nothing to move.
-    DWORD sourceType = REG_NONE;
-    if (registry.QueryValue(source, name.c_str(), &sourceType, nullptr, nullptr) != ERROR_SUCCESS
-        || !IsTextValueType(sourceType))
-        return false;
+std::string ValueText(const RawValue& value)
+{
+    return RegistryValueText(value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
+}
+
+// Moves `name` between the Run key and the disabled key of the source's hive
+// and view, exactly as it stands. Every step that can fail comes before the
+// source value is deleted, and a failed deletion puts back what the copy
+// overwrote, so the entry is never lost and never left in both keys.
+MoveResult MoveRegistryEntry(const StartupSource& source, bool on, const std::string& name)
+{
+    StartupCalls& calls = ActiveCalls();
+    fw::UniqueRegKey disabledKey;
+    if (calls.CreateKey(source.hive, kDisabledKeyPath, source.view, disabledKey.Put()) != ERROR_SUCCESS)
+        return {};
+    fw::UniqueRegKey runKey;
+    const LONG opened = calls.OpenKey(source.hive, source.keyPath, source.view, runKey.Put());
+    if (opened != ERROR_SUCCESS)
+        return {!on && opened == ERROR_FILE_NOT_FOUND ? MoveOutcome::Gone : MoveOutcome::Failed, {}};
+    const HKEY from = on ? disabledKey.Get() : runKey.Get();
+    const HKEY to = on ? runKey.Get() : disabledKey.Get();
+
+    RawValue moving;
+    const Lookup found = ReadRawValue(calls, from, name, moving);
+    if (found != Lookup::Found)
+        return {found == Lookup::Missing ? MoveOutcome::Gone : MoveOutcome::Failed, {}};
+    // Only command lines are moved; anything else stays where it is.
+    if (!IsTextValueType(moving.type))
+        return {};
 
     RawValue overwritten;
-    const Lookup previous = ReadRawValue(registry, target, name, overwritten);
-    if (previous == Lookup::Failed)
-        return false;
-
-    if (registry.SetValue(target, name.c_str(), REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                          static_cast<DWORD>(command.size() + 1))
-        != ERROR_SUCCESS)
-        return false;
-    if (registry.DeleteValue(source, name.c_str()) == ERROR_SUCCESS)
-        return true;
+    const Lookup previous = ReadRawValue(calls, to, name, overwritten);
+    if (previous == Lookup::Failed || !WriteRawValue(calls, to, name, moving))
+        return {};
+    if (calls.DeleteValue(from, name.c_str()) == ERROR_SUCCESS)
+        return {MoveOutcome::Moved, ValueText(moving)};
 
     if (previous == Lookup::Found)
-        registry.SetValue(target, name.c_str(), overwritten.type, overwritten.bytes.data(),
-                          static_cast<DWORD>(overwritten.bytes.size()));
+        WriteRawValue(calls, to, name, overwritten);
     else
-        registry.DeleteValue(target, name.c_str());
-    return false;
+        calls.DeleteValue(to, name.c_str());
+    return {};
 }
 } // namespace
 
-StartupRegistry& SystemStartupRegistry()
+StartupCalls& SystemStartupCalls()
 {
-    static AdvapiStartupRegistry registry;
-    return registry;
+    static SystemCalls calls;
+    return calls;
 }
 
-void SetStartupRegistryForTesting(StartupRegistry* registry)
+void SetStartupCallsForTesting(StartupCalls* calls)
 {
-    g_testRegistry = registry;
+    g_testCalls = calls;
 }
 
-StartupValueList ReadValueList(HKEY hive, const char* keyPath)
+StartupValueList ReadValueList(HKEY hive, const char* keyPath, REGSAM view)
 {
     StartupValueList values;
     fw::UniqueRegKey key;
-    if (::RegOpenKeyExA(hive, keyPath, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(hive, keyPath, 0, KEY_READ | view, key.Put()) != ERROR_SUCCESS)
         return values;
     DWORD count = 0;
     if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
@@ -154,12 +160,23 @@ StartupValueList ReadValueList(HKEY hive, const char* keyPath)
     return values;
 }
 
-bool DisableEntry(StartupOrigin origin, const std::string& name, const std::string& command)
+std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources)
 {
-    return MoveEntry(origin, MoveTarget::DisabledKey, name, command);
+    std::vector<StartupEntry> entries;
+    for (EntryPlace place : {EntryPlace::Startup, EntryPlace::Parked}) {
+        for (std::size_t index = 0; index < sources.size(); ++index) {
+            const StartupSource& source = sources[index];
+            const char* path = place == EntryPlace::Startup ? source.keyPath : kDisabledKeyPath;
+            for (StartupValue& value : ReadValueList(source.hive, path, source.view))
+                entries.push_back({index, place, std::move(value)});
+        }
+    }
+    return entries;
 }
 
-bool EnableEntry(StartupOrigin origin, const std::string& name, const std::string& command)
+MoveResult SwitchEntry(const StartupSource& source, EntryPlace from, const std::string& name, bool on)
 {
-    return MoveEntry(origin, MoveTarget::RunKey, name, command);
+    if (on == (from == EntryPlace::Startup))
+        return {}; // nothing to move: the page asks only for a change of state
+    return MoveRegistryEntry(source, on, name);
 }

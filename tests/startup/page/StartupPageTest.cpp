@@ -219,12 +219,42 @@ TEST_F(StartupPageTest, ListsAndMovesMoreRowsThanAFixedTableWouldHold)
     EXPECT_FALSE(Rows()[last].checked);
 }
 
+TEST_F(StartupPageTest, ApplyMovesEntriesAsTheyStandNowAndDropsRowsWhoseEntryIsGone)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "updater", Sz("c:\\v1\\updater.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "vanished", Sz("vanished.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "zkept", Sz("kept.exe"));
+    StartApp();
+    // Another program rewrites one entry and removes another after the list was read.
+    const StoredValue rewritten = Sz("%ProgramFiles%\\v2\\updater.exe /silent", REG_EXPAND_SZ);
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "updater", rewritten);
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "vanished");
+
+    for (const char* program : {"updater", "vanished", "zkept"})
+        Tick(RowOf(program, kUser), false);
+    Press(IDC_APPLY);
+
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "Could not make changes, the entry no longer exists!");
+    EXPECT_EQ(Rows(), (std::vector<ShownRow>{{"updater", kUser, "%ProgramFiles%\\v2\\updater.exe /silent", false},
+                                             {"zkept", kUser, "kept.exe", false}}));
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "updater"), rewritten);
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "vanished"));
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
+}
+
 // Fails the deletion of the named values, so their moves fail after the copy.
-class FailingDeletes : public StartupRegistry {
+class FailingDeletes : public StartupCalls {
 public:
     explicit FailingDeletes(std::set<std::string> names) : m_names(std::move(names)) {}
-    LONG CreateKey(HKEY hive, const char* path, HKEY* key) override { return Real().CreateKey(hive, path, key); }
-    LONG OpenKey(HKEY hive, const char* path, HKEY* key) override { return Real().OpenKey(hive, path, key); }
+    LONG CreateKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
+    {
+        return Real().CreateKey(hive, path, view, key);
+    }
+    LONG OpenKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
+    {
+        return Real().OpenKey(hive, path, view, key);
+    }
     LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
     {
         return Real().QueryValue(key, name, type, data, size);
@@ -243,7 +273,7 @@ public:
     }
 
 private:
-    static StartupRegistry& Real() { return SystemStartupRegistry(); }
+    static StartupCalls& Real() { return SystemStartupCalls(); }
     std::set<std::string> m_names;
     std::set<std::string> m_deleting;
 };
@@ -257,14 +287,14 @@ TEST_F(StartupPageTest, EachFailedRowIsReportedOnceAndSetBackWhileTheOthersStill
     WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "good-on", Sz("good2.exe"));
     StartApp();
     FailingDeletes registry({"bad-off", "bad-on"});
-    SetStartupRegistryForTesting(&registry);
+    SetStartupCallsForTesting(&registry);
 
     for (const char* program : {"bad-off", "good-off", "number"})
         Tick(RowOf(program, kUser), false);
     for (const char* program : {"bad-on", "good-on"})
         Tick(RowOf(program, kUser), true);
     Press(IDC_APPLY);
-    SetStartupRegistryForTesting(nullptr);
+    SetStartupCallsForTesting(nullptr);
 
     ASSERT_EQ(m_messages.size(), 3u) << "two failed deletions and one value that is no text";
     for (const ShownMessage& message : m_messages) {

@@ -10,19 +10,19 @@
 namespace {
 // Passes calls on to the registry, except call number `failAt`, which fails
 // without touching anything.
-class FailingRegistry final : public StartupRegistry {
+class FailingCalls final : public StartupCalls {
 public:
-    explicit FailingRegistry(int failAt) : m_failAt(failAt) { SetStartupRegistryForTesting(this); }
-    ~FailingRegistry() override { SetStartupRegistryForTesting(nullptr); }
+    explicit FailingCalls(int failAt) : m_failAt(failAt) { SetStartupCallsForTesting(this); }
+    ~FailingCalls() override { SetStartupCallsForTesting(nullptr); }
     bool Failed() const { return m_calls >= m_failAt; }
 
-    LONG CreateKey(HKEY hive, const char* path, HKEY* key) override
+    LONG CreateKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
     {
-        return Fault() ? ERROR_ACCESS_DENIED : Real().CreateKey(hive, path, key);
+        return Fault() ? ERROR_ACCESS_DENIED : Real().CreateKey(hive, path, view, key);
     }
-    LONG OpenKey(HKEY hive, const char* path, HKEY* key) override
+    LONG OpenKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
     {
-        return Fault() ? ERROR_ACCESS_DENIED : Real().OpenKey(hive, path, key);
+        return Fault() ? ERROR_ACCESS_DENIED : Real().OpenKey(hive, path, view, key);
     }
     LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
     {
@@ -38,50 +38,50 @@ public:
     }
 
 private:
-    static StartupRegistry& Real() { return SystemStartupRegistry(); }
+    static StartupCalls& Real() { return SystemStartupCalls(); }
     bool Fault() { return ++m_calls == m_failAt; }
     int m_failAt;
     int m_calls = 0;
 };
 
 struct Scenario {
-    StartupOrigin origin;
+    const StartupSource& source;
     bool switchOff;
     std::optional<StoredValue> inTarget; // a value of the same name already in the target key
 };
 
 void RunWithEveryCallFailingInTurn(const Scenario& scenario)
 {
-    const HKEY hive = scenario.origin == StartupOrigin::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    const HKEY hive = scenario.source.hive;
     const char* source = scenario.switchOff ? kRunKeyPath : kDisabledKeyPath;
     const char* target = scenario.switchOff ? kDisabledKeyPath : kRunKeyPath;
     const std::string name = "entry";
-    const std::string command = "\"c:\\program files\\entry\\entry.exe\" /background";
+    const StoredValue entry = Sz("\"%ProgramFiles%\\entry\\entry.exe\" /background", REG_EXPAND_SZ);
 
     for (int failAt = 1;; ++failAt) {
         SCOPED_TRACE("call " + std::to_string(failAt) + " fails");
         RegistrySandbox sandbox;
         CreateEmptyKey(hive, kRunKeyPath);
-        WriteStored(hive, source, name, Sz(command, REG_EXPAND_SZ));
+        WriteStored(hive, source, name, entry);
         if (scenario.inTarget)
             WriteStored(hive, target, name, *scenario.inTarget);
 
         bool moved = false;
         bool faultHit = false;
         {
-            FailingRegistry registry(failAt);
-            moved = scenario.switchOff ? DisableEntry(scenario.origin, name, command)
-                                       : EnableEntry(scenario.origin, name, command);
-            faultHit = registry.Failed();
+            FailingCalls calls(failAt);
+            const EntryPlace from = scenario.switchOff ? EntryPlace::Startup : EntryPlace::Parked;
+            moved = SwitchEntry(scenario.source, from, name, !scenario.switchOff).outcome == MoveOutcome::Moved;
+            faultHit = calls.Failed();
         }
 
         const auto inSource = ReadStored(hive, source, name);
         const auto inTarget = ReadStored(hive, target, name);
         if (moved) {
             EXPECT_FALSE(inSource);
-            EXPECT_EQ(inTarget, Sz(command));
+            EXPECT_EQ(inTarget, entry);
         } else {
-            EXPECT_EQ(inSource, Sz(command, REG_EXPAND_SZ));
+            EXPECT_EQ(inSource, entry);
             EXPECT_EQ(inTarget, scenario.inTarget);
         }
         if (!faultHit) {
@@ -99,11 +99,11 @@ TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryInExactlyOneKey)
 {
     const std::optional<StoredValue> targets[] = {std::nullopt, Raw(REG_BINARY, std::string("\x00\x01\xfe", 3)),
                                                   Sz("stale.exe")};
-    for (StartupOrigin origin : {StartupOrigin::User, StartupOrigin::System})
+    for (const StartupSource& source : StartupSources())
         for (bool switchOff : {true, false})
             for (const auto& inTarget : targets) {
-                SCOPED_TRACE(std::string(origin == StartupOrigin::User ? "user " : "system ")
-                             + (switchOff ? "off" : "on") + (inTarget ? ", target taken" : ""));
-                RunWithEveryCallFailingInTurn({origin, switchOff, inTarget});
+                SCOPED_TRACE(std::string(source.location) + (switchOff ? " off" : " on")
+                             + (inTarget ? ", target taken" : ""));
+                RunWithEveryCallFailingInTurn({source, switchOff, inTarget});
             }
 }

@@ -1,4 +1,5 @@
-// Switching entries off and on against the registry: what ends up where.
+// Switching entries off and on against the registry: the entry is found by its
+// name as it stands now and moved with its exact type and bytes.
 
 #include "pages/startup/StartupStore.h"
 #include "support/RegistrySandbox.h"
@@ -7,52 +8,61 @@
 #include <gtest/gtest.h>
 
 namespace {
-bool Listed(HKEY hive, const char* path, const std::string& name)
-{
-    for (const StartupValue& value : ReadValueList(hive, path))
-        if (value.name == name)
-            return true;
-    return false;
-}
-} // namespace
+using Stored = std::optional<StoredValue>;
 
-TEST(StartupStoreMove, SwitchingOffOverwritesAStaleDisabledValueOfTheSameName)
-{
-    RegistrySandbox sandbox;
-    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "app", Sz("c:\\new\\app.exe"));
-    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "app", Raw(REG_BINARY, "\x01\x02"));
-    EXPECT_TRUE(Listed(HKEY_CURRENT_USER, kRunKeyPath, "app"));
-    EXPECT_TRUE(Listed(HKEY_CURRENT_USER, kDisabledKeyPath, "app"));
+struct MoveCase {
+    const char* what;
+    bool on;         // switch on (out of the disabled key) or off (out of the Run key)
+    Stored inSource; // what stands under the name where the row says the entry is
+    Stored inTarget; // what already stands under the name at the other place
+    MoveOutcome outcome;
+};
 
-    ASSERT_TRUE(DisableEntry(StartupOrigin::User, "app", "c:\\new\\app.exe"));
-    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "app"), Sz("c:\\new\\app.exe"));
-    EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, kRunKeyPath, "app"));
-}
-
-TEST(StartupStoreMove, NonTextOrMissingValuesAreNotMovedAndLeftUntouched)
+TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytes)
 {
-    RegistrySandbox sandbox;
+    const StoredValue expand = Sz("%SystemRoot%\\system32\\notepad.exe /x", REG_EXPAND_SZ);
     const StoredValue number = Raw(REG_DWORD, std::string("\x07\0\0\0", 4));
-    const StoredValue bytes = Raw(REG_BINARY, std::string("\xde\xad\x00\xef", 4));
-    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "number", number);
-    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "bytes", bytes);
-    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "offonly", Sz("off.exe"));
+    const MoveCase cases[] = {
+        {"expandable text off", false, expand, std::nullopt, MoveOutcome::Moved},
+        {"expandable text on", true, expand, std::nullopt, MoveOutcome::Moved},
+        {"plain text of earlier versions on", true, Sz("c:\\old\\tool.exe"), std::nullopt, MoveOutcome::Moved},
+        {"text without its NUL", false, Raw(REG_SZ, "abc"), std::nullopt, MoveOutcome::Moved},
+        {"stale copy in the disabled key", false, Sz("c:\\new\\app.exe"), Raw(REG_BINARY, "\x01\x02"),
+         MoveOutcome::Moved},
+        {"gone from Run", false, std::nullopt, std::nullopt, MoveOutcome::Gone},
+        {"moved back by someone else", true, std::nullopt, Sz("c:\\app.exe"), MoveOutcome::Gone},
+        {"a number is no command", false, number, std::nullopt, MoveOutcome::Failed},
+    };
+    const std::vector<StartupSource> sources = StartupSources();
+    for (const MoveCase& c : cases) {
+        for (const StartupSource& source : sources) {
+            SCOPED_TRACE(std::string(c.what) + ", " + source.location);
+            RegistrySandbox sandbox;
+            const char* sourcePath = c.on ? kDisabledKeyPath : source.keyPath;
+            const char* targetPath = c.on ? source.keyPath : kDisabledKeyPath;
+            CreateEmptyKey(source.hive, kRunKeyPath);
+            if (c.inSource)
+                WriteStored(source.hive, sourcePath, "app", *c.inSource);
+            if (c.inTarget)
+                WriteStored(source.hive, targetPath, "app", *c.inTarget);
 
-    for (const StartupValue& value : ReadValueList(HKEY_CURRENT_USER, kRunKeyPath))
-        EXPECT_FALSE(DisableEntry(StartupOrigin::User, value.name, value.command));
-    for (const StartupValue& value : ReadValueList(HKEY_CURRENT_USER, kDisabledKeyPath)) {
-        if (value.name == "bytes") {
-            EXPECT_FALSE(EnableEntry(StartupOrigin::User, value.name, value.command));
+            const MoveResult result =
+                SwitchEntry(source, c.on ? EntryPlace::Parked : EntryPlace::Startup, "app", c.on);
+
+            EXPECT_EQ(result.outcome, c.outcome);
+            const Stored sourceAfter = ReadStored(source.hive, sourcePath, "app");
+            const Stored targetAfter = ReadStored(source.hive, targetPath, "app");
+            if (c.outcome == MoveOutcome::Moved) {
+                EXPECT_FALSE(sourceAfter);
+                EXPECT_EQ(targetAfter, c.inSource);
+                const StartupValueList listed = ReadValueList(source.hive, targetPath);
+                ASSERT_EQ(listed.size(), 1u);
+                EXPECT_EQ(result.command, listed[0].command) << "the row shows what was moved";
+            } else {
+                EXPECT_EQ(sourceAfter, c.inSource);
+                EXPECT_EQ(targetAfter, c.inTarget);
+            }
         }
     }
-    EXPECT_FALSE(DisableEntry(StartupOrigin::User, "offonly", "off.exe"));
-    EXPECT_FALSE(EnableEntry(StartupOrigin::User, "ghost", "ghost.exe"));
-
-    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kRunKeyPath, "number"), number);
-    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "bytes"), bytes);
-    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "offonly"), Sz("off.exe"));
-    for (const char* name : {"number", "ghost"})
-        EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, name)) << name;
-    for (const char* name : {"bytes", "offonly", "ghost"})
-        EXPECT_FALSE(ReadStored(HKEY_CURRENT_USER, kRunKeyPath, name)) << name;
 }
+} // namespace

@@ -1,0 +1,28 @@
+#pragma once
+// The places from which Windows starts programs at log-on that the start-up
+// page lists, each with the place where Quorvane keeps the entries the user
+// switched off.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <vector>
+
+// Key paths, the same in every hive and view.
+extern const char kRunKeyPath[];      // entries that run at log-on
+extern const char kDisabledKeyPath[]; // entries the user switched off
+
+extern const char kUserLocationText[];   // "User Start-Up"
+extern const char kSystemLocationText[]; // "System Start-Up"
+
+struct StartupSource {
+    const char* location; // the page's Location text for its entries
+    HKEY hive;
+    // The registry view of the keys: 0, or on 64-bit Windows KEY_WOW64_64KEY
+    // or KEY_WOW64_32KEY, so that either program sees both views.
+    REGSAM view;
+    const char* keyPath; // where Windows finds the entries
+};
+
+// The sources in the order the page lists them.
+std::vector<StartupSource> StartupSources();
