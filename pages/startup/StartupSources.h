@@ -12,8 +12,9 @@
 extern const char kRunKeyPath[];      // entries that run at log-on
 extern const char kDisabledKeyPath[]; // entries the user switched off
 
-extern const char kUserLocationText[];   // "User Start-Up"
-extern const char kSystemLocationText[]; // "System Start-Up"
+extern const char kUserLocationText[];     // "User Start-Up"
+extern const char kSystemLocationText[];   // "System Start-Up"
+extern const char kSystem32LocationText[]; // "System Start-Up (32-bit)"
 
 struct StartupSource {
     const char* location; // the page's Location text for its entries
@@ -24,5 +25,12 @@ struct StartupSource {
     const char* keyPath; // where Windows finds the entries
 };
 
-// The sources in the order the page lists them.
+// The sources in the order the page lists them. On 64-bit Windows the
+// machine's keys come in both registry views; the user's keys are shared by
+// both views and come once.
+std::vector<StartupSource> StartupSources(bool windows64);
+// The sources of the Windows this program runs on.
 std::vector<StartupSource> StartupSources();
+
+// True for the 64-bit program, and for the 32-bit one running on 64-bit Windows.
+bool IsWindows64Bit();

@@ -53,6 +53,7 @@ struct Scenario {
 void RunWithEveryCallFailingInTurn(const Scenario& scenario)
 {
     const HKEY hive = scenario.source.hive;
+    const REGSAM view = scenario.source.view;
     const char* source = scenario.switchOff ? kRunKeyPath : kDisabledKeyPath;
     const char* target = scenario.switchOff ? kDisabledKeyPath : kRunKeyPath;
     const std::string name = "entry";
@@ -61,10 +62,10 @@ void RunWithEveryCallFailingInTurn(const Scenario& scenario)
     for (int failAt = 1;; ++failAt) {
         SCOPED_TRACE("call " + std::to_string(failAt) + " fails");
         RegistrySandbox sandbox;
-        CreateEmptyKey(hive, kRunKeyPath);
-        WriteStored(hive, source, name, entry);
+        CreateEmptyKey(hive, kRunKeyPath, view);
+        WriteStored(hive, source, name, entry, view);
         if (scenario.inTarget)
-            WriteStored(hive, target, name, *scenario.inTarget);
+            WriteStored(hive, target, name, *scenario.inTarget, view);
 
         bool moved = false;
         bool faultHit = false;
@@ -75,8 +76,8 @@ void RunWithEveryCallFailingInTurn(const Scenario& scenario)
             faultHit = calls.Failed();
         }
 
-        const auto inSource = ReadStored(hive, source, name);
-        const auto inTarget = ReadStored(hive, target, name);
+        const auto inSource = ReadStored(hive, source, name, view);
+        const auto inTarget = ReadStored(hive, target, name, view);
         if (moved) {
             EXPECT_FALSE(inSource);
             EXPECT_EQ(inTarget, entry);

@@ -40,22 +40,22 @@ TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytes)
             RegistrySandbox sandbox;
             const char* sourcePath = c.on ? kDisabledKeyPath : source.keyPath;
             const char* targetPath = c.on ? source.keyPath : kDisabledKeyPath;
-            CreateEmptyKey(source.hive, kRunKeyPath);
+            CreateEmptyKey(source.hive, kRunKeyPath, source.view);
             if (c.inSource)
-                WriteStored(source.hive, sourcePath, "app", *c.inSource);
+                WriteStored(source.hive, sourcePath, "app", *c.inSource, source.view);
             if (c.inTarget)
-                WriteStored(source.hive, targetPath, "app", *c.inTarget);
+                WriteStored(source.hive, targetPath, "app", *c.inTarget, source.view);
 
             const MoveResult result =
                 SwitchEntry(source, c.on ? EntryPlace::Parked : EntryPlace::Startup, "app", c.on);
 
             EXPECT_EQ(result.outcome, c.outcome);
-            const Stored sourceAfter = ReadStored(source.hive, sourcePath, "app");
-            const Stored targetAfter = ReadStored(source.hive, targetPath, "app");
+            const Stored sourceAfter = ReadStored(source.hive, sourcePath, "app", source.view);
+            const Stored targetAfter = ReadStored(source.hive, targetPath, "app", source.view);
             if (c.outcome == MoveOutcome::Moved) {
                 EXPECT_FALSE(sourceAfter);
                 EXPECT_EQ(targetAfter, c.inSource);
-                const StartupValueList listed = ReadValueList(source.hive, targetPath);
+                const StartupValueList listed = ReadValueList(source.hive, targetPath, source.view);
                 ASSERT_EQ(listed.size(), 1u);
                 EXPECT_EQ(result.command, listed[0].command) << "the row shows what was moved";
             } else {
@@ -64,5 +64,39 @@ TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytes)
             }
         }
     }
+}
+std::vector<std::string> Described(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources)
+{
+    std::vector<std::string> texts;
+    for (const StartupEntry& entry : entries)
+        texts.push_back(std::string(sources.at(entry.source).location) + (entry.place == EntryPlace::Startup ? " on: " : " off: ")
+                        + entry.value.name + " = " + entry.value.command);
+    return texts;
+}
+
+TEST(StartupStoreViews, EachViewOfTheMachineListsAndKeepsItsOwnEntries)
+{
+    RegistrySandbox sandbox;
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "user", Sz("u.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", Sz("64.exe"), KEY_WOW64_64KEY);
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", Sz("32.exe"), KEY_WOW64_32KEY);
+    const std::vector<StartupSource> sources = StartupSources(true);
+    const std::size_t view32 = 2;
+    ASSERT_EQ(sources.at(view32).view, static_cast<REGSAM>(KEY_WOW64_32KEY));
+
+    EXPECT_EQ(Described(ReadStartupEntries(sources), sources),
+              (std::vector<std::string>{"User Start-Up on: user = u.exe", "System Start-Up on: both = 64.exe",
+                                        "System Start-Up (32-bit) on: both = 32.exe"}));
+
+    ASSERT_EQ(SwitchEntry(sources[view32], EntryPlace::Startup, "both", false).outcome, MoveOutcome::Moved);
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "both", KEY_WOW64_32KEY), Sz("32.exe"));
+    EXPECT_FALSE(ReadStored(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "both", KEY_WOW64_64KEY));
+    EXPECT_EQ(Described(ReadStartupEntries(sources), sources),
+              (std::vector<std::string>{"User Start-Up on: user = u.exe", "System Start-Up on: both = 64.exe",
+                                        "System Start-Up (32-bit) off: both = 32.exe"}));
+
+    ASSERT_EQ(SwitchEntry(sources[view32], EntryPlace::Parked, "both", true).outcome, MoveOutcome::Moved);
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", KEY_WOW64_32KEY), Sz("32.exe"));
+    EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", KEY_WOW64_64KEY), Sz("64.exe"));
 }
 } // namespace

@@ -52,21 +52,20 @@ TEST(StartupStoreRead, ListsEveryValueInEnumerationOrderIncludingTheUnnamedDefau
         EXPECT_EQ(value.command, value.name + ".exe");
         EXPECT_TRUE(value.isText);
     }
-    EXPECT_EQ(Names(ReadValueList(HKEY_LOCAL_MACHINE, kRunKeyPath)), std::vector<std::string>{"machine"});
+    EXPECT_EQ(Names(ReadValueList(HKEY_LOCAL_MACHINE, kRunKeyPath, kNativeView)), std::vector<std::string>{"machine"});
 }
 
 TEST(StartupStoreRead, MissingMachineDisabledKeyReadsEmptyUntilTheFirstSystemMoveCreatesIt)
 {
     RegistrySandbox sandbox;
-    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "tool", Sz("c:\\tool.exe"));
-    ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kDisabledKeyPath));
-    EXPECT_TRUE(ReadValueList(HKEY_LOCAL_MACHINE, kDisabledKeyPath).empty());
-
-    const StartupSource& system = StartupSources().at(1);
+    const StartupSource system = StartupSources().at(1);
     ASSERT_EQ(system.hive, HKEY_LOCAL_MACHINE);
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "tool", Sz("c:\\tool.exe"), system.view);
+    EXPECT_TRUE(ReadValueList(HKEY_LOCAL_MACHINE, kDisabledKeyPath, system.view).empty());
+
     EXPECT_EQ(SwitchEntry(system, EntryPlace::Startup, "tool", false).outcome, MoveOutcome::Moved);
-    EXPECT_EQ(Names(ReadValueList(HKEY_LOCAL_MACHINE, kDisabledKeyPath)), std::vector<std::string>{"tool"});
-    EXPECT_TRUE(ReadValueList(HKEY_LOCAL_MACHINE, kRunKeyPath).empty());
+    EXPECT_EQ(Names(ReadValueList(HKEY_LOCAL_MACHINE, kDisabledKeyPath, system.view)), std::vector<std::string>{"tool"});
+    EXPECT_TRUE(ReadValueList(HKEY_LOCAL_MACHINE, kRunKeyPath, system.view).empty());
 }
 
 TEST(StartupStoreRead, OversizedNamesAndDataAreSkippedWhileTheRestIsRead)

@@ -1,0 +1,45 @@
+// The start-up sources of 32-bit and of 64-bit Windows.
+
+#include "pages/startup/StartupSources.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+struct Expected {
+    std::string location;
+    HKEY hive;
+    REGSAM view;
+    std::string keyPath;
+};
+
+TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindows)
+{
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const struct {
+        bool windows64;
+        std::vector<Expected> sources;
+    } tables[] = {
+        {false,
+         {{"User Start-Up", HKEY_CURRENT_USER, 0, run}, {"System Start-Up", HKEY_LOCAL_MACHINE, 0, run}}},
+        {true,
+         {{"User Start-Up", HKEY_CURRENT_USER, 0, run},
+          {"System Start-Up", HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, run},
+          {"System Start-Up (32-bit)", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, run}}},
+    };
+    for (const auto& table : tables) {
+        SCOPED_TRACE(table.windows64 ? "64-bit Windows" : "32-bit Windows");
+        const std::vector<StartupSource> sources = StartupSources(table.windows64);
+        ASSERT_EQ(sources.size(), table.sources.size());
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            const Expected& expected = table.sources[i];
+            EXPECT_EQ(sources[i].location, expected.location);
+            EXPECT_EQ(sources[i].hive, expected.hive) << expected.location;
+            EXPECT_EQ(sources[i].view, expected.view) << expected.location;
+            EXPECT_EQ(sources[i].keyPath, expected.keyPath) << expected.location;
+        }
+    }
+}
+} // namespace
