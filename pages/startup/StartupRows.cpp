@@ -26,7 +26,7 @@ std::size_t StartupRowModel::Add(const StartupEntry& entry, const char* location
     row.source = entry.source;
     row.location = location;
     row.place = entry.place;
-    row.savedEnabled = entry.place == EntryPlace::Startup;
+    row.savedEnabled = entry.place == EntryPlace::Startup && !entry.offForWindows;
     row.checked = row.savedEnabled;
     m_rows.push_back(std::move(row));
     return m_rows.size() - 1;

@@ -1,5 +1,7 @@
 #include "pages/startup/StartupSources.h"
 
+#include "pages/startup/StartupApproved.h"
+
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kDisabledKeyPath[] = "Software\\Quorvane\\DisabledStartup";
 
@@ -12,11 +14,12 @@ std::vector<StartupSource> StartupSources(bool windows64)
     // A view is named only where there are two; 32-bit Windows has one.
     const REGSAM machineView = windows64 ? KEY_WOW64_64KEY : 0;
     std::vector<StartupSource> sources = {
-        {kUserLocationText, HKEY_CURRENT_USER, 0, kRunKeyPath},
-        {kSystemLocationText, HKEY_LOCAL_MACHINE, machineView, kRunKeyPath},
+        {kUserLocationText, HKEY_CURRENT_USER, 0, kRunKeyPath, kApprovedRunKeyPath, 0},
+        {kSystemLocationText, HKEY_LOCAL_MACHINE, machineView, kRunKeyPath, kApprovedRunKeyPath, machineView},
     };
     if (windows64)
-        sources.push_back({kSystem32LocationText, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, kRunKeyPath});
+        sources.push_back({kSystem32LocationText, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, kRunKeyPath,
+                           kApprovedRun32KeyPath, machineView});
     return sources;
 }
 

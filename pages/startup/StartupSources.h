@@ -23,6 +23,10 @@ struct StartupSource {
     // or KEY_WOW64_32KEY, so that either program sees both views.
     REGSAM view;
     const char* keyPath; // where Windows finds the entries
+    // Windows' own switches for the entries (StartupApproved), always in the
+    // 64-bit view of 64-bit Windows; null where Windows keeps none.
+    const char* approvedKeyPath;
+    REGSAM approvedView;
 };
 
 // The sources in the order the page lists them. On 64-bit Windows the

@@ -2,6 +2,11 @@
 
 #include "framework/UniqueHandle.h"
 #include "pages/startup/RegistryValueText.h"
+#include "pages/startup/StartupApproved.h"
+
+#include <mbstring.h>
+
+#include <set>
 
 const char kMoveFailedMessage[] = "Could not make changes, not allowed!";
 const char kEntryGoneMessage[] = "Could not make changes, the entry no longer exists!";
@@ -81,10 +86,60 @@ std::string ValueText(const RawValue& value)
     return RegistryValueText(value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
 }
 
+// Windows' own switch for one entry: read before a move, set to enabled where
+// it disables the entry, and put back as it was when the move fails later.
+class WindowsSwitch {
+public:
+    WindowsSwitch(StartupCalls& calls, const std::string& name) : m_calls(calls), m_name(name) {}
+
+    // False when the switch cannot be read; a missing key or value is no switch.
+    bool Read(const StartupSource& source)
+    {
+        if (!source.approvedKeyPath)
+            return true;
+        const LONG opened = m_calls.OpenKey(source.hive, source.approvedKeyPath, source.approvedView, m_key.Put());
+        if (opened == ERROR_FILE_NOT_FOUND)
+            return true;
+        if (opened != ERROR_SUCCESS)
+            return false;
+        const Lookup found = ReadRawValue(m_calls, m_key.Get(), m_name, m_before);
+        m_disables = found == Lookup::Found
+                     && DecodeStartupApproved(m_before.type, m_before.bytes.data(),
+                                              static_cast<DWORD>(m_before.bytes.size()))
+                            == ApprovedState::Disabled;
+        return found != Lookup::Failed;
+    }
+
+    // Leaves the entry enabled for Windows; true when nothing needed writing.
+    bool Enable()
+    {
+        if (!m_disables)
+            return true;
+        RawValue enabled{REG_BINARY, {std::begin(kApprovedEnabledValue), std::end(kApprovedEnabledValue)}};
+        m_written = WriteRawValue(m_calls, m_key.Get(), m_name, enabled);
+        return m_written;
+    }
+
+    void Restore()
+    {
+        if (m_written)
+            WriteRawValue(m_calls, m_key.Get(), m_name, m_before);
+    }
+
+private:
+    StartupCalls& m_calls;
+    const std::string& m_name;
+    fw::UniqueRegKey m_key;
+    RawValue m_before;
+    bool m_disables = false;
+    bool m_written = false;
+};
+
 // Moves `name` between the Run key and the disabled key of the source's hive
 // and view, exactly as it stands. Every step that can fail comes before the
 // source value is deleted, and a failed deletion puts back what the copy
-// overwrote, so the entry is never lost and never left in both keys.
+// overwrote and Windows' switch, so the entry is never lost and never left in
+// both keys.
 MoveResult MoveRegistryEntry(const StartupSource& source, bool on, const std::string& name)
 {
     StartupCalls& calls = ActiveCalls();
@@ -106,18 +161,77 @@ MoveResult MoveRegistryEntry(const StartupSource& source, bool on, const std::st
     if (!IsTextValueType(moving.type))
         return {};
 
+    WindowsSwitch windows(calls, name);
+    if (on && !windows.Read(source))
+        return {};
     RawValue overwritten;
     const Lookup previous = ReadRawValue(calls, to, name, overwritten);
     if (previous == Lookup::Failed || !WriteRawValue(calls, to, name, moving))
         return {};
-    if (calls.DeleteValue(from, name.c_str()) == ERROR_SUCCESS)
+    if (windows.Enable() && calls.DeleteValue(from, name.c_str()) == ERROR_SUCCESS)
         return {MoveOutcome::Moved, ValueText(moving)};
 
+    windows.Restore();
     if (previous == Lookup::Found)
         WriteRawValue(calls, to, name, overwritten);
     else
         calls.DeleteValue(to, name.c_str());
     return {};
+}
+
+// An entry that stays in the Run key and that only Windows' own settings
+// switched off: switching it on is writing that switch.
+MoveResult EnableForWindows(const StartupSource& source, const std::string& name)
+{
+    StartupCalls& calls = ActiveCalls();
+    fw::UniqueRegKey runKey;
+    const LONG opened = calls.OpenKey(source.hive, source.keyPath, source.view, runKey.Put());
+    if (opened != ERROR_SUCCESS)
+        return {opened == ERROR_FILE_NOT_FOUND ? MoveOutcome::Gone : MoveOutcome::Failed, {}};
+    RawValue value;
+    const Lookup found = ReadRawValue(calls, runKey.Get(), name, value);
+    if (found != Lookup::Found)
+        return {found == Lookup::Missing ? MoveOutcome::Gone : MoveOutcome::Failed, {}};
+    WindowsSwitch windows(calls, name);
+    if (!windows.Read(source) || !windows.Enable())
+        return {};
+    return {MoveOutcome::Moved, ValueText(value)};
+}
+
+struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const
+    {
+        return _mbsicmp(reinterpret_cast<const unsigned char*>(a.c_str()),
+                        reinterpret_cast<const unsigned char*>(b.c_str()))
+               < 0;
+    }
+};
+
+// Value names, compared as the registry does: without regard to case.
+using NameSet = std::set<std::string, NoCaseLess>;
+
+// The entries of the source that Windows' own start-up settings switch off.
+NameSet NamesOffForWindows(const StartupSource& source)
+{
+    NameSet names;
+    fw::UniqueRegKey key;
+    if (!source.approvedKeyPath
+        || ::RegOpenKeyExA(source.hive, source.approvedKeyPath, 0, KEY_READ | source.approvedView, key.Put())
+               != ERROR_SUCCESS)
+        return names;
+    char name[kNameCapacity];
+    BYTE data[kApprovedValueSize + 1]; // one byte more: a longer value is no switch
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = kNameCapacity;
+        DWORD size = sizeof(data);
+        DWORD type = REG_NONE;
+        const LONG status = ::RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, &type, data, &size);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status == ERROR_SUCCESS && DecodeStartupApproved(type, data, size) == ApprovedState::Disabled)
+            names.emplace(name, nameLength);
+    }
+    return names;
 }
 } // namespace
 
@@ -163,20 +277,27 @@ StartupValueList ReadValueList(HKEY hive, const char* keyPath, REGSAM view)
 std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources)
 {
     std::vector<StartupEntry> entries;
-    for (EntryPlace place : {EntryPlace::Startup, EntryPlace::Parked}) {
-        for (std::size_t index = 0; index < sources.size(); ++index) {
-            const StartupSource& source = sources[index];
-            const char* path = place == EntryPlace::Startup ? source.keyPath : kDisabledKeyPath;
-            for (StartupValue& value : ReadValueList(source.hive, path, source.view))
-                entries.push_back({index, place, std::move(value)});
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        const StartupSource& source = sources[index];
+        const NameSet offForWindows = NamesOffForWindows(source);
+        for (StartupValue& value : ReadValueList(source.hive, source.keyPath, source.view)) {
+            const bool off = offForWindows.count(value.name) != 0;
+            entries.push_back({index, EntryPlace::Startup, std::move(value), off});
         }
+    }
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        const StartupSource& source = sources[index];
+        for (StartupValue& value : ReadValueList(source.hive, kDisabledKeyPath, source.view))
+            entries.push_back({index, EntryPlace::Parked, std::move(value)});
     }
     return entries;
 }
 
 MoveResult SwitchEntry(const StartupSource& source, EntryPlace from, const std::string& name, bool on)
 {
-    if (on == (from == EntryPlace::Startup))
+    if (from == EntryPlace::Startup && on)
+        return EnableForWindows(source, name);
+    if (from == EntryPlace::Parked && !on)
         return {}; // nothing to move: the page asks only for a change of state
     return MoveRegistryEntry(source, on, name);
 }

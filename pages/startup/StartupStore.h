@@ -39,6 +39,8 @@ struct StartupEntry {
     std::size_t source = 0; // index in the source table that was read
     EntryPlace place = EntryPlace::Startup;
     StartupValue value;
+    // Where Windows finds it, but its own start-up settings switch it off.
+    bool offForWindows = false;
 };
 
 // The entries of every source: first those in the places Windows reads, then
@@ -54,8 +56,11 @@ struct MoveResult {
 
 // Switches the entry `name` of `source`, standing in `from`, on or off. The
 // entry is looked up anew by its name and moved with its exact type and
-// bytes. Whatever happens, afterwards it stands whole in exactly one of its
-// two places. Gone, with nothing written, when it no longer stands in `from`.
+// bytes; switched on, it is also left enabled in Windows' own settings, which
+// for an entry that Windows alone switched off is the whole change. Whatever
+// happens, afterwards it stands whole in exactly one of its two places, and a
+// failed move leaves Windows' switch as it was. Gone, with nothing written,
+// when the entry no longer stands in `from`.
 MoveResult SwitchEntry(const StartupSource& source, EntryPlace from, const std::string& name, bool on);
 
 // The registry calls that a move makes. By default they go straight to the

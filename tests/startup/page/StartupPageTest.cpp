@@ -3,6 +3,7 @@
 
 #include "startup/page/StartupPageFixture.h"
 
+#include "pages/startup/StartupApproved.h"
 #include "pages/startup/StartupDlg.h"
 #include "pages/startup/StartupStore.h"
 #include "res/resource.h"
@@ -241,6 +242,29 @@ TEST_F(StartupPageTest, ApplyMovesEntriesAsTheyStandNowAndDropsRowsWhoseEntryIsG
     EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "updater"), rewritten);
     EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "vanished"));
     EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
+}
+
+TEST_F(StartupPageTest, AnEntrySwitchedOffByWindowsIsShownOffAndSwitchingItOnEnablesItForWindows)
+{
+    const StoredValue windowsOff = Raw(REG_BINARY, std::string("\x03\0\0\0\x10\x32\x54\x76\x98\xba\xdc\x01", 12));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "tray", Sz("tray.exe"));
+    WriteStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "tray", windowsOff);
+    StartApp();
+    EXPECT_EQ(Rows(), (std::vector<ShownRow>{{"tray", kUser, "tray.exe", false}}));
+
+    Tick(0, true);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(Rows()[0].checked);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "tray", "tray.exe"));
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "tray"),
+              Raw(REG_BINARY, std::string("\x02\0\0\0", 4) + std::string(8, '\0')));
+
+    // From now on an ordinary entry: switching it off moves it.
+    Tick(0, false);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "tray", "tray.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, "tray"));
 }
 
 // Fails the deletion of the named values, so their moves fail after the copy.

@@ -13,21 +13,27 @@ struct Expected {
     HKEY hive;
     REGSAM view;
     std::string keyPath;
+    std::string approvedKeyPath;
+    REGSAM approvedView;
 };
 
 TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindows)
 {
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string approved = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
+    const REGSAM v64 = KEY_WOW64_64KEY;
+    const REGSAM v32 = KEY_WOW64_32KEY;
     const struct {
         bool windows64;
         std::vector<Expected> sources;
     } tables[] = {
         {false,
-         {{"User Start-Up", HKEY_CURRENT_USER, 0, run}, {"System Start-Up", HKEY_LOCAL_MACHINE, 0, run}}},
+         {{"User Start-Up", HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
+          {"System Start-Up", HKEY_LOCAL_MACHINE, 0, run, approved + "Run", 0}}},
         {true,
-         {{"User Start-Up", HKEY_CURRENT_USER, 0, run},
-          {"System Start-Up", HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, run},
-          {"System Start-Up (32-bit)", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, run}}},
+         {{"User Start-Up", HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
+          {"System Start-Up", HKEY_LOCAL_MACHINE, v64, run, approved + "Run", v64},
+          {"System Start-Up (32-bit)", HKEY_LOCAL_MACHINE, v32, run, approved + "Run32", v64}}},
     };
     for (const auto& table : tables) {
         SCOPED_TRACE(table.windows64 ? "64-bit Windows" : "32-bit Windows");
@@ -39,6 +45,8 @@ TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindows)
             EXPECT_EQ(sources[i].hive, expected.hive) << expected.location;
             EXPECT_EQ(sources[i].view, expected.view) << expected.location;
             EXPECT_EQ(sources[i].keyPath, expected.keyPath) << expected.location;
+            EXPECT_EQ(sources[i].approvedKeyPath, expected.approvedKeyPath) << expected.location;
+            EXPECT_EQ(sources[i].approvedView, expected.approvedView) << expected.location;
         }
     }
 }

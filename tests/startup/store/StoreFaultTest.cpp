@@ -44,51 +44,61 @@ private:
     int m_calls = 0;
 };
 
+using Stored = std::optional<StoredValue>;
+
 struct Scenario {
     const StartupSource& source;
-    bool switchOff;
-    std::optional<StoredValue> inTarget; // a value of the same name already in the target key
+    EntryPlace from;
+    bool on;
+    Stored inTarget; // a value of the same name already at the other place
+    Stored flag;     // Windows' own switch for the entry
 };
 
 void RunWithEveryCallFailingInTurn(const Scenario& scenario)
 {
-    const HKEY hive = scenario.source.hive;
-    const REGSAM view = scenario.source.view;
-    const char* source = scenario.switchOff ? kRunKeyPath : kDisabledKeyPath;
-    const char* target = scenario.switchOff ? kDisabledKeyPath : kRunKeyPath;
+    const StartupSource& s = scenario.source;
+    const EntryPlace to = scenario.on ? EntryPlace::Startup : EntryPlace::Parked;
+    const char* source = scenario.from == EntryPlace::Startup ? s.keyPath : kDisabledKeyPath;
+    const char* target = to == EntryPlace::Startup ? s.keyPath : kDisabledKeyPath;
     const std::string name = "entry";
     const StoredValue entry = Sz("\"%ProgramFiles%\\entry\\entry.exe\" /background", REG_EXPAND_SZ);
+    const StoredValue enabledForm = Raw(REG_BINARY, std::string("\x02\0\0\0", 4) + std::string(8, '\0'));
 
     for (int failAt = 1;; ++failAt) {
         SCOPED_TRACE("call " + std::to_string(failAt) + " fails");
         RegistrySandbox sandbox;
-        CreateEmptyKey(hive, kRunKeyPath, view);
-        WriteStored(hive, source, name, entry, view);
+        CreateEmptyKey(s.hive, s.keyPath, s.view);
+        WriteStored(s.hive, source, name, entry, s.view);
         if (scenario.inTarget)
-            WriteStored(hive, target, name, *scenario.inTarget, view);
+            WriteStored(s.hive, target, name, *scenario.inTarget, s.view);
+        if (scenario.flag)
+            WriteStored(s.hive, s.approvedKeyPath, name, *scenario.flag, s.approvedView);
 
         bool moved = false;
         bool faultHit = false;
         {
             FailingCalls calls(failAt);
-            const EntryPlace from = scenario.switchOff ? EntryPlace::Startup : EntryPlace::Parked;
-            moved = SwitchEntry(scenario.source, from, name, !scenario.switchOff).outcome == MoveOutcome::Moved;
+            moved = SwitchEntry(s, scenario.from, name, scenario.on).outcome == MoveOutcome::Moved;
             faultHit = calls.Failed();
         }
 
-        const auto inSource = ReadStored(hive, source, name, view);
-        const auto inTarget = ReadStored(hive, target, name, view);
-        if (moved) {
+        const Stored inSource = ReadStored(s.hive, source, name, s.view);
+        const Stored inTarget = ReadStored(s.hive, target, name, s.view);
+        if (moved && source != target) {
             EXPECT_FALSE(inSource);
             EXPECT_EQ(inTarget, entry);
         } else {
             EXPECT_EQ(inSource, entry);
-            EXPECT_EQ(inTarget, scenario.inTarget);
+            if (source != target) {
+                EXPECT_EQ(inTarget, scenario.inTarget);
+            }
         }
+        const Stored flag = ReadStored(s.hive, s.approvedKeyPath, name, s.approvedView);
+        EXPECT_EQ(flag, moved && scenario.on && scenario.flag ? enabledForm : scenario.flag);
         if (!faultHit) {
             EXPECT_TRUE(moved);
-            // Opening both keys, checking the source, writing and deleting all go through the seam.
-            EXPECT_GT(failAt, 5);
+            // Opening the keys, reading, writing and deleting all go through the seam.
+            EXPECT_GT(failAt, source == target ? 3 : 5);
             return;
         }
         EXPECT_FALSE(moved);
@@ -96,15 +106,19 @@ void RunWithEveryCallFailingInTurn(const Scenario& scenario)
 }
 } // namespace
 
-TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryInExactlyOneKey)
+TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryWholeInExactlyOnePlaceAndWindowsSwitchAsItWas)
 {
-    const std::optional<StoredValue> targets[] = {std::nullopt, Raw(REG_BINARY, std::string("\x00\x01\xfe", 3)),
-                                                  Sz("stale.exe")};
-    for (const StartupSource& source : StartupSources())
-        for (bool switchOff : {true, false})
-            for (const auto& inTarget : targets) {
-                SCOPED_TRACE(std::string(source.location) + (switchOff ? " off" : " on")
-                             + (inTarget ? ", target taken" : ""));
-                RunWithEveryCallFailingInTurn({source, switchOff, inTarget});
-            }
+    const Stored targets[] = {std::nullopt, Raw(REG_BINARY, std::string("\x00\x01\xfe", 3)), Sz("stale.exe")};
+    const Stored windowsOff = Raw(REG_BINARY, std::string("\x03\0\0\0\x10\x32\x54\x76\x98\xba\xdc\x01", 12));
+    for (const StartupSource& source : StartupSources()) {
+        SCOPED_TRACE(source.location);
+        for (const Stored& inTarget : targets) {
+            SCOPED_TRACE(inTarget ? "target taken" : "target free");
+            RunWithEveryCallFailingInTurn({source, EntryPlace::Startup, false, inTarget, std::nullopt});
+            RunWithEveryCallFailingInTurn({source, EntryPlace::Parked, true, inTarget, std::nullopt});
+            RunWithEveryCallFailingInTurn({source, EntryPlace::Parked, true, inTarget, windowsOff});
+        }
+        SCOPED_TRACE("switched off by Windows alone");
+        RunWithEveryCallFailingInTurn({source, EntryPlace::Startup, true, std::nullopt, windowsOff});
+    }
 }

@@ -65,6 +65,53 @@ TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytes)
         }
     }
 }
+TEST(StartupStoreMove, SwitchingOnLeavesTheEntryEnabledForWindowsAndRewritesNoOtherSwitch)
+{
+    const std::string time = "\x10\x32\x54\x76\x98\xba\xdc\x01";
+    const StoredValue off3 = Raw(REG_BINARY, std::string("\x03\0\0\0", 4) + time);
+    const StoredValue off7 = Raw(REG_BINARY, std::string("\x07\0\0\0", 4) + time);
+    const StoredValue on6 = Raw(REG_BINARY, std::string("\x06\0\0\0", 4) + time);
+    const StoredValue shortOdd = Raw(REG_BINARY, std::string("\x03\0\0\0\0\0\0\0", 8));
+    const StoredValue enabledForm = Raw(REG_BINARY, std::string("\x02\0\0\0", 4) + std::string(8, '\0'));
+    const struct {
+        EntryPlace from; // Startup: in Run, switched off by Windows alone
+        Stored before;
+        Stored after;
+    } cases[] = {
+        {EntryPlace::Parked, off3, enabledForm},   {EntryPlace::Parked, off7, enabledForm},
+        {EntryPlace::Parked, on6, on6},            {EntryPlace::Parked, shortOdd, shortOdd},
+        {EntryPlace::Parked, std::nullopt, std::nullopt}, {EntryPlace::Startup, off3, enabledForm},
+        {EntryPlace::Startup, off7, enabledForm},  {EntryPlace::Startup, shortOdd, shortOdd},
+    };
+    const std::vector<StartupSource> sources = StartupSources();
+    for (const auto& c : cases) {
+        for (std::size_t index = 0; index < sources.size(); ++index) {
+            const StartupSource& source = sources[index];
+            SCOPED_TRACE(std::string(source.location) + (c.from == EntryPlace::Parked ? ", parked" : ", in Run")
+                         + (c.before ? ", first byte " + std::to_string(c.before->bytes[0]) : ", no switch"));
+            RegistrySandbox sandbox;
+            const StoredValue command = Sz("%ProgramFiles%\\tool.exe", REG_EXPAND_SZ);
+            const char* path = c.from == EntryPlace::Parked ? kDisabledKeyPath : source.keyPath;
+            CreateEmptyKey(source.hive, source.keyPath, source.view);
+            WriteStored(source.hive, path, "Tool", command, source.view);
+            if (c.before) // Windows does not mind the case of a name
+                WriteStored(source.hive, source.approvedKeyPath, "TOOL", *c.before, source.approvedView);
+
+            const std::vector<StartupEntry> entries = ReadStartupEntries(sources);
+            ASSERT_EQ(entries.size(), 1u);
+            EXPECT_EQ(entries[0].source, index);
+            EXPECT_EQ(entries[0].offForWindows, c.from == EntryPlace::Startup && c.after == enabledForm);
+
+            EXPECT_EQ(SwitchEntry(source, c.from, "Tool", true).outcome, MoveOutcome::Moved);
+            EXPECT_EQ(ReadStored(source.hive, source.keyPath, "Tool", source.view), command);
+            EXPECT_EQ(ReadStored(source.hive, source.approvedKeyPath, "TOOL", source.approvedView), c.after);
+            EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, "Tool", false).outcome, MoveOutcome::Moved);
+            EXPECT_EQ(ReadStored(source.hive, source.approvedKeyPath, "TOOL", source.approvedView), c.after)
+                << "switching off leaves Windows' switch alone";
+        }
+    }
+}
+
 std::vector<std::string> Described(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources)
 {
     std::vector<std::string> texts;
