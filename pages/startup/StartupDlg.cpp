@@ -7,6 +7,7 @@
 IMPLEMENT_DYNCREATE(CStartupDlg, CPropertyPage)
 
 BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
+    ON_NOTIFY(LVN_ITEMCHANGING, IDC_STARTUP_LIST, OnItemChanging)
     ON_LVN_ITEMCHANGED(IDC_STARTUP_LIST, OnItemChanged)
     ON_LVN_COLUMNCLICK(IDC_STARTUP_LIST, OnColumnClick)
     ON_BN_CLICKED(IDC_APPLY, OnApply)
@@ -31,6 +32,11 @@ const ListColumn kColumns[] = {{"Program", 150}, {"Location", 100}, {"Execution 
 bool IsChecked(UINT state)
 {
     return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+bool BoxChanges(const NMLISTVIEW& change)
+{
+    return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
 }
 
 // What the list's sort hands to the comparison of two row ids.
@@ -110,7 +116,7 @@ void CStartupDlg::AddRow(const StartupEntry& entry)
         return; // a key's default value is no entry
     // The row id is given with the insert, so the check-box notifications of
     // this row already carry it.
-    const std::size_t id = m_rows.Add(entry, m_sources.at(entry.source).location);
+    const std::size_t id = m_rows.Add(entry, m_sources.at(entry.source));
     const StartupRow& row = m_rows.Row(id);
     const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), row.name.c_str(), id);
     m_listStartup.SetItemText(item, kLocationColumn, row.location);
@@ -118,15 +124,31 @@ void CStartupDlg::AddRow(const StartupEntry& entry)
     m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
 }
 
+void CStartupDlg::OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    // The box of a row that cannot be switched shows its stored state only.
+    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+    *pResult = 0;
+    if (change->iItem < 0 || !BoxChanges(*change))
+        return;
+    const std::size_t id = RowId(change->iItem);
+    if (id < m_rows.Size() && !m_rows.Row(id).switchable
+        && IsChecked(change->uNewState) != m_rows.Row(id).savedEnabled)
+        *pResult = TRUE;
+}
+
 void CStartupDlg::OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult)
 {
     *pResult = 0;
-    const bool boxChanged =
-        (pNMLV->uChanged & LVIF_STATE) && ((pNMLV->uNewState ^ pNMLV->uOldState) & LVIS_STATEIMAGEMASK);
-    if (boxChanged) {
+    if (BoxChanges(*pNMLV)) {
         auto follow = [this](int item, bool checked) {
             const std::size_t id = RowId(item);
-            if (id < m_rows.Size())
+            if (id >= m_rows.Size())
+                return;
+            const StartupRow& row = m_rows.Row(id);
+            if (!row.switchable && checked != row.savedEnabled)
+                m_listStartup.SetCheck(item, row.savedEnabled ? TRUE : FALSE); // a change that got through
+            else
                 m_rows.SetChecked(id, checked);
         };
         if (pNMLV->iItem >= 0) {

@@ -32,6 +32,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
+    void OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult);
     void OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult);
     void OnApply();

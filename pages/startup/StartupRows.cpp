@@ -18,14 +18,15 @@ int CompareText(const char* a, const char* b)
 }
 } // namespace
 
-std::size_t StartupRowModel::Add(const StartupEntry& entry, const char* location)
+std::size_t StartupRowModel::Add(const StartupEntry& entry, const StartupSource& source)
 {
     StartupRow row;
     row.name = entry.value.name;
     row.command = entry.value.command;
     row.source = entry.source;
-    row.location = location;
+    row.location = source.location;
     row.place = entry.place;
+    row.switchable = IsSwitchable(source);
     row.savedEnabled = entry.place == EntryPlace::Startup && !entry.offForWindows;
     row.checked = row.savedEnabled;
     m_rows.push_back(std::move(row));

@@ -15,6 +15,7 @@ struct StartupRow {
     std::size_t source = 0;        // index in the page's source table
     const char* location = "";     // the source's Location text
     EntryPlace place = EntryPlace::Startup;
+    bool switchable = true;    // false: the box always shows the stored state
     bool savedEnabled = false; // runs at log-on, as read or as left by the last move
     bool checked = false;      // the box as the user has set it
     bool removed = false;      // no longer listed: the entry went away
@@ -23,7 +24,7 @@ struct StartupRow {
 class StartupRowModel {
 public:
     // Appends a row with its box matching its stored state; returns its row id.
-    std::size_t Add(const StartupEntry& entry, const char* location);
+    std::size_t Add(const StartupEntry& entry, const StartupSource& source);
     void Clear();
 
     std::size_t Size() const { return m_rows.size(); }

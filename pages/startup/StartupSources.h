@@ -9,15 +9,25 @@
 #include <vector>
 
 // Key paths, the same in every hive and view.
-extern const char kRunKeyPath[];      // entries that run at log-on
+extern const char kRunKeyPath[];      // entries that run at every log-on
+extern const char kRunOnceKeyPath[];  // entries that run at the next log-on only
 extern const char kDisabledKeyPath[]; // entries the user switched off
 
 extern const char kUserLocationText[];     // "User Start-Up"
 extern const char kSystemLocationText[];   // "System Start-Up"
 extern const char kSystem32LocationText[]; // "System Start-Up (32-bit)"
+extern const char kUserOnceLocationText[];     // "User Run-Once"
+extern const char kSystemOnceLocationText[];   // "System Run-Once"
+extern const char kSystem32OnceLocationText[]; // "System Run-Once (32-bit)"
+
+enum class StartupKind {
+    Run,     // values of a Run key
+    RunOnce, // values that Windows deletes when it has run them: listed, never switched
+};
 
 struct StartupSource {
     const char* location; // the page's Location text for its entries
+    StartupKind kind;
     HKEY hive;
     // The registry view of the keys: 0, or on 64-bit Windows KEY_WOW64_64KEY
     // or KEY_WOW64_32KEY, so that either program sees both views.
@@ -28,6 +38,12 @@ struct StartupSource {
     const char* approvedKeyPath;
     REGSAM approvedView;
 };
+
+// Whether the user can switch the source's entries off and on.
+inline bool IsSwitchable(const StartupSource& source)
+{
+    return source.kind != StartupKind::RunOnce;
+}
 
 // The sources in the order the page lists them. On 64-bit Windows the
 // machine's keys come in both registry views; the user's keys are shared by

@@ -287,6 +287,8 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
     }
     for (std::size_t index = 0; index < sources.size(); ++index) {
         const StartupSource& source = sources[index];
+        if (!IsSwitchable(source))
+            continue;
         for (StartupValue& value : ReadValueList(source.hive, kDisabledKeyPath, source.view))
             entries.push_back({index, EntryPlace::Parked, std::move(value)});
     }
@@ -295,6 +297,8 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
 
 MoveResult SwitchEntry(const StartupSource& source, EntryPlace from, const std::string& name, bool on)
 {
+    if (!IsSwitchable(source))
+        return {};
     if (from == EntryPlace::Startup && on)
         return EnableForWindows(source, name);
     if (from == EntryPlace::Parked && !on)

@@ -267,6 +267,31 @@ TEST_F(StartupPageTest, AnEntrySwitchedOffByWindowsIsShownOffAndSwitchingItOnEna
     EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, "tray"));
 }
 
+TEST_F(StartupPageTest, RunOnceEntriesAreListedButTheirBoxesCannotBeChanged)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunOnceKeyPath, "setup", Sz("setup.exe /finish"));
+    WriteStored(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, "cleanup", Sz("cleanup.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "tray", Sz("tray.exe"));
+    StartApp();
+    const std::vector<ShownRow> listed = {{"tray", kUser, "tray.exe", true},
+                                          {"setup", "User Run-Once", "setup.exe /finish", true},
+                                          {"cleanup", "System Run-Once", "cleanup.exe", true}};
+    EXPECT_EQ(Rows(), listed);
+
+    Tick(1, false);
+    Tick(2, false);
+    EXPECT_EQ(Rows(), listed);
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
+    Tick(-1, false); // every box at once
+    EXPECT_TRUE(Rows()[1].checked && Rows()[2].checked);
+    EXPECT_FALSE(Rows()[0].checked);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunOnceKeyPath, "setup", "setup.exe /finish"));
+    EXPECT_TRUE(InKey(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, "cleanup", "cleanup.exe"));
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "setup"));
+}
+
 // Fails the deletion of the named values, so their moves fail after the copy.
 class FailingDeletes : public StartupCalls {
 public:

@@ -10,6 +10,7 @@
 namespace {
 struct Expected {
     std::string location;
+    bool switchable;
     HKEY hive;
     REGSAM view;
     std::string keyPath;
@@ -17,9 +18,10 @@ struct Expected {
     REGSAM approvedView;
 };
 
-TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindows)
+TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindowsAndRunOnceIsNeverSwitched)
 {
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string once = run + "Once";
     const std::string approved = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
     const REGSAM v64 = KEY_WOW64_64KEY;
     const REGSAM v32 = KEY_WOW64_32KEY;
@@ -28,12 +30,17 @@ TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindows)
         std::vector<Expected> sources;
     } tables[] = {
         {false,
-         {{"User Start-Up", HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
-          {"System Start-Up", HKEY_LOCAL_MACHINE, 0, run, approved + "Run", 0}}},
+         {{"User Start-Up", true, HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
+          {"System Start-Up", true, HKEY_LOCAL_MACHINE, 0, run, approved + "Run", 0},
+          {"User Run-Once", false, HKEY_CURRENT_USER, 0, once, "", 0},
+          {"System Run-Once", false, HKEY_LOCAL_MACHINE, 0, once, "", 0}}},
         {true,
-         {{"User Start-Up", HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
-          {"System Start-Up", HKEY_LOCAL_MACHINE, v64, run, approved + "Run", v64},
-          {"System Start-Up (32-bit)", HKEY_LOCAL_MACHINE, v32, run, approved + "Run32", v64}}},
+         {{"User Start-Up", true, HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
+          {"System Start-Up", true, HKEY_LOCAL_MACHINE, v64, run, approved + "Run", v64},
+          {"System Start-Up (32-bit)", true, HKEY_LOCAL_MACHINE, v32, run, approved + "Run32", v64},
+          {"User Run-Once", false, HKEY_CURRENT_USER, 0, once, "", 0},
+          {"System Run-Once", false, HKEY_LOCAL_MACHINE, v64, once, "", 0},
+          {"System Run-Once (32-bit)", false, HKEY_LOCAL_MACHINE, v32, once, "", 0}}},
     };
     for (const auto& table : tables) {
         SCOPED_TRACE(table.windows64 ? "64-bit Windows" : "32-bit Windows");
@@ -42,10 +49,12 @@ TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindows)
         for (std::size_t i = 0; i < sources.size(); ++i) {
             const Expected& expected = table.sources[i];
             EXPECT_EQ(sources[i].location, expected.location);
+            EXPECT_EQ(IsSwitchable(sources[i]), expected.switchable) << expected.location;
             EXPECT_EQ(sources[i].hive, expected.hive) << expected.location;
             EXPECT_EQ(sources[i].view, expected.view) << expected.location;
             EXPECT_EQ(sources[i].keyPath, expected.keyPath) << expected.location;
-            EXPECT_EQ(sources[i].approvedKeyPath, expected.approvedKeyPath) << expected.location;
+            EXPECT_EQ(sources[i].approvedKeyPath ? sources[i].approvedKeyPath : "", expected.approvedKeyPath)
+                << expected.location;
             EXPECT_EQ(sources[i].approvedView, expected.approvedView) << expected.location;
         }
     }
