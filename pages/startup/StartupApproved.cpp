@@ -2,6 +2,8 @@
 
 const char kApprovedRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 const char kApprovedRun32KeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run32";
+const char kApprovedFolderKeyPath[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
 
 const BYTE kApprovedEnabledValue[kApprovedValueSize] = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 

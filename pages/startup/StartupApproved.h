@@ -9,6 +9,7 @@
 
 extern const char kApprovedRunKeyPath[];    // the user's Run key and the machine's 64-bit view
 extern const char kApprovedRun32KeyPath[];  // the machine's 32-bit view
+extern const char kApprovedFolderKeyPath[]; // files in the Startup folders
 
 enum class ApprovedState { NoOpinion, Enabled, Disabled };
 

@@ -19,10 +19,13 @@ extern const char kSystem32LocationText[]; // "System Start-Up (32-bit)"
 extern const char kUserOnceLocationText[];     // "User Run-Once"
 extern const char kSystemOnceLocationText[];   // "System Run-Once"
 extern const char kSystem32OnceLocationText[]; // "System Run-Once (32-bit)"
+extern const char kUserFolderLocationText[];   // "User Start-Up Folder"
+extern const char kCommonFolderLocationText[]; // "All Users Start-Up Folder"
 
 enum class StartupKind {
     Run,     // values of a Run key
     RunOnce, // values that Windows deletes when it has run them: listed, never switched
+    Folder,  // files in a Startup folder
 };
 
 struct StartupSource {
@@ -32,11 +35,15 @@ struct StartupSource {
     // The registry view of the keys: 0, or on 64-bit Windows KEY_WOW64_64KEY
     // or KEY_WOW64_32KEY, so that either program sees both views.
     REGSAM view;
-    const char* keyPath; // where Windows finds the entries
+    const char* keyPath; // where Windows finds the entries (registry kinds)
     // Windows' own switches for the entries (StartupApproved), always in the
     // 64-bit view of 64-bit Windows; null where Windows keeps none.
     const char* approvedKeyPath;
     REGSAM approvedView;
+    // Folders by CSIDL: the Startup folder, and the profile folder under which
+    // Quorvane keeps the files the user switched off (Folder kind).
+    int folder = 0;
+    int dataFolder = 0;
 };
 
 // Whether the user can switch the source's entries off and on.

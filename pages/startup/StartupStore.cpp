@@ -3,6 +3,7 @@
 #include "framework/UniqueHandle.h"
 #include "pages/startup/RegistryValueText.h"
 #include "pages/startup/StartupApproved.h"
+#include "pages/startup/StartupFolders.h"
 
 #include <mbstring.h>
 
@@ -36,6 +37,14 @@ public:
         return ::RegSetValueExA(key, name, 0, type, data, size);
     }
     LONG DeleteValue(HKEY key, const char* name) override { return ::RegDeleteValueA(key, name); }
+    LONG CreateFolder(const char* path) override
+    {
+        return ::CreateDirectoryA(path, nullptr) ? ERROR_SUCCESS : static_cast<LONG>(::GetLastError());
+    }
+    LONG MoveFile(const char* from, const char* to) override
+    {
+        return ::MoveFileExA(from, to, 0) ? ERROR_SUCCESS : static_cast<LONG>(::GetLastError());
+    }
 };
 
 StartupCalls* g_testCalls = nullptr;
@@ -198,6 +207,54 @@ MoveResult EnableForWindows(const StartupSource& source, const std::string& name
     return {MoveOutcome::Moved, ValueText(value)};
 }
 
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Creates the folder and the one above it, where missing.
+bool CreateParkedFolder(StartupCalls& calls, const std::string& folder)
+{
+    const std::string parent = folder.substr(0, folder.rfind('\\'));
+    for (const std::string& path : {parent, folder}) {
+        const LONG status = calls.CreateFolder(path.c_str());
+        if (status != ERROR_SUCCESS && status != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return true;
+}
+
+// Moves a file between a Startup folder and Quorvane's folder for it. The
+// move is a rename, whole or not at all, and never replaces a file of the
+// same name; when switching on, Windows' switch is written after it and the
+// file goes back if that fails.
+MoveResult MoveFolderEntry(const StartupSource& source, EntryPlace from, bool on, const std::string& name)
+{
+    StartupCalls& calls = ActiveCalls();
+    const std::string startup = StartupFolderPath(source);
+    const std::string parked = ParkedFolderPath(source);
+    if (startup.empty() || parked.empty())
+        return {};
+    const std::string fromPath = (from == EntryPlace::Startup ? startup : parked) + "\\" + name;
+    if (!FileExists(fromPath))
+        return {MoveOutcome::Gone, {}};
+
+    WindowsSwitch windows(calls, name);
+    if (on && !windows.Read(source))
+        return {};
+    if (from == EntryPlace::Startup && on) // switched off by Windows alone
+        return windows.Enable() ? MoveResult{MoveOutcome::Moved, FileCommand(fromPath)} : MoveResult{};
+
+    const std::string toPath = (on ? startup : parked) + "\\" + name;
+    if ((!on && !CreateParkedFolder(calls, parked)) || calls.MoveFile(fromPath.c_str(), toPath.c_str()) != ERROR_SUCCESS)
+        return {};
+    if (windows.Enable())
+        return {MoveOutcome::Moved, FileCommand(toPath)};
+    calls.MoveFile(toPath.c_str(), fromPath.c_str());
+    return {};
+}
+
 struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const
     {
@@ -280,7 +337,10 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
     for (std::size_t index = 0; index < sources.size(); ++index) {
         const StartupSource& source = sources[index];
         const NameSet offForWindows = NamesOffForWindows(source);
-        for (StartupValue& value : ReadValueList(source.hive, source.keyPath, source.view)) {
+        StartupValueList values = source.kind == StartupKind::Folder
+                                      ? ReadFolderList(StartupFolderPath(source))
+                                      : ReadValueList(source.hive, source.keyPath, source.view);
+        for (StartupValue& value : values) {
             const bool off = offForWindows.count(value.name) != 0;
             entries.push_back({index, EntryPlace::Startup, std::move(value), off});
         }
@@ -289,7 +349,10 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         const StartupSource& source = sources[index];
         if (!IsSwitchable(source))
             continue;
-        for (StartupValue& value : ReadValueList(source.hive, kDisabledKeyPath, source.view))
+        StartupValueList values = source.kind == StartupKind::Folder
+                                      ? ReadFolderList(ParkedFolderPath(source))
+                                      : ReadValueList(source.hive, kDisabledKeyPath, source.view);
+        for (StartupValue& value : values)
             entries.push_back({index, EntryPlace::Parked, std::move(value)});
     }
     return entries;
@@ -297,11 +360,11 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
 
 MoveResult SwitchEntry(const StartupSource& source, EntryPlace from, const std::string& name, bool on)
 {
-    if (!IsSwitchable(source))
-        return {};
+    if (!IsSwitchable(source) || (from == EntryPlace::Parked && !on))
+        return {}; // nothing to move: the page asks only for a change of state
+    if (source.kind == StartupKind::Folder)
+        return MoveFolderEntry(source, from, on, name);
     if (from == EntryPlace::Startup && on)
         return EnableForWindows(source, name);
-    if (from == EntryPlace::Parked && !on)
-        return {}; // nothing to move: the page asks only for a change of state
     return MoveRegistryEntry(source, on, name);
 }

@@ -1,9 +1,9 @@
 #pragma once
-// The registry side of the start-up manager: reads the entries of every
-// source, and switches one entry off or on by moving it between the key that
-// Windows reads and the key where Quorvane keeps switched-off entries, in the
-// same hive and view. Nothing is cached; every call works on the registry as
-// it is now.
+// The store of the start-up manager: reads the entries of every source, and
+// switches one entry off or on by moving it between the place that Windows
+// reads and the place where Quorvane keeps switched-off entries: a key of the
+// same hive and view, or a folder of Quorvane's own for the Startup folders.
+// Nothing is cached; every call works on what stands there now.
 
 #include "pages/startup/StartupSources.h"
 
@@ -63,8 +63,9 @@ struct MoveResult {
 // when the entry no longer stands in `from`.
 MoveResult SwitchEntry(const StartupSource& source, EntryPlace from, const std::string& name, bool on);
 
-// The registry calls that a move makes. By default they go straight to the
-// registry; tests put their own in place, for example to make one call fail.
+// The registry and file calls that a move makes. By default they go straight
+// to the system; tests put their own in place, for example to make one call
+// fail.
 class StartupCalls {
 public:
     virtual ~StartupCalls() = default;
@@ -75,6 +76,10 @@ public:
     virtual LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) = 0;
     virtual LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) = 0;
     virtual LONG DeleteValue(HKEY key, const char* name) = 0;
+    // CreateDirectoryA; ERROR_ALREADY_EXISTS when the folder is there.
+    virtual LONG CreateFolder(const char* path) = 0;
+    // MoveFileExA without replacing: a name taken at `to` fails the move.
+    virtual LONG MoveFile(const char* from, const char* to) = 0;
 };
 
 // The plain system calls, which the moves use unless a test says otherwise.

@@ -14,9 +14,16 @@
 void StartupPageFixture::SetUp()
 {
     AppFixture::SetUp();
+    m_folders = std::make_unique<StartupFolderSandbox>();
     // Each test starts as a fresh program would.
     CStartupDlg::s_programAscending = false;
     CStartupDlg::s_locationAscending = false;
+}
+
+void StartupPageFixture::TearDown()
+{
+    AppFixture::TearDown();
+    m_folders.reset();
 }
 
 CStartupDlg& StartupPageFixture::Page() const

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <set>
 
 namespace {
@@ -292,6 +294,24 @@ TEST_F(StartupPageTest, RunOnceEntriesAreListedButTheirBoxesCannotBeChanged)
     EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "setup"));
 }
 
+TEST_F(StartupPageTest, StartupFolderFilesAreListedAndSwitchedByMovingThem)
+{
+    const std::string shortcut = m_folders->Path(CSIDL_STARTUP) + "\\Notes.lnk";
+    ASSERT_TRUE(MakeShortcut(shortcut, "C:\\Tools\\notes.exe", "-min"));
+    StartApp();
+    const ShownRow notes{"Notes.lnk", "User Start-Up Folder", "C:\\Tools\\notes.exe -min", true};
+    EXPECT_EQ(Rows(), std::vector<ShownRow>{notes});
+
+    Tick(0, false);
+    Press(IDC_APPLY);
+    EXPECT_FALSE(ReadFileText(shortcut));
+    Tick(0, true);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(ReadFileText(shortcut));
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(Rows(), std::vector<ShownRow>{notes});
+}
+
 // Fails the deletion of the named values, so their moves fail after the copy.
 class FailingDeletes : public StartupCalls {
 public:
@@ -312,6 +332,8 @@ public:
     {
         return Real().SetValue(key, name, type, data, size);
     }
+    LONG CreateFolder(const char* path) override { return Real().CreateFolder(path); }
+    LONG MoveFile(const char* from, const char* to) override { return Real().MoveFile(from, to); }
     LONG DeleteValue(HKEY key, const char* name) override
     {
         if (m_names.count(name) && !m_deleting.count(name)) {

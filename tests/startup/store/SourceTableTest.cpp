@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <string>
 #include <vector>
 
@@ -16,9 +18,11 @@ struct Expected {
     std::string keyPath;
     std::string approvedKeyPath;
     REGSAM approvedView;
+    int folder = 0;
+    int dataFolder = 0;
 };
 
-TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindowsAndRunOnceIsNeverSwitched)
+TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
 {
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     const std::string once = run + "Once";
@@ -32,12 +36,20 @@ TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindowsAndRunOn
         {false,
          {{"User Start-Up", true, HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
           {"System Start-Up", true, HKEY_LOCAL_MACHINE, 0, run, approved + "Run", 0},
+          {"User Start-Up Folder", true, HKEY_CURRENT_USER, 0, "", approved + "StartupFolder", 0, CSIDL_STARTUP,
+           CSIDL_APPDATA},
+          {"All Users Start-Up Folder", true, HKEY_LOCAL_MACHINE, 0, "", approved + "StartupFolder", 0,
+           CSIDL_COMMON_STARTUP, CSIDL_COMMON_APPDATA},
           {"User Run-Once", false, HKEY_CURRENT_USER, 0, once, "", 0},
           {"System Run-Once", false, HKEY_LOCAL_MACHINE, 0, once, "", 0}}},
         {true,
          {{"User Start-Up", true, HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
           {"System Start-Up", true, HKEY_LOCAL_MACHINE, v64, run, approved + "Run", v64},
           {"System Start-Up (32-bit)", true, HKEY_LOCAL_MACHINE, v32, run, approved + "Run32", v64},
+          {"User Start-Up Folder", true, HKEY_CURRENT_USER, 0, "", approved + "StartupFolder", 0, CSIDL_STARTUP,
+           CSIDL_APPDATA},
+          {"All Users Start-Up Folder", true, HKEY_LOCAL_MACHINE, 0, "", approved + "StartupFolder", v64,
+           CSIDL_COMMON_STARTUP, CSIDL_COMMON_APPDATA},
           {"User Run-Once", false, HKEY_CURRENT_USER, 0, once, "", 0},
           {"System Run-Once", false, HKEY_LOCAL_MACHINE, v64, once, "", 0},
           {"System Run-Once (32-bit)", false, HKEY_LOCAL_MACHINE, v32, once, "", 0}}},
@@ -52,10 +64,12 @@ TEST(StartupSourceTable, TheMachineKeysComeInBothViewsOnlyOn64BitWindowsAndRunOn
             EXPECT_EQ(IsSwitchable(sources[i]), expected.switchable) << expected.location;
             EXPECT_EQ(sources[i].hive, expected.hive) << expected.location;
             EXPECT_EQ(sources[i].view, expected.view) << expected.location;
-            EXPECT_EQ(sources[i].keyPath, expected.keyPath) << expected.location;
+            EXPECT_EQ(sources[i].keyPath ? sources[i].keyPath : "", expected.keyPath) << expected.location;
             EXPECT_EQ(sources[i].approvedKeyPath ? sources[i].approvedKeyPath : "", expected.approvedKeyPath)
                 << expected.location;
             EXPECT_EQ(sources[i].approvedView, expected.approvedView) << expected.location;
+            EXPECT_EQ(sources[i].folder, expected.folder) << expected.location;
+            EXPECT_EQ(sources[i].dataFolder, expected.dataFolder) << expected.location;
         }
     }
 }

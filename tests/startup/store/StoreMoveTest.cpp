@@ -3,6 +3,7 @@
 
 #include "pages/startup/StartupStore.h"
 #include "support/RegistrySandbox.h"
+#include "startup/StartupFolderSandbox.h"
 #include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytes)
     const std::vector<StartupSource> sources = StartupSources();
     for (const MoveCase& c : cases) {
         for (const StartupSource& source : sources) {
-            if (!IsSwitchable(source))
+            if (source.kind != StartupKind::Run)
                 continue;
             SCOPED_TRACE(std::string(c.what) + ", " + source.location);
             RegistrySandbox sandbox;
@@ -89,11 +90,12 @@ TEST(StartupStoreMove, SwitchingOnLeavesTheEntryEnabledForWindowsAndRewritesNoOt
     for (const auto& c : cases) {
         for (std::size_t index = 0; index < sources.size(); ++index) {
             const StartupSource& source = sources[index];
-            if (!source.approvedKeyPath)
+            if (source.kind != StartupKind::Run)
                 continue;
             SCOPED_TRACE(std::string(source.location) + (c.from == EntryPlace::Parked ? ", parked" : ", in Run")
                          + (c.before ? ", first byte " + std::to_string(c.before->bytes[0]) : ", no switch"));
             RegistrySandbox sandbox;
+            StartupFolderSandbox folders;
             const StoredValue command = Sz("%ProgramFiles%\\tool.exe", REG_EXPAND_SZ);
             const char* path = c.from == EntryPlace::Parked ? kDisabledKeyPath : source.keyPath;
             CreateEmptyKey(source.hive, source.keyPath, source.view);
@@ -128,6 +130,7 @@ std::vector<std::string> Described(const std::vector<StartupEntry>& entries, con
 TEST(StartupStoreViews, EachViewOfTheMachineListsAndKeepsItsOwnEntries)
 {
     RegistrySandbox sandbox;
+    StartupFolderSandbox folders;
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "user", Sz("u.exe"));
     WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", Sz("64.exe"), KEY_WOW64_64KEY);
     WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", Sz("32.exe"), KEY_WOW64_32KEY);
