@@ -1,12 +1,19 @@
 #include "pages/startup/StartupDlg.h"
 
 #include "pages/startup/StartupStore.h"
+#include "pages/startup/StartupWatcher.h"
 #include "pages/startup/WebSearch.h"
 #include "res/resource.h"
+
+#include <algorithm>
+#include <functional>
 
 IMPLEMENT_DYNCREATE(CStartupDlg, CPropertyPage)
 
 BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
+    ON_WM_DESTROY()
+    ON_MESSAGE(CStartupDlg::kSourcesChangedMessage, OnSourcesChanged)
+    ON_NOTIFY(NM_CUSTOMDRAW, IDC_STARTUP_LIST, OnCustomDraw)
     ON_NOTIFY(LVN_ITEMCHANGING, IDC_STARTUP_LIST, OnItemChanging)
     ON_LVN_ITEMCHANGED(IDC_STARTUP_LIST, OnItemChanged)
     ON_LVN_COLUMNCLICK(IDC_STARTUP_LIST, OnColumnClick)
@@ -39,10 +46,13 @@ bool BoxChanges(const NMLISTVIEW& change)
     return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
 }
 
+// Rows that appeared while the program runs stand out by this background.
+constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
+
 // What the list's sort hands to the comparison of two row ids.
 struct SortOrder {
     const StartupRowModel* rows;
-    int (StartupRowModel::*compare)(std::size_t, std::size_t, bool) const;
+    CStartupDlg::RowComparison compare;
     bool ascending;
 };
 
@@ -76,6 +86,8 @@ CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP), m_sources(StartupSource
 {
 }
 
+CStartupDlg::~CStartupDlg() = default;
+
 void CStartupDlg::DoDataExchange(CDataExchange* pDX)
 {
     CPropertyPage::DoDataExchange(pDX);
@@ -92,36 +104,104 @@ BOOL CStartupDlg::OnInitDialog()
     for (const ListColumn& column : kColumns)
         m_listStartup.InsertColumn(index++, column.heading, LVCFMT_LEFT, column.width);
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    FillList();
+    RefreshList();
+    // Watched from the first reading on: whatever changes later is read again.
+    m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);
     return TRUE;
 }
 
-void CStartupDlg::FillList()
+void CStartupDlg::OnDestroy()
 {
+    m_watcher.reset();
+    Default();
+}
+
+BOOL CStartupDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F5) {
+        RefreshList();
+        return TRUE;
+    }
+    return CPropertyPage::PreTranslateMessage(pMsg);
+}
+
+LRESULT CStartupDlg::OnSourcesChanged(WPARAM, LPARAM)
+{
+    // A move's message box runs a message loop: the list changes only once
+    // Apply is done with it.
+    if (m_applying)
+        m_refreshPending = true;
+    else
+        RefreshList();
+    return 0;
+}
+
+void CStartupDlg::RefreshList()
+{
+    if (m_watcher)
+        m_watcher->Acknowledge();
+    m_refreshPending = false;
     m_listReady = false;
-    m_rows.Clear();
-    m_listStartup.DeleteAllItems();
+    const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources), m_sources);
     {
         const ListRedrawPause pause(m_listStartup);
-        for (const StartupEntry& entry : ReadStartupEntries(m_sources))
-            AddRow(entry);
+        if (!changes.changed.empty() || !changes.removed.empty())
+            ShowChangedRows(changes);
+        for (std::size_t id : changes.added)
+            InsertRow(id);
+        if (!changes.added.empty() && m_sortCompare) {
+            SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
+            m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+        }
     }
     m_listReady = true;
     UpdateButtons();
 }
 
-void CStartupDlg::AddRow(const StartupEntry& entry)
+void CStartupDlg::ShowChangedRows(const RowChanges& changes)
 {
-    if (entry.value.name.empty())
-        return; // a key's default value is no entry
+    // Row ids to positions with one walk of the list.
+    std::vector<int> items(m_rows.Size(), -1);
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
+        const std::size_t id = RowId(item);
+        if (id < items.size())
+            items[id] = item;
+    }
+    for (std::size_t id : changes.changed) {
+        const StartupRow& row = m_rows.Row(id);
+        m_listStartup.SetItemText(items[id], kPathColumn, row.command.c_str());
+        m_listStartup.SetCheck(items[id], row.checked ? TRUE : FALSE);
+    }
+    std::vector<int> removed;
+    for (std::size_t id : changes.removed)
+        removed.push_back(items[id]);
+    std::sort(removed.begin(), removed.end(), std::greater<int>());
+    for (int item : removed)
+        m_listStartup.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item));
+}
+
+void CStartupDlg::InsertRow(std::size_t id)
+{
     // The row id is given with the insert, so the check-box notifications of
     // this row already carry it.
-    const std::size_t id = m_rows.Add(entry, m_sources.at(entry.source));
     const StartupRow& row = m_rows.Row(id);
     const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), row.name.c_str(), id);
     m_listStartup.SetItemText(item, kLocationColumn, row.location);
     m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
     m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
+}
+
+void CStartupDlg::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR);
+    *pResult = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *pResult = CDRF_NOTIFYITEMDRAW;
+    } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const std::size_t id = static_cast<std::size_t>(draw->nmcd.lItemlParam);
+        if (id < m_rows.Size() && m_rows.Row(id).isNew)
+            draw->clrTextBk = kNewRowColour;
+    }
 }
 
 void CStartupDlg::OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult)
@@ -193,6 +273,8 @@ void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
     } else {
         return; // "Execution Path" does not sort
     }
+    m_sortCompare = order.compare;
+    m_sortAscending = order.ascending;
     m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
 }
 
@@ -201,10 +283,14 @@ void CStartupDlg::OnApply()
     // No pause of the list's drawing here: a successful move leaves the list
     // as it is, and a failure's message box must not sit over a list that
     // does not repaint.
+    m_applying = true;
     for (int item = 0; item < m_listStartup.GetItemCount();) {
         if (ApplyRow(item))
             ++item;
     }
+    m_applying = false;
+    if (m_refreshPending)
+        RefreshList();
     UpdateButtons();
 }
 

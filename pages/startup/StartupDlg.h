@@ -6,10 +6,25 @@
 #include "framework/Framework.h"
 #include "pages/startup/StartupRows.h"
 
+#include <memory>
+
+class StartupWatcher;
+
 class CStartupDlg : public CPropertyPage {
     DECLARE_DYNCREATE(CStartupDlg)
 public:
     CStartupDlg();
+    ~CStartupDlg() override;
+
+    // Posted by the watcher when a key or folder of a source changed.
+    static constexpr UINT kSourcesChangedMessage = WM_APP + 0x51;
+    using RowComparison = int (StartupRowModel::*)(std::size_t, std::size_t, bool) const;
+
+    // Reads every source again and brings the list in line: rows keep the
+    // boxes the user changed, new entries are added and marked, rows whose
+    // entry went away are dropped.
+    void RefreshList();
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Sort directions of the two sortable columns, kept for the process's
     // life; flipped before each sort, so the first click sorts ascending.
@@ -32,6 +47,9 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
+    void OnDestroy();
+    LRESULT OnSourcesChanged(WPARAM, LPARAM);
+    void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult);
     void OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult);
@@ -42,11 +60,18 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void FillList();
-    void AddRow(const StartupEntry& entry);
+    void InsertRow(std::size_t id);
+    void ShowChangedRows(const RowChanges& changes);
     // Moves the row shown at `item` if its box differs from its stored state;
     // false when the row was dropped because its entry no longer exists.
     bool ApplyRow(int item);
     std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
     void UpdateButtons();
+
+    std::unique_ptr<StartupWatcher> m_watcher;
+    bool m_applying = false;
+    bool m_refreshPending = false; // a change arrived while Apply was running
+    // The last sort, repeated when a reading adds rows.
+    RowComparison m_sortCompare = nullptr;
+    bool m_sortAscending = false;
 };

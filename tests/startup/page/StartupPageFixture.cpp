@@ -80,6 +80,16 @@ int StartupPageFixture::RowOf(const std::string& program, const std::string& loc
     return -1;
 }
 
+bool StartupPageFixture::IsNewRow(int item) const
+{
+    LVITEMA row{};
+    row.mask = LVIF_PARAM;
+    row.iItem = item;
+    if (!ListView_GetItem(List(), &row))
+        return false;
+    return Page().m_rows.Row(static_cast<std::size_t>(row.lParam)).isNew;
+}
+
 void StartupPageFixture::Tick(int row, bool checked)
 {
     ListView_SetCheckState(List(), row, checked ? TRUE : FALSE);

@@ -37,6 +37,8 @@ protected:
     std::vector<ShownRow> Rows() const;
     std::vector<std::string> Programs() const;
     int RowOf(const std::string& program, const std::string& location) const;
+    // Whether the row shown at `item` is marked as having appeared while the program runs.
+    bool IsNewRow(int item) const;
 
     void Tick(int row, bool checked);
     void Select(int row, bool selected);
