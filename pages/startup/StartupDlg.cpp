@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 IMPLEMENT_DYNCREATE(CStartupDlg, CPropertyPage)
 
@@ -127,22 +128,30 @@ BOOL CStartupDlg::PreTranslateMessage(MSG* pMsg)
 
 LRESULT CStartupDlg::OnSourcesChanged(WPARAM, LPARAM)
 {
+    if (!m_watcher)
+        return 0;
     // A move's message box runs a message loop: the list changes only once
     // Apply is done with it.
-    if (m_applying)
-        m_refreshPending = true;
-    else
-        RefreshList();
+    m_pendingSources |= m_watcher->TakeChanges();
+    if (!m_applying)
+        RefreshSources(std::exchange(m_pendingSources, 0));
     return 0;
 }
 
 void CStartupDlg::RefreshList()
 {
     if (m_watcher)
-        m_watcher->Acknowledge();
-    m_refreshPending = false;
+        m_watcher->TakeChanges(); // all is read now
+    m_pendingSources = 0;
+    RefreshSources(kAllSources);
+}
+
+void CStartupDlg::RefreshSources(SourceSet which)
+{
+    if (!which)
+        return;
     m_listReady = false;
-    const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources), m_sources);
+    const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources, which), m_sources, which);
     {
         const ListRedrawPause pause(m_listStartup);
         if (!changes.changed.empty() || !changes.removed.empty())
@@ -289,8 +298,7 @@ void CStartupDlg::OnApply()
             ++item;
     }
     m_applying = false;
-    if (m_refreshPending)
-        RefreshList();
+    RefreshSources(std::exchange(m_pendingSources, 0));
     UpdateButtons();
 }
 

@@ -60,6 +60,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Reads the sources in `which` again and brings their rows in line.
+    void RefreshSources(SourceSet which);
     void InsertRow(std::size_t id);
     void ShowChangedRows(const RowChanges& changes);
     // Moves the row shown at `item` if its box differs from its stored state;
@@ -70,7 +72,7 @@ private:
 
     std::unique_ptr<StartupWatcher> m_watcher;
     bool m_applying = false;
-    bool m_refreshPending = false; // a change arrived while Apply was running
+    SourceSet m_pendingSources = 0; // changed while Apply was running
     // The last sort, repeated when a reading adds rows.
     RowComparison m_sortCompare = nullptr;
     bool m_sortAscending = false;

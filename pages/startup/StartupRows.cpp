@@ -32,7 +32,8 @@ std::string RowKey(std::size_t source, EntryPlace place, const std::string& name
 }
 } // namespace
 
-RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources)
+RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
+                                  SourceSet read)
 {
     std::unordered_map<std::string, std::size_t> listed;
     listed.reserve(m_rows.size());
@@ -72,7 +73,7 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
         changes.changed.push_back(id);
     }
     for (std::size_t id = 0; id < before; ++id) {
-        if (!found[id] && !m_rows[id].removed) {
+        if (!found[id] && !m_rows[id].removed && (read & SourceBit(m_rows[id].source))) {
             Remove(id);
             changes.removed.push_back(id);
         }

@@ -32,11 +32,12 @@ struct RowChanges {
 
 class StartupRowModel {
 public:
-    // Brings the rows in line with a fresh reading of the sources. A row whose
-    // entry is still in the same place keeps its id and a box the user changed;
-    // an entry without a row gets one, marked new unless the first reading had
-    // it; a row whose entry is no longer there is removed.
-    RowChanges Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources);
+    // Brings the rows of the sources in `read` in line with a fresh reading of
+    // them. A row whose entry is still in the same place keeps its id and a
+    // box the user changed; an entry without a row gets one, marked new unless
+    // the first reading had it; a row whose entry is no longer there is removed.
+    RowChanges Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
+                     SourceSet read = kAllSources);
 
     std::size_t Size() const { return m_rows.size(); }
     const StartupRow& Row(std::size_t id) const { return m_rows.at(id); }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // Key paths, the same in every hive and view.
@@ -45,6 +46,14 @@ struct StartupSource {
     int folder = 0;
     int dataFolder = 0;
 };
+
+// A set of sources by their index in a source table.
+using SourceSet = std::uint32_t;
+constexpr SourceSet kAllSources = ~SourceSet{0};
+constexpr SourceSet SourceBit(std::size_t index)
+{
+    return SourceSet{1} << index;
+}
 
 // Whether the user can switch the source's entries off and on.
 inline bool IsSwitchable(const StartupSource& source)

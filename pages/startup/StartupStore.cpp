@@ -331,10 +331,12 @@ StartupValueList ReadValueList(HKEY hive, const char* keyPath, REGSAM view)
     return values;
 }
 
-std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources)
+std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources, SourceSet which)
 {
     std::vector<StartupEntry> entries;
     for (std::size_t index = 0; index < sources.size(); ++index) {
+        if (!(which & SourceBit(index)))
+            continue;
         const StartupSource& source = sources[index];
         const NameSet offForWindows = NamesOffForWindows(source);
         StartupValueList values = source.kind == StartupKind::Folder
@@ -347,7 +349,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
     }
     for (std::size_t index = 0; index < sources.size(); ++index) {
         const StartupSource& source = sources[index];
-        if (!IsSwitchable(source))
+        if (!(which & SourceBit(index)) || !IsSwitchable(source))
             continue;
         StartupValueList values = source.kind == StartupKind::Folder
                                       ? ReadFolderList(ParkedFolderPath(source))

@@ -43,9 +43,10 @@ struct StartupEntry {
     bool offForWindows = false;
 };
 
-// The entries of every source: first those in the places Windows reads, then
-// the switched-off ones, each group in the order of the sources.
-std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources);
+// The entries of the sources in `which`: first those in the places Windows
+// reads, then the switched-off ones, each group in the order of the sources.
+std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources,
+                                             SourceSet which = kAllSources);
 
 enum class MoveOutcome { Moved, Failed, Gone };
 

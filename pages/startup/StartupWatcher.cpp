@@ -12,6 +12,8 @@ struct ChangeHandleTraits {
     static void Close(Handle h) noexcept { ::FindCloseChangeNotification(h); }
 };
 
+constexpr DWORD kSettleMs = 30;
+
 std::string ParentPath(const std::string& path)
 {
     const std::size_t slash = path.rfind('\\');
@@ -38,6 +40,8 @@ public:
     }
 
     // What to wait on; null when nothing can be watched.
+    SourceSet Sources() const { return m_place.sources; }
+
     HANDLE Waitable() const
     {
         if (m_place.hive)
@@ -48,6 +52,11 @@ public:
 private:
     void ArmKey()
     {
+        // The key itself stays open while it exists; asking again is enough.
+        constexpr DWORD kKeyChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+        if (m_keyItself && ::RegNotifyChangeKeyValue(m_key.Get(), FALSE, kKeyChanges, m_event.Get(), TRUE)
+                               == ERROR_SUCCESS)
+            return;
         std::string path = m_place.path;
         for (;;) {
             if (::RegOpenKeyExA(m_place.hive, path.c_str(), 0, KEY_NOTIFY | m_place.view, m_key.Put())
@@ -57,9 +66,9 @@ private:
                 return;
             path = ParentPath(path);
         }
-        const DWORD filter = path == m_place.path ? REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET
-                                                  : REG_NOTIFY_CHANGE_NAME;
-        ::RegNotifyChangeKeyValue(m_key.Get(), FALSE, filter, m_event.Get(), TRUE);
+        m_keyItself = path == m_place.path;
+        ::RegNotifyChangeKeyValue(m_key.Get(), FALSE, m_keyItself ? kKeyChanges : REG_NOTIFY_CHANGE_NAME,
+                                  m_event.Get(), TRUE);
     }
 
     void ArmFolder()
@@ -78,6 +87,7 @@ private:
     StartupWatcher::Place m_place;
     fw::UniqueKernelHandle m_event;
     fw::UniqueRegKey m_key;
+    bool m_keyItself = false; // m_key is the watched key, not a parent waiting for it
     fw::UniqueHandle<ChangeHandleTraits> m_folder;
 };
 } // namespace
@@ -85,16 +95,21 @@ private:
 std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource>& sources)
 {
     std::vector<StartupWatcher::Place> places;
-    auto add = [&places](HKEY hive, const std::string& path, REGSAM view) {
+    SourceSet current = 0;
+    auto add = [&](HKEY hive, const std::string& path, REGSAM view) {
         if (path.empty())
             return;
-        const bool known = std::any_of(places.begin(), places.end(), [&](const StartupWatcher::Place& place) {
+        const auto known = std::find_if(places.begin(), places.end(), [&](const StartupWatcher::Place& place) {
             return place.hive == hive && place.view == view && ::lstrcmpiA(place.path.c_str(), path.c_str()) == 0;
         });
-        if (!known)
-            places.push_back({hive, path, view});
+        if (known != places.end())
+            known->sources |= current;
+        else
+            places.push_back({hive, path, view, current});
     };
-    for (const StartupSource& source : sources) {
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        const StartupSource& source = sources[index];
+        current = SourceBit(index);
         if (source.kind == StartupKind::Folder) {
             add(nullptr, StartupFolderPath(source), 0);
             add(nullptr, ParkedFolderPath(source), 0);
@@ -147,7 +162,13 @@ void StartupWatcher::Run(std::vector<Place> places)
         const DWORD index = signalled - WAIT_OBJECT_0;
         if (index == 0 || index >= waitables.size())
             return; // stopped, or waiting failed
+        // Changes come in bursts (a program writing several values, the
+        // page's own Apply): a short pause lets one reading take them all
+        // rather than the registry being asked again after each.
+        if (::WaitForSingleObject(m_stop.Get(), kSettleMs) != WAIT_TIMEOUT)
+            return;
         Watch& watch = *watches[index - 1];
+        m_changed.fetch_or(watch.Sources());
         // Armed again before the window hears of it: a change from now on
         // signals anew, and everything before is there when it reads.
         watch.Arm();

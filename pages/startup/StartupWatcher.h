@@ -24,8 +24,13 @@ public:
     StartupWatcher(const StartupWatcher&) = delete;
     StartupWatcher& operator=(const StartupWatcher&) = delete;
 
-    // The window is about to read everything again: the next change posts anew.
-    void Acknowledge() { m_posted.store(false); }
+    // The window is about to read again: the sources that changed since the
+    // last call. The next change posts anew.
+    SourceSet TakeChanges()
+    {
+        m_posted.store(false);
+        return m_changed.exchange(0);
+    }
 
     // A key or folder that is watched; a missing one is watched through the
     // nearest existing parent until it appears.
@@ -33,6 +38,7 @@ public:
         HKEY hive = nullptr; // null for a folder
         std::string path;
         REGSAM view = 0;
+        SourceSet sources = 0; // whose entries or switches it holds
     };
 
 private:
@@ -41,6 +47,7 @@ private:
     HWND m_window;
     UINT m_message;
     std::atomic<bool> m_posted{false};
+    std::atomic<SourceSet> m_changed{0};
     fw::UniqueKernelHandle m_stop;
     std::thread m_thread;
 };

@@ -36,6 +36,7 @@ TEST_F(StartupRefreshTest, ChangesByOtherProgramsShowUpWithoutAClickAndUnapplied
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "kept", Sz("kept.exe"));
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "edited", Sz("v1.exe"));
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "gone", Sz("gone.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "machine", Sz("machine.exe"));
     StartApp();
     Tick(RowOf("kept", kUser), false);
 
@@ -50,7 +51,8 @@ TEST_F(StartupRefreshTest, ChangesByOtherProgramsShowUpWithoutAClickAndUnapplied
     const std::vector<ShownRow> expected = {{"added", kUser, "added.exe", true},
                                             {"edited", kUser, "v2.exe", true},
                                             {"kept", kUser, "kept.exe", false},
-                                            {"late.cmd", "User Start-Up Folder", late, true}};
+                                            {"late.cmd", "User Start-Up Folder", late, true},
+                                            {"machine", "System Start-Up", "machine.exe", true}};
     EXPECT_TRUE(PumpUntil([&] { return ByProgram(Rows()) == expected; }, 10000)) << testing::PrintToString(Rows());
 
     EXPECT_TRUE(Enabled(IDC_APPLY)) << "the unapplied box of kept stays";
