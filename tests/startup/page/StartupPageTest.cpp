@@ -192,33 +192,25 @@ TEST_F(StartupPageTest, UserAndSystemEntriesOfOneNameAreTwoRowsThatMoveInTheirOw
     EXPECT_TRUE(InKey(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "sync", "machine.exe"));
 }
 
-TEST_F(StartupPageTest, LongNamesAndCommandsAreWrittenBackWhole)
-{
-    const std::string name = "n" + std::string(600, 'x');
-    const std::string command = "\"C:\\Tools\\" + std::string(600, 'y') + ".exe\" /quiet";
-    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, name, Sz(command));
-    StartApp();
-
-    Tick(0, false);
-    Press(IDC_APPLY);
-    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, name, command));
-    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
-}
-
-TEST_F(StartupPageTest, ListsAndMovesMoreRowsThanAFixedTableWouldHold)
+TEST_F(StartupPageTest, ListsAndMovesMoreRowsThanAFixedTableWouldHoldWithNamesOfAnyLength)
 {
     constexpr int kEntries = 1100;
-    for (int i = 0; i < kEntries; ++i)
+    const std::string longName = "n" + std::string(600, 'x');
+    for (int i = 0; i < kEntries - 1; ++i)
         WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "entry" + std::to_string(i), Sz("e" + std::to_string(i) + ".exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, longName, Sz("long.exe"));
     StartApp();
     ASSERT_EQ(Rows().size(), static_cast<std::size_t>(kEntries));
 
     const int last = kEntries - 1;
-    const std::string name = Rows()[last].program;
+    const std::string lastName = Rows()[last].program;
     Tick(last, false);
+    Tick(RowOf(longName, kUser), false);
     Press(IDC_APPLY);
-    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, name, Rows()[last].path));
-    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
+    for (const std::string& name : {lastName, longName}) {
+        EXPECT_TRUE(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, name));
+        EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
+    }
     EXPECT_FALSE(Rows()[last].checked);
 }
 
@@ -246,70 +238,34 @@ TEST_F(StartupPageTest, ApplyMovesEntriesAsTheyStandNowAndDropsRowsWhoseEntryIsG
     EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
 }
 
-TEST_F(StartupPageTest, AnEntrySwitchedOffByWindowsIsShownOffAndSwitchingItOnEnablesItForWindows)
+TEST_F(StartupPageTest, WindowsOwnSwitchRunOnceAndTheStartupFolderOnThePage)
 {
-    const StoredValue windowsOff = Raw(REG_BINARY, std::string("\x03\0\0\0\x10\x32\x54\x76\x98\xba\xdc\x01", 12));
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "tray", Sz("tray.exe"));
-    WriteStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "tray", windowsOff);
-    StartApp();
-    EXPECT_EQ(Rows(), (std::vector<ShownRow>{{"tray", kUser, "tray.exe", false}}));
-
-    Tick(0, true);
-    Press(IDC_APPLY);
-    EXPECT_TRUE(m_messages.empty());
-    EXPECT_TRUE(Rows()[0].checked);
-    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "tray", "tray.exe"));
-    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "tray"),
-              Raw(REG_BINARY, std::string("\x02\0\0\0", 4) + std::string(8, '\0')));
-
-    // From now on an ordinary entry: switching it off moves it.
-    Tick(0, false);
-    Press(IDC_APPLY);
-    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "tray", "tray.exe"));
-    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, "tray"));
-}
-
-TEST_F(StartupPageTest, RunOnceEntriesAreListedButTheirBoxesCannotBeChanged)
-{
+    WriteStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "tray", kWindowsOff);
     WriteStored(HKEY_CURRENT_USER, kRunOnceKeyPath, "setup", Sz("setup.exe /finish"));
-    WriteStored(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, "cleanup", Sz("cleanup.exe"));
-    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "tray", Sz("tray.exe"));
-    StartApp();
-    const std::vector<ShownRow> listed = {{"tray", kUser, "tray.exe", true},
-                                          {"setup", "User Run-Once", "setup.exe /finish", true},
-                                          {"cleanup", "System Run-Once", "cleanup.exe", true}};
-    EXPECT_EQ(Rows(), listed);
-
-    Tick(1, false);
-    Tick(2, false);
-    EXPECT_EQ(Rows(), listed);
-    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
-    Tick(-1, false); // every box at once
-    EXPECT_TRUE(Rows()[1].checked && Rows()[2].checked);
-    EXPECT_FALSE(Rows()[0].checked);
-    Press(IDC_APPLY);
-    EXPECT_TRUE(m_messages.empty());
-    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunOnceKeyPath, "setup", "setup.exe /finish"));
-    EXPECT_TRUE(InKey(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, "cleanup", "cleanup.exe"));
-    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "setup"));
-}
-
-TEST_F(StartupPageTest, StartupFolderFilesAreListedAndSwitchedByMovingThem)
-{
     const std::string shortcut = m_folders->Path(CSIDL_STARTUP) + "\\Notes.lnk";
     ASSERT_TRUE(MakeShortcut(shortcut, "C:\\Tools\\notes.exe", "-min"));
     StartApp();
-    const ShownRow notes{"Notes.lnk", "User Start-Up Folder", "C:\\Tools\\notes.exe -min", true};
-    EXPECT_EQ(Rows(), std::vector<ShownRow>{notes});
+    std::vector<ShownRow> rows = {{"tray", kUser, "tray.exe", false},
+                                  {"Notes.lnk", "User Start-Up Folder", "C:\\Tools\\notes.exe -min", true},
+                                  {"setup", "User Run-Once", "setup.exe /finish", true}};
+    EXPECT_EQ(Rows(), rows) << "an entry Windows switched off is shown off";
 
-    Tick(0, false);
-    Press(IDC_APPLY);
-    EXPECT_FALSE(ReadFileText(shortcut));
+    Tick(-1, false); // every box at once, and the run-once box alone: it stays
+    Tick(2, false);
     Tick(0, true);
+    rows[0].checked = true;
+    rows[1].checked = false;
+    EXPECT_EQ(Rows(), rows);
     Press(IDC_APPLY);
-    EXPECT_TRUE(ReadFileText(shortcut));
+
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_EQ(Rows(), std::vector<ShownRow>{notes});
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "tray", "tray.exe"));
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "tray"), kEnabledForWindows);
+    EXPECT_FALSE(ReadFileText(shortcut));
+    EXPECT_TRUE(ReadFileText(m_folders->Path(CSIDL_APPDATA) + "\\Quorvane\\DisabledStartup\\Notes.lnk"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunOnceKeyPath, "setup", "setup.exe /finish"));
 }
 
 // Fails the deletion of the named values, so their moves fail after the copy.

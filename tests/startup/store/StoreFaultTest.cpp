@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 namespace {
 // Passes calls on to the registry, except call number `failAt`, which fails
 // without touching anything.
@@ -54,117 +56,95 @@ private:
 
 using Stored = std::optional<StoredValue>;
 
-const StoredValue kEnabledForm = Raw(REG_BINARY, std::string("\x02\0\0\0", 4) + std::string(8, '\0'));
-const StoredValue kWindowsOff = Raw(REG_BINARY, std::string("\x03\0\0\0\x10\x32\x54\x76\x98\xba\xdc\x01", 12));
+// An entry's two places for one source: values of its keys, or files of its
+// folders (their content as the bytes of a value without a type).
+class Places {
+public:
+    explicit Places(const StartupSource& source) : m_source(source) {}
+
+    void Put(EntryPlace place, const StoredValue& value) const
+    {
+        if (m_source.kind != StartupKind::Folder) {
+            WriteStored(m_source.hive, KeyPath(place), kName, value, m_source.view);
+            return;
+        }
+        ::SHCreateDirectoryExA(nullptr, Folder(place).c_str(), nullptr);
+        WriteFileText(Folder(place) + "\\" + kName, std::string(value.bytes.begin(), value.bytes.end()));
+    }
+
+    Stored Get(EntryPlace place) const
+    {
+        if (m_source.kind != StartupKind::Folder)
+            return ReadStored(m_source.hive, KeyPath(place), kName, m_source.view);
+        const std::optional<std::string> content = ReadFileText(Folder(place) + "\\" + kName);
+        return content ? Stored(Raw(REG_NONE, *content)) : std::nullopt;
+    }
+
+    static constexpr const char* kName = "entry.cmd";
+
+private:
+    const char* KeyPath(EntryPlace place) const
+    {
+        return place == EntryPlace::Startup ? m_source.keyPath : kDisabledKeyPath;
+    }
+    std::string Folder(EntryPlace place) const
+    {
+        return place == EntryPlace::Startup ? StartupFolderPath(m_source) : ParkedFolderPath(m_source);
+    }
+
+    const StartupSource& m_source;
+};
 
 struct Scenario {
-    const StartupSource& source;
     EntryPlace from;
     bool on;
-    Stored inTarget; // a value of the same name already at the other place
+    Stored inTarget; // what already stands under the name at the other place
     Stored flag;     // Windows' own switch for the entry
 };
 
-void RunWithEveryCallFailingInTurn(const Scenario& scenario)
+void RunWithEveryCallFailingInTurn(const StartupSource& source, const Scenario& scenario)
 {
-    const StartupSource& s = scenario.source;
+    const bool folder = source.kind == StartupKind::Folder;
+    const StoredValue entry = folder ? Raw(REG_NONE, "start entry.exe")
+                                     : Sz("\"%ProgramFiles%\\entry\\entry.exe\" /background", REG_EXPAND_SZ);
     const EntryPlace to = scenario.on ? EntryPlace::Startup : EntryPlace::Parked;
-    const char* source = scenario.from == EntryPlace::Startup ? s.keyPath : kDisabledKeyPath;
-    const char* target = to == EntryPlace::Startup ? s.keyPath : kDisabledKeyPath;
-    const std::string name = "entry";
-    const StoredValue entry = Sz("\"%ProgramFiles%\\entry\\entry.exe\" /background", REG_EXPAND_SZ);
-
-    for (int failAt = 1;; ++failAt) {
-        SCOPED_TRACE("call " + std::to_string(failAt) + " fails");
-        RegistrySandbox sandbox;
-        CreateEmptyKey(s.hive, s.keyPath, s.view);
-        WriteStored(s.hive, source, name, entry, s.view);
-        if (scenario.inTarget)
-            WriteStored(s.hive, target, name, *scenario.inTarget, s.view);
-        if (scenario.flag)
-            WriteStored(s.hive, s.approvedKeyPath, name, *scenario.flag, s.approvedView);
-
-        bool moved = false;
-        bool faultHit = false;
-        {
-            FailingCalls calls(failAt);
-            moved = SwitchEntry(s, scenario.from, name, scenario.on).outcome == MoveOutcome::Moved;
-            faultHit = calls.Failed();
-        }
-
-        const Stored inSource = ReadStored(s.hive, source, name, s.view);
-        const Stored inTarget = ReadStored(s.hive, target, name, s.view);
-        if (moved && source != target) {
-            EXPECT_FALSE(inSource);
-            EXPECT_EQ(inTarget, entry);
-        } else {
-            EXPECT_EQ(inSource, entry);
-            if (source != target) {
-                EXPECT_EQ(inTarget, scenario.inTarget);
-            }
-        }
-        const Stored flag = ReadStored(s.hive, s.approvedKeyPath, name, s.approvedView);
-        EXPECT_EQ(flag, moved && scenario.on && scenario.flag ? kEnabledForm : scenario.flag);
-        if (!faultHit) {
-            EXPECT_TRUE(moved);
-            // Opening the keys, reading, writing and deleting all go through the seam.
-            EXPECT_GT(failAt, source == target ? 3 : 5);
-            return;
-        }
-        EXPECT_FALSE(moved);
-    }
-}
-struct FolderScenario {
-    const StartupSource& source;
-    EntryPlace from;
-    bool on;
-    bool targetTaken; // a file of the same name already at the other place
-    Stored flag;
-};
-
-void RunFolderMoveWithEveryCallFailingInTurn(const FolderScenario& scenario)
-{
-    const StartupSource& s = scenario.source;
-    const EntryPlace to = scenario.on ? EntryPlace::Startup : EntryPlace::Parked;
+    const bool moves = scenario.from != to; // not so for an entry switched off by Windows alone
     for (int failAt = 1;; ++failAt) {
         SCOPED_TRACE("call " + std::to_string(failAt) + " fails");
         RegistrySandbox registry;
         StartupFolderSandbox folders;
-        const std::string startup = StartupFolderPath(s);
-        const std::string parked = ParkedFolderPath(s);
-        if (scenario.from == EntryPlace::Parked || scenario.targetTaken) {
-            ::CreateDirectoryA(parked.substr(0, parked.rfind('\\')).c_str(), nullptr);
-            ::CreateDirectoryA(parked.c_str(), nullptr);
-        }
-        const std::string fromPath = (scenario.from == EntryPlace::Startup ? startup : parked) + "\\entry.cmd";
-        const std::string toPath = (to == EntryPlace::Startup ? startup : parked) + "\\entry.cmd";
-        WriteFileText(fromPath, "entry");
-        if (scenario.targetTaken)
-            WriteFileText(toPath, "other");
+        const Places places(source);
+        if (!folder)
+            CreateEmptyKey(source.hive, source.keyPath, source.view);
+        places.Put(scenario.from, entry);
+        if (scenario.inTarget)
+            places.Put(to, *scenario.inTarget);
         if (scenario.flag)
-            WriteStored(s.hive, s.approvedKeyPath, "entry.cmd", *scenario.flag, s.approvedView);
+            WriteStored(source.hive, source.approvedKeyPath, Places::kName, *scenario.flag, source.approvedView);
 
         bool moved = false;
         bool faultHit = false;
         {
             FailingCalls calls(failAt);
-            moved = SwitchEntry(s, scenario.from, "entry.cmd", scenario.on).outcome == MoveOutcome::Moved;
+            moved = SwitchEntry(source, scenario.from, Places::kName, scenario.on).outcome == MoveOutcome::Moved;
             faultHit = calls.Failed();
         }
 
-        if (moved && fromPath != toPath) {
-            EXPECT_FALSE(ReadFileText(fromPath));
-            EXPECT_EQ(ReadFileText(toPath), "entry");
+        if (moved && moves) {
+            EXPECT_FALSE(places.Get(scenario.from));
+            EXPECT_EQ(places.Get(to), entry);
         } else {
-            EXPECT_EQ(ReadFileText(fromPath), "entry");
-            if (fromPath != toPath) {
-                EXPECT_EQ(ReadFileText(toPath), scenario.targetTaken ? std::optional<std::string>("other") : std::nullopt);
+            EXPECT_EQ(places.Get(scenario.from), entry);
+            if (moves) {
+                EXPECT_EQ(places.Get(to), scenario.inTarget);
             }
         }
-        const Stored flag = ReadStored(s.hive, s.approvedKeyPath, "entry.cmd", s.approvedView);
-        EXPECT_EQ(flag, moved && scenario.on && scenario.flag ? kEnabledForm : scenario.flag);
+        const Stored flag = ReadStored(source.hive, source.approvedKeyPath, Places::kName, source.approvedView);
+        EXPECT_EQ(flag, moved && scenario.on && scenario.flag ? kEnabledForWindows : scenario.flag);
         if (!faultHit) {
-            EXPECT_EQ(moved, !scenario.targetTaken);
+            // A value of the same name in the disabled key is overwritten; a file never is.
+            EXPECT_EQ(moved, !(folder && scenario.inTarget));
+            EXPECT_GT(failAt, 1) << "the steps go through the calls that fail";
             return;
         }
         EXPECT_FALSE(moved);
@@ -172,37 +152,23 @@ void RunFolderMoveWithEveryCallFailingInTurn(const FolderScenario& scenario)
 }
 } // namespace
 
-TEST(StartupStoreFaults, EveryFailingFolderCallLeavesTheFileWholeInExactlyOnePlaceAndWindowsSwitchAsItWas)
-{
-    for (const StartupSource& source : StartupSources()) {
-        if (source.kind != StartupKind::Folder)
-            continue;
-        SCOPED_TRACE(source.location);
-        for (bool taken : {false, true}) {
-            SCOPED_TRACE(taken ? "name taken at the target" : "target free");
-            RunFolderMoveWithEveryCallFailingInTurn({source, EntryPlace::Startup, false, taken, std::nullopt});
-            RunFolderMoveWithEveryCallFailingInTurn({source, EntryPlace::Parked, true, taken, kWindowsOff});
-        }
-        RunFolderMoveWithEveryCallFailingInTurn({source, EntryPlace::Parked, true, false, std::nullopt});
-        SCOPED_TRACE("switched off by Windows alone");
-        RunFolderMoveWithEveryCallFailingInTurn({source, EntryPlace::Startup, true, false, kWindowsOff});
-    }
-}
-
 TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryWholeInExactlyOnePlaceAndWindowsSwitchAsItWas)
 {
-    const Stored targets[] = {std::nullopt, Raw(REG_BINARY, std::string("\x00\x01\xfe", 3)), Sz("stale.exe")};
     for (const StartupSource& source : StartupSources()) {
-        if (!IsSwitchable(source) || source.kind == StartupKind::Folder)
+        if (!IsSwitchable(source))
             continue;
         SCOPED_TRACE(source.location);
+        const std::vector<Stored> targets =
+            source.kind == StartupKind::Folder
+                ? std::vector<Stored>{std::nullopt, Raw(REG_NONE, "other")}
+                : std::vector<Stored>{std::nullopt, Raw(REG_BINARY, std::string("\x00\x01\xfe", 3)), Sz("stale.exe")};
         for (const Stored& inTarget : targets) {
             SCOPED_TRACE(inTarget ? "target taken" : "target free");
-            RunWithEveryCallFailingInTurn({source, EntryPlace::Startup, false, inTarget, std::nullopt});
-            RunWithEveryCallFailingInTurn({source, EntryPlace::Parked, true, inTarget, std::nullopt});
-            RunWithEveryCallFailingInTurn({source, EntryPlace::Parked, true, inTarget, kWindowsOff});
+            RunWithEveryCallFailingInTurn(source, {EntryPlace::Startup, false, inTarget, std::nullopt});
+            RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, inTarget, kWindowsOff});
         }
+        RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, std::nullopt, std::nullopt});
         SCOPED_TRACE("switched off by Windows alone");
-        RunWithEveryCallFailingInTurn({source, EntryPlace::Startup, true, std::nullopt, kWindowsOff});
+        RunWithEveryCallFailingInTurn(source, {EntryPlace::Startup, true, std::nullopt, kWindowsOff});
     }
 }

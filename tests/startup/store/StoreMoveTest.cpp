@@ -71,11 +71,11 @@ TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytes)
 TEST(StartupStoreMove, SwitchingOnLeavesTheEntryEnabledForWindowsAndRewritesNoOtherSwitch)
 {
     const std::string time = "\x10\x32\x54\x76\x98\xba\xdc\x01";
-    const StoredValue off3 = Raw(REG_BINARY, std::string("\x03\0\0\0", 4) + time);
+    const StoredValue off3 = kWindowsOff;
     const StoredValue off7 = Raw(REG_BINARY, std::string("\x07\0\0\0", 4) + time);
     const StoredValue on6 = Raw(REG_BINARY, std::string("\x06\0\0\0", 4) + time);
     const StoredValue shortOdd = Raw(REG_BINARY, std::string("\x03\0\0\0\0\0\0\0", 8));
-    const StoredValue enabledForm = Raw(REG_BINARY, std::string("\x02\0\0\0", 4) + std::string(8, '\0'));
+    const StoredValue enabledForm = kEnabledForWindows;
     const struct {
         EntryPlace from; // Startup: in Run, switched off by Windows alone
         Stored before;

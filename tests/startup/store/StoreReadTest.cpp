@@ -55,19 +55,6 @@ TEST(StartupStoreRead, ListsEveryValueInEnumerationOrderIncludingTheUnnamedDefau
     EXPECT_EQ(Names(ReadValueList(HKEY_LOCAL_MACHINE, kRunKeyPath, kNativeView)), std::vector<std::string>{"machine"});
 }
 
-TEST(StartupStoreRead, MissingMachineDisabledKeyReadsEmptyUntilTheFirstSystemMoveCreatesIt)
-{
-    RegistrySandbox sandbox;
-    const StartupSource system = StartupSources().at(1);
-    ASSERT_EQ(system.hive, HKEY_LOCAL_MACHINE);
-    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "tool", Sz("c:\\tool.exe"), system.view);
-    EXPECT_TRUE(ReadValueList(HKEY_LOCAL_MACHINE, kDisabledKeyPath, system.view).empty());
-
-    EXPECT_EQ(SwitchEntry(system, EntryPlace::Startup, "tool", false).outcome, MoveOutcome::Moved);
-    EXPECT_EQ(Names(ReadValueList(HKEY_LOCAL_MACHINE, kDisabledKeyPath, system.view)), std::vector<std::string>{"tool"});
-    EXPECT_TRUE(ReadValueList(HKEY_LOCAL_MACHINE, kRunKeyPath, system.view).empty());
-}
-
 TEST(StartupStoreRead, OversizedNamesAndDataAreSkippedWhileTheRestIsRead)
 {
     RegistrySandbox sandbox;

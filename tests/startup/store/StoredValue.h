@@ -27,6 +27,11 @@ inline StoredValue Sz(const std::string& text, DWORD type = REG_SZ)
 
 inline StoredValue Raw(DWORD type, const std::string& bytes) { return {type, {bytes.begin(), bytes.end()}}; }
 
+// Windows' own start-up switch for an entry: one that switches it off (an odd
+// flag and a time), and the form that switching on writes.
+inline const StoredValue kWindowsOff = Raw(REG_BINARY, std::string("\x03\0\0\0\x10\x32\x54\x76\x98\xba\xdc\x01", 12));
+inline const StoredValue kEnabledForWindows = Raw(REG_BINARY, std::string("\x02\0\0\0", 4) + std::string(8, '\0'));
+
 inline std::optional<StoredValue> ReadStored(HKEY hive, const char* path, const std::string& name, REGSAM view = kNativeView)
 {
     HKEY key = nullptr;
