@@ -1,5 +1,6 @@
 #include "pages/startup/StartupDlg.h"
 
+#include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "pages/startup/StartupWatcher.h"
 #include "pages/startup/WebSearch.h"
@@ -177,13 +178,16 @@ void CStartupDlg::ShowChangedRows(const RowChanges& changes)
             items[id] = item;
     }
     for (std::size_t id : changes.changed) {
+        if (items[id] < 0)
+            continue;
         const StartupRow& row = m_rows.Row(id);
         m_listStartup.SetItemText(items[id], kPathColumn, row.command.c_str());
         m_listStartup.SetCheck(items[id], row.checked ? TRUE : FALSE);
     }
     std::vector<int> removed;
     for (std::size_t id : changes.removed)
-        removed.push_back(items[id]);
+        if (items[id] >= 0)
+            removed.push_back(items[id]);
     std::sort(removed.begin(), removed.end(), std::greater<int>());
     for (int item : removed)
         m_listStartup.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item));

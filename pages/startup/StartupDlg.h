@@ -1,7 +1,8 @@
 #pragma once
 // The "Start-Up" page: the programs that run at log-on, each with a check box.
-// Nothing is written until Apply; each changed row is then moved between the
-// Run key and the disabled-entries key of its hive.
+// Nothing is written until Apply; each changed row's entry is then moved
+// between the place Windows reads and Quorvane's place for switched-off
+// entries. The list follows changes that others make while it is open.
 
 #include "framework/Framework.h"
 #include "pages/startup/StartupRows.h"

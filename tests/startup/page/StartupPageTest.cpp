@@ -5,6 +5,7 @@
 
 #include "pages/startup/StartupApproved.h"
 #include "pages/startup/StartupDlg.h"
+#include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "res/resource.h"
 #include "startup/store/StoredValue.h"

@@ -3,6 +3,7 @@
 // move went through, and the move must say which.
 
 #include "pages/startup/StartupFolders.h"
+#include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"

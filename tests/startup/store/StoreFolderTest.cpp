@@ -3,6 +3,7 @@
 
 #include "pages/startup/StartupApproved.h"
 #include "pages/startup/StartupFolders.h"
+#include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"

@@ -1,6 +1,7 @@
 // Switching entries off and on against the registry: the entry is found by its
 // name as it stands now and moved with its exact type and bytes.
 
+#include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"
