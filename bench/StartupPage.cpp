@@ -1,15 +1,21 @@
-// The start-up page with many entries: opening it (reading the registry and
-// filling the list), sorting by each column, reverting and applying 1,000
-// changed boxes. Next to the page, the same work on a bare list view with
-// the same rows, and the button update done the plain way, walking every
-// row after each box change.
+// The start-up page with many entries spread over every source (both
+// registry views, run-once keys, switched-off entries, Startup folders with
+// files and shortcuts, entries Windows switched off): opening it (reading
+// everything and filling the list), sorting by each column, reverting and
+// applying 1,000 changed boxes, and reading everything again after a change.
+// Next to the page, the same work on a bare list view with the same rows, and
+// the button update done the plain way, walking every row after each box
+// change.
 //
 // Usage: startup_page [entries]
 
 #include "app/MonitorApp.h"
+#include "pages/startup/StartupApproved.h"
 #include "pages/startup/StartupDlg.h"
+#include "pages/startup/StartupFolders.h"
 #include "pages/startup/StartupStore.h"
 #include "res/resource.h"
+#include "startup/StartupFolderSandbox.h"
 #include "support/DialogInput.h"
 #include "support/MessagePump.h"
 #include "support/RegistrySandbox.h"
@@ -20,9 +26,11 @@
 
 #include <commctrl.h>
 #include <mbstring.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -59,19 +67,68 @@ std::vector<Entry> MakeEntries(int count)
     return entries;
 }
 
-void WriteEntries(const std::vector<Entry>& entries)
+void WriteValue(HKEY hive, const char* path, REGSAM view, const std::string& name, DWORD type, const void* data,
+                DWORD size)
 {
-    const struct {
-        HKEY hive;
-        const char* path;
-    } keys[] = {{HKEY_CURRENT_USER, kRunKeyPath},
-                {HKEY_LOCAL_MACHINE, kRunKeyPath},
-                {HKEY_CURRENT_USER, kDisabledKeyPath},
-                {HKEY_LOCAL_MACHINE, kDisabledKeyPath}};
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    ::RegCloseKey(key);
+}
+
+void WriteText(HKEY hive, const char* path, REGSAM view, const std::string& name, const std::string& text)
+{
+    WriteValue(hive, path, view, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+// The entries in turn over every place the page reads; returns how many went
+// into places whose rows can be switched.
+int WriteEntries(const std::vector<Entry>& entries, const StartupFolderSandbox& folders)
+{
+    const REGSAM v64 = KEY_WOW64_64KEY;
+    const REGSAM v32 = KEY_WOW64_32KEY;
+    const std::string userFolder = folders.Path(CSIDL_STARTUP);
+    const std::string commonFolder = folders.Path(CSIDL_COMMON_STARTUP);
+    const std::string parkedFolder = folders.Path(CSIDL_APPDATA) + "\\Quorvane\\DisabledStartup";
+    ::SHCreateDirectoryExA(nullptr, parkedFolder.c_str(), nullptr);
+    // One shortcut made through the shell, copied under every name: making
+    // each one anew is slow, and Wine starts a helper process for each.
+    const std::string shortcut = folders.Path(CSIDL_APPDATA) + "\\template.lnk";
+    MakeShortcut(shortcut, "C:\\Vendor\\tool.exe", "/background");
+    const BYTE windowsOff[kApprovedValueSize] = {3, 0, 0, 0, 0x10, 0x32, 0x54, 0x76, 0x98, 0xba, 0xdc, 0x01};
+    const std::vector<std::function<void(const Entry&)>> places = {
+        [&](const Entry& e) { WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, e.name, e.command); },
+        [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kRunKeyPath, v64, e.name, e.command); },
+        [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kRunKeyPath, v32, e.name, e.command); },
+        [&](const Entry& e) { WriteText(HKEY_CURRENT_USER, kDisabledKeyPath, 0, e.name, e.command); },
+        [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kDisabledKeyPath, v64, e.name, e.command); },
+        [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kDisabledKeyPath, v32, e.name, e.command); },
+        [&](const Entry& e) {
+            WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, e.name, e.command);
+            WriteValue(HKEY_CURRENT_USER, kApprovedRunKeyPath, 0, e.name, REG_BINARY, windowsOff, sizeof(windowsOff));
+        },
+        [&](const Entry& e) { WriteFileText(userFolder + "\\" + e.name + ".cmd", e.command); },
+        [&](const Entry& e) { ::CopyFileA(shortcut.c_str(), (commonFolder + "\\" + e.name + ".lnk").c_str(), TRUE); },
+        [&](const Entry& e) { WriteFileText(parkedFolder + "\\" + e.name + ".cmd", e.command); },
+        [&](const Entry& e) { WriteText(HKEY_CURRENT_USER, kRunOnceKeyPath, 0, e.name, e.command); },
+        [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, v64, e.name, e.command); },
+    };
+    const std::size_t switchable = places.size() - 2;
+    int switchableEntries = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto& key = keys[i % 4];
-        WriteStringValue(key.hive, key.path, entries[i].name.c_str(), entries[i].command);
+        places[i % places.size()](entries[i]);
+        switchableEntries += i % places.size() < switchable ? 1 : 0;
     }
+    return switchableEntries;
+}
+
+std::size_t ParkedCount()
+{
+    std::size_t parked = 0;
+    for (const StartupEntry& entry : ReadStartupEntries(StartupSources()))
+        parked += entry.place == EntryPlace::Parked ? 1 : 0;
+    return parked;
 }
 
 // The peer: a bare report list with check boxes, filled with the same rows.
@@ -142,15 +199,15 @@ double WalkEveryRowPerChange(HWND list, int changes)
     return differing == changes ? ms : -1;
 }
 
-// Clears the boxes of `count` checked rows, every other one from the top;
-// returns the time and how many rows then differ from their stored state.
+// Clears the boxes of `count` checked rows, every other one from the top
+// (run-once rows keep theirs); returns the time.
 double ClearBoxes(HWND list, int count)
 {
     return Millis([&] {
         for (int item = 0, cleared = 0; cleared < count && item < ListView_GetItemCount(list); item += 2) {
             if (ListView_GetCheckState(list, item)) {
                 ListView_SetCheckState(list, item, FALSE);
-                ++cleared;
+                cleared += ListView_GetCheckState(list, item) ? 0 : 1;
             }
         }
     });
@@ -170,13 +227,18 @@ int main(int argc, char** argv)
     double openEmptyMs = 0;
     {
         RegistrySandbox empty;
+        StartupFolderSandbox emptyFolders;
         openEmptyMs = Millis([] { theApp.InitInstance(); });
         theApp.m_pMainWnd->DestroyWindow();
         PumpUntil([] { return theApp.m_pMainWnd == nullptr; }, 2000);
         theApp.ExitInstance();
+        // The quit that the closed window posted, or every later pump stops at it.
+        MSG quit;
+        ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     }
     RegistrySandbox sandbox;
-    WriteEntries(rows);
+    StartupFolderSandbox folders;
+    const int switchable = WriteEntries(rows, folders);
     const double openMs = Millis([] { theApp.InitInstance(); });
     if (!theApp.m_pMainFrame)
         return 1;
@@ -195,16 +257,26 @@ int main(int argc, char** argv)
     const double revertMs = Millis([&] { ClickButton(page.m_hWnd, IDC_REVERT); });
     const bool revertClean = !page.m_btnApply.IsWindowEnabled();
     ClearBoxes(list, changed);
+    const std::size_t parkedBefore = ParkedCount();
     const double applyMs = Millis([&] { ClickButton(page.m_hWnd, IDC_APPLY); });
-    const std::size_t disabledAfter = ReadValueList(HKEY_CURRENT_USER, kDisabledKeyPath).size() +
-                                      ReadValueList(HKEY_LOCAL_MACHINE, kDisabledKeyPath).size();
+    const std::size_t parkedAfter = ParkedCount();
+    // The watcher saw the page's own moves; what it posted goes first.
+    PumpFor(500);
+    const double rereadSameMs = Millis([&] { page.RefreshList(); });
+
+    // One entry added by another program: read again at once (as F5 does),
+    // and as the watcher brings it without a click, reading only its source.
+    WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, "zz added", "added.exe");
+    const double rereadOneMs = Millis([&] { page.RefreshList(); });
+    const bool oneShown = ListView_GetItemCount(list) == shown + 1;
+    PumpFor(300);
+    WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, "zz added too", "added.exe");
+    bool noticed = false;
+    const double noticedMs =
+        Millis([&] { noticed = PumpUntil([&] { return ListView_GetItemCount(list) == shown + 2; }, 5000); });
 
     std::size_t read = 0;
-    const double readMs = Millis([&] {
-        for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-            for (const char* path : {kRunKeyPath, kDisabledKeyPath})
-                read += ReadValueList(hive, path).size();
-    });
+    const double readMs = Millis([&] { read = ReadStartupEntries(StartupSources()).size(); });
 
     BareList bare{nullptr, rows};
     const double bareFillMs = FillBareList(bare, page.m_hWnd);
@@ -213,11 +285,13 @@ int main(int argc, char** argv)
     const double walkMs = WalkEveryRowPerChange(bare.window, changed);
     const double bareClearMs = ClearBoxes(bare.window, changed);
 
-    std::printf("start-up page with %d entries (%d rows shown), milliseconds\n", entries, shown);
-    std::printf("  open the window, keys empty          %9.1f\n", openEmptyMs);
+    const double fillMs = openMs - openEmptyMs;
+    std::printf("start-up page with %d entries over every source (%d rows shown, %d switchable), milliseconds\n",
+                entries, shown, switchable);
+    std::printf("  open the window, sources empty       %9.1f\n", openEmptyMs);
     std::printf("  open the window, page filled         %9.1f   bare list fill %9.1f   ratio %.2f\n", openMs,
-                bareFillMs, bareFillMs > 0 ? (openMs - openEmptyMs) / bareFillMs : 0.0);
-    std::printf("  of which reading the four keys       %9.1f   (%zu values)\n", readMs, read);
+                bareFillMs, bareFillMs > 0 ? fillMs / bareFillMs : 0.0);
+    std::printf("  of which reading every source        %9.1f   (%zu entries)\n", readMs, read);
     std::printf("  sort by Program (ascending)          %9.1f   bare list sort %9.1f   ratio %.2f\n", sortProgramMs,
                 bareSortMs, bareSortMs > 0 ? sortProgramMs / bareSortMs : 0.0);
     std::printf("  sort by Program (descending)         %9.1f\n", sortProgramAgainMs);
@@ -228,8 +302,17 @@ int main(int argc, char** argv)
     std::printf("  walking all rows after each of %d changes, as a plain page would: %.1f\n", changed, walkMs);
     std::printf("  revert %zu boxes                    %9.1f   (buttons disabled after: %s)\n", differing, revertMs,
                 revertClean ? "yes" : "NO");
-    std::printf("  apply %d changes                   %9.1f   (disabled entries now %zu)\n", changed, applyMs,
-                disabledAfter);
+    std::printf("  apply %d changes                   %9.1f   (switched-off entries %zu before, %zu after)\n",
+                changed, applyMs, parkedBefore, parkedAfter);
+    auto toFill = [fillMs](double ms) { return fillMs > 0 ? ms / fillMs : 0.0; };
+    std::printf("  fill (page filled less sources empty)%9.1f\n", fillMs);
+    std::printf("  read all again (F5), nothing changed %9.1f   ratio to fill %.2f\n", rereadSameMs,
+                toFill(rereadSameMs));
+    std::printf("  read all again (F5), one entry added %9.1f   ratio to fill %.2f   (row shown: %s)\n", rereadOneMs,
+                toFill(rereadOneMs), oneShown ? "yes" : "NO");
+    std::printf("  one entry added, shown without a click %7.1f   ratio to fill %.2f   (from the write, watcher "
+                "included; shown: %s)\n",
+                noticedMs, toFill(noticedMs), noticed ? "yes" : "NO");
 
     ::PostMessageA(theApp.m_pMainFrame->m_hWnd, WM_CLOSE, 0, 0);
     const int exitCode = theApp.Run();

@@ -1,13 +1,25 @@
 #include "pages/startup/StartupDlg.h"
 
+#include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
+#include "pages/startup/StartupWatcher.h"
 #include "pages/startup/WebSearch.h"
 #include "res/resource.h"
 #include "ui/ListColumns.h"
 
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 IMPLEMENT_DYNCREATE(CStartupDlg, CPropertyPage)
 
 BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
+    ON_WM_DESTROY()
+    ON_MESSAGE(CStartupDlg::kSourcesChangedMessage, OnSourcesChanged)
+    ON_NOTIFY(NM_CUSTOMDRAW, IDC_STARTUP_LIST, OnCustomDraw)
+    ON_NOTIFY(LVN_ITEMCHANGING, IDC_STARTUP_LIST, OnItemChanging)
     ON_LVN_ITEMCHANGED(IDC_STARTUP_LIST, OnItemChanged)
     ON_LVN_COLUMNCLICK(IDC_STARTUP_LIST, OnColumnClick)
     ON_BN_CLICKED(IDC_APPLY, OnApply)
@@ -27,10 +39,18 @@ bool IsChecked(UINT state)
     return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
+bool BoxChanges(const NMLISTVIEW& change)
+{
+    return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
+}
+
+// Rows that appeared while the program runs stand out by this background.
+constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
+
 // What the list's sort hands to the comparison of two row ids.
 struct SortOrder {
     const StartupRowModel* rows;
-    int (StartupRowModel::*compare)(std::size_t, std::size_t, bool) const;
+    CStartupDlg::RowComparison compare;
     bool ascending;
 };
 
@@ -60,9 +80,11 @@ private:
 
 } // namespace
 
-CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP)
+CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP), m_sources(StartupSources())
 {
 }
+
+CStartupDlg::~CStartupDlg() = default;
 
 void CStartupDlg::DoDataExchange(CDataExchange* pDX)
 {
@@ -76,56 +98,152 @@ void CStartupDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CStartupDlg::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
+    // The Location column shows every source's text whole.
+    std::vector<std::string> locations;
+    for (const StartupSource& source : m_sources)
+        locations.emplace_back(source.location);
     InsertListColumns(m_listStartup, {
         {"Program", LVCFMT_LEFT, 150, {}},
-        {"Location", LVCFMT_LEFT, 100, {kUserLocationText, kSystemLocationText}},
+        {"Location", LVCFMT_LEFT, 100, locations},
         {"Execution Path", LVCFMT_LEFT, 350, {}},
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    FillList();
+    RefreshList();
+    // Watched from the first reading on: whatever changes later is read again.
+    m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);
     return TRUE;
 }
 
-void CStartupDlg::FillList()
+void CStartupDlg::OnDestroy()
 {
+    m_watcher.reset();
+    Default();
+}
+
+BOOL CStartupDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F5) {
+        RefreshList();
+        return TRUE;
+    }
+    return CPropertyPage::PreTranslateMessage(pMsg);
+}
+
+LRESULT CStartupDlg::OnSourcesChanged(WPARAM, LPARAM)
+{
+    if (!m_watcher)
+        return 0;
+    // A move's message box runs a message loop: the list changes only once
+    // Apply is done with it.
+    m_pendingSources |= m_watcher->TakeChanges();
+    if (!m_applying)
+        RefreshSources(std::exchange(m_pendingSources, 0));
+    return 0;
+}
+
+void CStartupDlg::RefreshList()
+{
+    if (m_watcher)
+        m_watcher->TakeChanges(); // all is read now
+    m_pendingSources = 0;
+    RefreshSources(kAllSources);
+}
+
+void CStartupDlg::RefreshSources(SourceSet which)
+{
+    if (!which)
+        return;
     m_listReady = false;
-    m_rows.Clear();
-    m_listStartup.DeleteAllItems();
+    const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources, which), m_sources, which);
     {
         const ListRedrawPause pause(m_listStartup);
-        AddRows(HKEY_CURRENT_USER, kRunKeyPath, StartupOrigin::User, true);
-        AddRows(HKEY_LOCAL_MACHINE, kRunKeyPath, StartupOrigin::System, true);
-        AddRows(HKEY_CURRENT_USER, kDisabledKeyPath, StartupOrigin::User, false);
-        AddRows(HKEY_LOCAL_MACHINE, kDisabledKeyPath, StartupOrigin::System, false);
+        if (!changes.changed.empty() || !changes.removed.empty())
+            ShowChangedRows(changes);
+        for (std::size_t id : changes.added)
+            InsertRow(id);
+        if (!changes.added.empty() && m_sortCompare) {
+            SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
+            m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+        }
     }
     m_listReady = true;
     UpdateButtons();
 }
 
-void CStartupDlg::AddRows(HKEY hive, const char* keyPath, StartupOrigin origin, bool enabled)
+void CStartupDlg::ShowChangedRows(const RowChanges& changes)
 {
-    for (const StartupValue& value : ReadValueList(hive, keyPath)) {
-        if (value.name.empty())
-            continue; // the key's default value is no entry
-        // The row id is the row's position at insertion; it is given with the
-        // insert, so the check-box notifications of this row already carry it.
-        const std::size_t id = m_rows.Add(value, origin, enabled);
-        const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), value.name.c_str(), id);
-        m_listStartup.SetItemText(item, kLocationColumn, m_rows.LocationText(id));
-        m_listStartup.SetItemText(item, kPathColumn, value.command.c_str());
-        m_listStartup.SetCheck(item, enabled ? TRUE : FALSE);
+    // Row ids to positions with one walk of the list.
+    std::vector<int> items(m_rows.Size(), -1);
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
+        const std::size_t id = RowId(item);
+        if (id < items.size())
+            items[id] = item;
     }
+    for (std::size_t id : changes.changed) {
+        if (items[id] < 0)
+            continue;
+        const StartupRow& row = m_rows.Row(id);
+        m_listStartup.SetItemText(items[id], kPathColumn, row.command.c_str());
+        m_listStartup.SetCheck(items[id], row.checked ? TRUE : FALSE);
+    }
+    std::vector<int> removed;
+    for (std::size_t id : changes.removed)
+        if (items[id] >= 0)
+            removed.push_back(items[id]);
+    std::sort(removed.begin(), removed.end(), std::greater<int>());
+    for (int item : removed)
+        m_listStartup.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item));
+}
+
+void CStartupDlg::InsertRow(std::size_t id)
+{
+    // The row id is given with the insert, so the check-box notifications of
+    // this row already carry it.
+    const StartupRow& row = m_rows.Row(id);
+    const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), row.name.c_str(), id);
+    m_listStartup.SetItemText(item, kLocationColumn, row.location);
+    m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
+    m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
+}
+
+void CStartupDlg::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR);
+    *pResult = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *pResult = CDRF_NOTIFYITEMDRAW;
+    } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const std::size_t id = static_cast<std::size_t>(draw->nmcd.lItemlParam);
+        if (id < m_rows.Size() && m_rows.Row(id).isNew)
+            draw->clrTextBk = kNewRowColour;
+    }
+}
+
+void CStartupDlg::OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    // The box of a row that cannot be switched shows its stored state only.
+    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+    *pResult = 0;
+    if (change->iItem < 0 || !BoxChanges(*change))
+        return;
+    const std::size_t id = RowId(change->iItem);
+    if (id < m_rows.Size() && !m_rows.Row(id).switchable
+        && IsChecked(change->uNewState) != m_rows.Row(id).savedEnabled)
+        *pResult = TRUE;
 }
 
 void CStartupDlg::OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult)
 {
     *pResult = 0;
-    const bool boxChanged =
-        (pNMLV->uChanged & LVIF_STATE) && ((pNMLV->uNewState ^ pNMLV->uOldState) & LVIS_STATEIMAGEMASK);
-    if (boxChanged) {
+    if (BoxChanges(*pNMLV)) {
         auto follow = [this](int item, bool checked) {
             const std::size_t id = RowId(item);
-            if (id < m_rows.Size())
+            if (id >= m_rows.Size())
+                return;
+            const StartupRow& row = m_rows.Row(id);
+            if (!row.switchable && checked != row.savedEnabled)
+                m_listStartup.SetCheck(item, row.savedEnabled ? TRUE : FALSE); // a change that got through
+            else
                 m_rows.SetChecked(id, checked);
         };
         if (pNMLV->iItem >= 0) {
@@ -170,6 +288,8 @@ void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
     } else {
         return; // "Execution Path" does not sort
     }
+    m_sortCompare = order.compare;
+    m_sortAscending = order.ascending;
     m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
 }
 
@@ -178,29 +298,46 @@ void CStartupDlg::OnApply()
     // No pause of the list's drawing here: a successful move leaves the list
     // as it is, and a failure's message box must not sit over a list that
     // does not repaint.
-    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item)
-        ApplyRow(item);
+    m_applying = true;
+    for (int item = 0; item < m_listStartup.GetItemCount();) {
+        if (ApplyRow(item))
+            ++item;
+    }
+    m_applying = false;
+    RefreshSources(std::exchange(m_pendingSources, 0));
     UpdateButtons();
 }
 
-void CStartupDlg::ApplyRow(int item)
+bool CStartupDlg::ApplyRow(int item)
 {
     const std::size_t id = RowId(item);
     if (!m_rows.Differs(id))
-        return;
+        return true;
     m_listReady = false;
     const StartupRow& row = m_rows.Row(id);
     const bool switchOn = row.checked;
-    // The full texts kept beside the list, never the list's possibly cut copies.
-    const bool moved = switchOn ? EnableEntry(row.origin, row.name, row.command)
-                                : DisableEntry(row.origin, row.name, row.command);
-    if (moved) {
-        m_rows.SetSaved(id, switchOn);
-    } else {
+    // The entry is found by its name in its source; the list's texts are only shown.
+    const MoveResult result = SwitchEntry(m_sources.at(row.source), row.place, row.name, switchOn);
+    bool kept = true;
+    switch (result.outcome) {
+    case MoveOutcome::Moved:
+        if (result.command != row.command)
+            m_listStartup.SetItemText(item, kPathColumn, result.command.c_str());
+        m_rows.SetMoved(id, switchOn, result.command);
+        break;
+    case MoveOutcome::Failed:
         MessageBox(kMoveFailedMessage, nullptr, MB_OK);
         m_listStartup.SetCheck(item, switchOn ? FALSE : TRUE);
+        break;
+    case MoveOutcome::Gone:
+        MessageBox(kEntryGoneMessage, nullptr, MB_OK);
+        m_rows.Remove(id);
+        m_listStartup.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item));
+        kept = false;
+        break;
     }
     m_listReady = true;
+    return kept;
 }
 
 void CStartupDlg::OnRevertChanges()

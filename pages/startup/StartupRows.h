@@ -1,39 +1,53 @@
 #pragma once
 // The start-up page's rows beside the list control: each row's full texts,
-// hive and stored state by row id, and a running count of rows whose box
+// source and stored state by row id, and a running count of rows whose box
 // differs from the stored state, so the buttons never need a walk of all rows.
 
 #include "pages/startup/StartupStore.h"
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
-
-extern const char kUserLocationText[];   // "User Start-Up"
-extern const char kSystemLocationText[]; // "System Start-Up"
 
 struct StartupRow {
     std::string name;
     std::string command;
-    StartupOrigin origin = StartupOrigin::User;
-    bool savedEnabled = false; // in the Run key, as read or as left by the last move
+    std::size_t source = 0;    // index in the page's source table
+    const char* location = ""; // the source's Location text
+    EntryPlace place = EntryPlace::Startup;
+    bool switchable = true;    // false: the box always shows the stored state
+    bool savedEnabled = false; // runs at log-on, as read or as left by the last move
     bool checked = false;      // the box as the user has set it
+    bool isNew = false;        // appeared after the first reading, while the program runs
+    bool removed = false;      // no longer listed: the entry went away
+};
+
+// The row ids that one reading of the sources added, changed or removed.
+struct RowChanges {
+    std::vector<std::size_t> added;
+    std::vector<std::size_t> changed; // their text or their box
+    std::vector<std::size_t> removed;
 };
 
 class StartupRowModel {
 public:
-    // Appends a row with its box matching its stored state; returns its row id.
-    std::size_t Add(const StartupValue& value, StartupOrigin origin, bool enabled);
-    void Clear();
+    // Brings the rows of the sources in `read` in line with a fresh reading of
+    // them. A row whose entry is still in the same place keeps its id and a
+    // box the user changed; an entry without a row gets one, marked new unless
+    // the first reading had it; a row whose entry is no longer there is removed.
+    RowChanges Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
+                     SourceSet read = kAllSources);
 
     std::size_t Size() const { return m_rows.size(); }
     const StartupRow& Row(std::size_t id) const { return m_rows.at(id); }
-    const char* LocationText(std::size_t id) const;
 
     // The box of a row as the list shows it; keeps the count of differing rows.
     void SetChecked(std::size_t id, bool checked);
-    // The stored state after a successful move, or the box set back after a failed one.
-    void SetSaved(std::size_t id, bool enabled);
+    // After a successful move: the entry now stands switched on or off, as `command`.
+    void SetMoved(std::size_t id, bool enabled, const std::string& command);
+    // The row's entry went away; its box no longer counts.
+    void Remove(std::size_t id);
 
     bool Differs(std::size_t id) const;
     std::size_t DifferingCount() const { return m_differing; }
@@ -43,8 +57,14 @@ public:
     int CompareLocation(std::size_t a, std::size_t b, bool ascending) const;
 
 private:
-    void Recount(bool differedBefore, bool differsNow);
+    std::size_t Add(const StartupEntry& entry, const StartupSource& source);
+    // Runs `change` on the row and keeps the count of differing rows.
+    template <class Change>
+    void Update(std::size_t id, Change change);
 
     std::vector<StartupRow> m_rows;
     std::size_t m_differing = 0;
+    bool m_readOnce = false;
+    // Every entry of the first reading, by source and name.
+    std::unordered_set<std::string> m_firstRead;
 };

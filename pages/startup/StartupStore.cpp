@@ -2,135 +2,62 @@
 
 #include "framework/UniqueHandle.h"
 #include "pages/startup/RegistryValueText.h"
+#include "pages/startup/StartupApproved.h"
+#include "pages/startup/StartupFolders.h"
 
-const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kDisabledKeyPath[] = "Software\\Quorvane\\DisabledStartup";
-const char kMoveFailedMessage[] = "Could not make changes, not allowed!";
+#include <mbstring.h>
+
+#include <set>
 
 namespace {
 // Longer names and larger data are left out of a value list.
 constexpr DWORD kNameCapacity = 8192; // characters, with the closing NUL
 constexpr DWORD kDataCapacity = 8192; // bytes
 
-class AdvapiStartupRegistry final : public StartupRegistry {
-public:
-    LONG CreateKey(HKEY hive, const char* path, HKEY* key) override
+struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const
     {
-        return ::RegCreateKeyExA(hive, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key,
-                                 nullptr);
+        return _mbsicmp(reinterpret_cast<const unsigned char*>(a.c_str()),
+                        reinterpret_cast<const unsigned char*>(b.c_str()))
+               < 0;
     }
-    LONG OpenKey(HKEY hive, const char* path, HKEY* key) override
-    {
-        return ::RegOpenKeyExA(hive, path, 0, KEY_ALL_ACCESS, key);
-    }
-    LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
-    {
-        return ::RegQueryValueExA(key, name, nullptr, type, data, size);
-    }
-    LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) override
-    {
-        return ::RegSetValueExA(key, name, 0, type, data, size);
-    }
-    LONG DeleteValue(HKEY key, const char* name) override { return ::RegDeleteValueA(key, name); }
 };
 
-StartupRegistry* g_testRegistry = nullptr;
+// Value names, compared as the registry does: without regard to case.
+using NameSet = std::set<std::string, NoCaseLess>;
 
-StartupRegistry& ActiveRegistry() { return g_testRegistry ? *g_testRegistry : SystemStartupRegistry(); }
-
-struct RawValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-};
-
-enum class Lookup { Found, Missing, Failed };
-
-// Reads a value's type and bytes, whatever their size.
-Lookup ReadRawValue(StartupRegistry& registry, HKEY key, const std::string& name, RawValue& value)
+// The entries of the source that Windows' own start-up settings switch off.
+NameSet NamesOffForWindows(const StartupSource& source)
 {
-    for (;;) {
-        DWORD size = 0;
-        LONG status = registry.QueryValue(key, name.c_str(), &value.type, nullptr, &size);
-        if (status == ERROR_SUCCESS) {
-            value.bytes.resize(size);
-            status = registry.QueryValue(key, name.c_str(), &value.type, value.bytes.data(), &size);
-            if (status == ERROR_MORE_DATA)
-                continue; // it grew in between
-        }
-        if (status == ERROR_FILE_NOT_FOUND)
-            return Lookup::Missing;
+    NameSet names;
+    fw::UniqueRegKey key;
+    if (!source.approvedKeyPath
+        || ::RegOpenKeyExA(source.hive, source.approvedKeyPath, 0, KEY_READ | source.approvedView, key.Put())
+               != ERROR_SUCCESS)
+        return names;
+    char name[kNameCapacity];
+    BYTE data[kApprovedValueSize + 1]; // one byte more: a longer value is no switch
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = kNameCapacity;
+        DWORD size = sizeof(data);
+        DWORD type = REG_NONE;
+        const LONG status = ::RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, &type, data, &size);
+        if (status == ERROR_MORE_DATA)
+            continue; // too long to be a switch
         if (status != ERROR_SUCCESS)
-            return Lookup::Failed;
-        value.bytes.resize(size);
-        return Lookup::Found;
+            break; // the end, or a key that went away
+        if (DecodeStartupApproved(type, data, size) == ApprovedState::Disabled)
+            names.emplace(name, nameLength);
     }
-}
-
-HKEY HiveOf(StartupOrigin origin) { return origin == StartupOrigin::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
-
-enum class MoveTarget { DisabledKey, RunKey };
-
-// Moves `name` from one key of the hive to the other, written as REG_SZ with
-// `command`. Every step that can fail comes before the source is touched, and
-// a failed deletion of the source takes the copy back out again (putting back
-// what it overwrote), so the entry is never lost and never left in both keys.
-bool MoveEntry(StartupOrigin origin, MoveTarget to, const std::string& name, const std::string& command)
-{
-    StartupRegistry& registry = ActiveRegistry();
-    const HKEY hive = HiveOf(origin);
-    fw::UniqueRegKey disabledKey;
-    if (registry.CreateKey(hive, kDisabledKeyPath, disabledKey.Put()) != ERROR_SUCCESS)
-        return false;
-    fw::UniqueRegKey runKey;
-    if (registry.OpenKey(hive, kRunKeyPath, runKey.Put()) != ERROR_SUCCESS)
-        return false;
-    const bool toDisabled = to == MoveTarget::DisabledKey;
-    const HKEY source = toDisabled ? runKey.Get() : disabledKey.Get();
-    const HKEY target = toDisabled ? disabledKey.Get() : runKey.Get();
-
-    // Only a text value can go through REG_SZ unharmed; a missing one has nothing to move.
-    DWORD sourceType = REG_NONE;
-    if (registry.QueryValue(source, name.c_str(), &sourceType, nullptr, nullptr) != ERROR_SUCCESS
-        || !IsTextValueType(sourceType))
-        return false;
-
-    RawValue overwritten;
-    const Lookup previous = ReadRawValue(registry, target, name, overwritten);
-    if (previous == Lookup::Failed)
-        return false;
-
-    if (registry.SetValue(target, name.c_str(), REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                          static_cast<DWORD>(command.size() + 1))
-        != ERROR_SUCCESS)
-        return false;
-    if (registry.DeleteValue(source, name.c_str()) == ERROR_SUCCESS)
-        return true;
-
-    if (previous == Lookup::Found)
-        registry.SetValue(target, name.c_str(), overwritten.type, overwritten.bytes.data(),
-                          static_cast<DWORD>(overwritten.bytes.size()));
-    else
-        registry.DeleteValue(target, name.c_str());
-    return false;
+    return names;
 }
 } // namespace
 
-StartupRegistry& SystemStartupRegistry()
-{
-    static AdvapiStartupRegistry registry;
-    return registry;
-}
-
-void SetStartupRegistryForTesting(StartupRegistry* registry)
-{
-    g_testRegistry = registry;
-}
-
-StartupValueList ReadValueList(HKEY hive, const char* keyPath)
+StartupValueList ReadValueList(HKEY hive, const char* keyPath, REGSAM view)
 {
     StartupValueList values;
     fw::UniqueRegKey key;
-    if (::RegOpenKeyExA(hive, keyPath, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(hive, keyPath, 0, KEY_READ | view, key.Put()) != ERROR_SUCCESS)
         return values;
     DWORD count = 0;
     if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
@@ -154,12 +81,31 @@ StartupValueList ReadValueList(HKEY hive, const char* keyPath)
     return values;
 }
 
-bool DisableEntry(StartupOrigin origin, const std::string& name, const std::string& command)
+std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources, SourceSet which)
 {
-    return MoveEntry(origin, MoveTarget::DisabledKey, name, command);
-}
-
-bool EnableEntry(StartupOrigin origin, const std::string& name, const std::string& command)
-{
-    return MoveEntry(origin, MoveTarget::RunKey, name, command);
+    std::vector<StartupEntry> entries;
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        if (!(which & SourceBit(index)))
+            continue;
+        const StartupSource& source = sources[index];
+        const NameSet offForWindows = NamesOffForWindows(source);
+        StartupValueList values = source.kind == StartupKind::Folder
+                                      ? ReadFolderList(StartupFolderPath(source))
+                                      : ReadValueList(source.hive, source.keyPath, source.view);
+        for (StartupValue& value : values) {
+            const bool off = offForWindows.count(value.name) != 0;
+            entries.push_back({index, EntryPlace::Startup, std::move(value), off});
+        }
+    }
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        const StartupSource& source = sources[index];
+        if (!(which & SourceBit(index)) || !IsSwitchable(source))
+            continue;
+        StartupValueList values = source.kind == StartupKind::Folder
+                                      ? ReadFolderList(ParkedFolderPath(source))
+                                      : ReadValueList(source.hive, kDisabledKeyPath, source.view);
+        for (StartupValue& value : values)
+            entries.push_back({index, EntryPlace::Parked, std::move(value)});
+    }
+    return entries;
 }

@@ -23,6 +23,10 @@ RegistrySandbox::RegistrySandbox()
     // Open both scratch keys before redirecting, since HKCU itself is redirected afterwards.
     m_user = CreateKey(HKEY_CURRENT_USER, m_base + "\\user");
     m_machine = CreateKey(HKEY_CURRENT_USER, m_base + "\\machine");
+    // The machine hive of 64-bit Windows keeps its 32-bit view under
+    // Software\Wow6432Node. Wine keeps the two views of a key apart once the
+    // key has that subkey, so the scratch machine hive gets one too.
+    ::RegCloseKey(CreateKey(m_machine, "Software\\Wow6432Node"));
     ::RegOverridePredefKey(HKEY_CURRENT_USER, m_user);
     ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, m_machine);
 }

@@ -7,6 +7,7 @@
 #include "app/MonitorApp.h"
 #include "pages/metrics/MetricsDlg.h"
 #include "pages/startup/StartupDlg.h"
+#include "startup/store/StoredValue.h"
 #include "support/MessagePump.h"
 #include "support/ProcessWindows.h"
 #include "ui/MainFrame.h"
@@ -22,6 +23,7 @@ constexpr std::uint64_t kTiB = 1ull << 40;
 constexpr char kDpiVariable[] = "QUORVANE_TEST_DPI";
 constexpr char kDesktopKey[] = "Control Panel\\Desktop";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 int ScreenDpi()
 {
@@ -229,6 +231,8 @@ TEST_P(Readable, EveryTextFitsItsControlWithTheLargestFigures)
     }
     WriteStringValue(HKEY_CURRENT_USER, kRunKey, "Tray Clock", "C:\\Tools\\trayclock.exe -s");
     WriteStringValue(HKEY_LOCAL_MACHINE, kRunKey, "Audio Manager", "C:\\Windows\\System32\\audiomgr.exe");
+    // One of the longest Location texts: the 32-bit view's run-once entries.
+    WriteStored(HKEY_LOCAL_MACHINE, kRunOnceKey, "Setup Cleanup", Sz("C:\\Tools\\cleanup.exe"), KEY_WOW64_32KEY);
     StartApp();
     CMainSheet& sheet = *theApp.m_pMainFrame->m_pMainSheet;
     EXPECT_EQ(MisfitsOn(sheet.m_pStartupPage->m_hWnd), std::vector<std::string>{});

@@ -14,9 +14,16 @@
 void StartupPageFixture::SetUp()
 {
     AppFixture::SetUp();
+    m_folders = std::make_unique<StartupFolderSandbox>();
     // Each test starts as a fresh program would.
     CStartupDlg::s_programAscending = false;
     CStartupDlg::s_locationAscending = false;
+}
+
+void StartupPageFixture::TearDown()
+{
+    AppFixture::TearDown();
+    m_folders.reset();
 }
 
 CStartupDlg& StartupPageFixture::Page() const
@@ -71,6 +78,16 @@ int StartupPageFixture::RowOf(const std::string& program, const std::string& loc
             return static_cast<int>(i);
     ADD_FAILURE() << "no row " << program << " / " << location;
     return -1;
+}
+
+bool StartupPageFixture::IsNewRow(int item) const
+{
+    LVITEMA row{};
+    row.mask = LVIF_PARAM;
+    row.iItem = item;
+    if (!ListView_GetItem(List(), &row))
+        return false;
+    return Page().m_rows.Row(static_cast<std::size_t>(row.lParam)).isNew;
 }
 
 void StartupPageFixture::Tick(int row, bool checked)

@@ -2,6 +2,7 @@
 // The start-up page in the running application, on a registry sandbox, and
 // what a user does to it: ticks boxes, selects rows, clicks headers and buttons.
 
+#include "startup/StartupFolderSandbox.h"
 #include "ui/AppFixture.h"
 
 #include <windows.h>
@@ -26,6 +27,7 @@ struct ShownRow {
 class StartupPageFixture : public AppFixture {
 protected:
     void SetUp() override;
+    void TearDown() override;
 
     CStartupDlg& Page() const;
     HWND PageWindow() const;
@@ -35,11 +37,15 @@ protected:
     std::vector<ShownRow> Rows() const;
     std::vector<std::string> Programs() const;
     int RowOf(const std::string& program, const std::string& location) const;
+    // Whether the row shown at `item` is marked as having appeared while the program runs.
+    bool IsNewRow(int item) const;
 
     void Tick(int row, bool checked);
     void Select(int row, bool selected);
     void ClickHeader(int column);
     void Press(int buttonId);
+
+    std::unique_ptr<StartupFolderSandbox> m_folders;
 };
 
 void PrintTo(const ShownRow& row, std::ostream* os);

@@ -3,12 +3,16 @@
 
 #include "startup/page/StartupPageFixture.h"
 
+#include "pages/startup/StartupApproved.h"
 #include "pages/startup/StartupDlg.h"
+#include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "res/resource.h"
 #include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
 
 #include <set>
 
@@ -189,42 +193,94 @@ TEST_F(StartupPageTest, UserAndSystemEntriesOfOneNameAreTwoRowsThatMoveInTheirOw
     EXPECT_TRUE(InKey(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "sync", "machine.exe"));
 }
 
-TEST_F(StartupPageTest, LongNamesAndCommandsAreWrittenBackWhole)
-{
-    const std::string name = "n" + std::string(600, 'x');
-    const std::string command = "\"C:\\Tools\\" + std::string(600, 'y') + ".exe\" /quiet";
-    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, name, Sz(command));
-    StartApp();
-
-    Tick(0, false);
-    Press(IDC_APPLY);
-    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, name, command));
-    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
-}
-
-TEST_F(StartupPageTest, ListsAndMovesMoreRowsThanAFixedTableWouldHold)
+TEST_F(StartupPageTest, ListsAndMovesMoreRowsThanAFixedTableWouldHoldWithNamesOfAnyLength)
 {
     constexpr int kEntries = 1100;
-    for (int i = 0; i < kEntries; ++i)
+    const std::string longName = "n" + std::string(600, 'x');
+    for (int i = 0; i < kEntries - 1; ++i)
         WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "entry" + std::to_string(i), Sz("e" + std::to_string(i) + ".exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, longName, Sz("long.exe"));
     StartApp();
     ASSERT_EQ(Rows().size(), static_cast<std::size_t>(kEntries));
 
     const int last = kEntries - 1;
-    const std::string name = Rows()[last].program;
+    const std::string lastName = Rows()[last].program;
     Tick(last, false);
+    Tick(RowOf(longName, kUser), false);
     Press(IDC_APPLY);
-    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, name, Rows()[last].path));
-    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
+    for (const std::string& name : {lastName, longName}) {
+        EXPECT_TRUE(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, name));
+        EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, name));
+    }
     EXPECT_FALSE(Rows()[last].checked);
 }
 
+TEST_F(StartupPageTest, ApplyMovesEntriesAsTheyStandNowAndDropsRowsWhoseEntryIsGone)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "updater", Sz("c:\\v1\\updater.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "vanished", Sz("vanished.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "zkept", Sz("kept.exe"));
+    StartApp();
+    // Another program rewrites one entry and removes another after the list was read.
+    const StoredValue rewritten = Sz("%ProgramFiles%\\v2\\updater.exe /silent", REG_EXPAND_SZ);
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "updater", rewritten);
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "vanished");
+
+    for (const char* program : {"updater", "vanished", "zkept"})
+        Tick(RowOf(program, kUser), false);
+    Press(IDC_APPLY);
+
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "Could not make changes, the entry no longer exists!");
+    EXPECT_EQ(Rows(), (std::vector<ShownRow>{{"updater", kUser, "%ProgramFiles%\\v2\\updater.exe /silent", false},
+                                             {"zkept", kUser, "kept.exe", false}}));
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "updater"), rewritten);
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kDisabledKeyPath, "vanished"));
+    EXPECT_FALSE(Enabled(IDC_APPLY) || Enabled(IDC_REVERT));
+}
+
+TEST_F(StartupPageTest, WindowsOwnSwitchRunOnceAndTheStartupFolderOnThePage)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "tray", Sz("tray.exe"));
+    WriteStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "tray", kWindowsOff);
+    WriteStored(HKEY_CURRENT_USER, kRunOnceKeyPath, "setup", Sz("setup.exe /finish"));
+    const std::string shortcut = m_folders->Path(CSIDL_STARTUP) + "\\Notes.lnk";
+    ASSERT_TRUE(MakeShortcut(shortcut, "C:\\Tools\\notes.exe", "-min"));
+    StartApp();
+    std::vector<ShownRow> rows = {{"tray", kUser, "tray.exe", false},
+                                  {"Notes.lnk", "User Start-Up Folder", "C:\\Tools\\notes.exe -min", true},
+                                  {"setup", "User Run-Once", "setup.exe /finish", true}};
+    EXPECT_EQ(Rows(), rows) << "an entry Windows switched off is shown off";
+
+    Tick(-1, false); // every box at once, and the run-once box alone: it stays
+    Tick(2, false);
+    Tick(0, true);
+    rows[0].checked = true;
+    rows[1].checked = false;
+    EXPECT_EQ(Rows(), rows);
+    Press(IDC_APPLY);
+
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "tray", "tray.exe"));
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "tray"), kEnabledForWindows);
+    EXPECT_FALSE(ReadFileText(shortcut));
+    EXPECT_TRUE(ReadFileText(m_folders->Path(CSIDL_APPDATA) + "\\Quorvane\\DisabledStartup\\Notes.lnk"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunOnceKeyPath, "setup", "setup.exe /finish"));
+}
+
 // Fails the deletion of the named values, so their moves fail after the copy.
-class FailingDeletes : public StartupRegistry {
+class FailingDeletes : public StartupCalls {
 public:
     explicit FailingDeletes(std::set<std::string> names) : m_names(std::move(names)) {}
-    LONG CreateKey(HKEY hive, const char* path, HKEY* key) override { return Real().CreateKey(hive, path, key); }
-    LONG OpenKey(HKEY hive, const char* path, HKEY* key) override { return Real().OpenKey(hive, path, key); }
+    LONG CreateKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
+    {
+        return Real().CreateKey(hive, path, view, key);
+    }
+    LONG OpenKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
+    {
+        return Real().OpenKey(hive, path, view, key);
+    }
     LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
     {
         return Real().QueryValue(key, name, type, data, size);
@@ -233,6 +289,8 @@ public:
     {
         return Real().SetValue(key, name, type, data, size);
     }
+    LONG CreateFolder(const char* path) override { return Real().CreateFolder(path); }
+    LONG MoveFile(const char* from, const char* to) override { return Real().MoveFile(from, to); }
     LONG DeleteValue(HKEY key, const char* name) override
     {
         if (m_names.count(name) && !m_deleting.count(name)) {
@@ -243,7 +301,7 @@ public:
     }
 
 private:
-    static StartupRegistry& Real() { return SystemStartupRegistry(); }
+    static StartupCalls& Real() { return SystemStartupCalls(); }
     std::set<std::string> m_names;
     std::set<std::string> m_deleting;
 };
@@ -257,14 +315,14 @@ TEST_F(StartupPageTest, EachFailedRowIsReportedOnceAndSetBackWhileTheOthersStill
     WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "good-on", Sz("good2.exe"));
     StartApp();
     FailingDeletes registry({"bad-off", "bad-on"});
-    SetStartupRegistryForTesting(&registry);
+    SetStartupCallsForTesting(&registry);
 
     for (const char* program : {"bad-off", "good-off", "number"})
         Tick(RowOf(program, kUser), false);
     for (const char* program : {"bad-on", "good-on"})
         Tick(RowOf(program, kUser), true);
     Press(IDC_APPLY);
-    SetStartupRegistryForTesting(nullptr);
+    SetStartupCallsForTesting(nullptr);
 
     ASSERT_EQ(m_messages.size(), 3u) << "two failed deletions and one value that is no text";
     for (const ShownMessage& message : m_messages) {

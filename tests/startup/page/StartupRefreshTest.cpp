@@ -1,0 +1,81 @@
+// The start-up page follows the machine: what other programs change while it
+// is open shows up without a click, and F5 reads everything again.
+
+#include "startup/page/StartupPageFixture.h"
+
+#include "app/MonitorApp.h"
+#include "pages/startup/StartupDlg.h"
+#include "pages/startup/StartupStore.h"
+#include "res/resource.h"
+#include "startup/store/StoredValue.h"
+#include "support/MessagePump.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+const char kUser[] = "User Start-Up";
+
+using StartupRefreshTest = StartupPageFixture;
+
+// The rows by program, whatever order the registry enumerates values in.
+std::vector<ShownRow> ByProgram(std::vector<ShownRow> rows)
+{
+    std::sort(rows.begin(), rows.end(), [](const ShownRow& a, const ShownRow& b) { return a.program < b.program; });
+    return rows;
+}
+
+TEST_F(StartupRefreshTest, ChangesByOtherProgramsShowUpWithoutAClickAndUnappliedBoxesStay)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "kept", Sz("kept.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "edited", Sz("v1.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "gone", Sz("gone.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "machine", Sz("machine.exe"));
+    StartApp();
+    Tick(RowOf("kept", kUser), false);
+
+    const std::string late = m_folders->Path(CSIDL_STARTUP) + "\\late.cmd";
+    std::thread other([&] {
+        WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "added", Sz("added.exe"));
+        WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "edited", Sz("v2.exe"));
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "gone");
+        WriteFileText(late, "late");
+    });
+    other.join();
+    const std::vector<ShownRow> expected = {{"added", kUser, "added.exe", true},
+                                            {"edited", kUser, "v2.exe", true},
+                                            {"kept", kUser, "kept.exe", false},
+                                            {"late.cmd", "User Start-Up Folder", late, true},
+                                            {"machine", "System Start-Up", "machine.exe", true}};
+    EXPECT_TRUE(PumpUntil([&] { return ByProgram(Rows()) == expected; }, 10000)) << testing::PrintToString(Rows());
+
+    EXPECT_TRUE(Enabled(IDC_APPLY)) << "the unapplied box of kept stays";
+    EXPECT_FALSE(IsNewRow(RowOf("kept", kUser)) || IsNewRow(RowOf("edited", kUser)));
+    EXPECT_TRUE(IsNewRow(RowOf("added", kUser)) && IsNewRow(RowOf("late.cmd", "User Start-Up Folder")));
+    Press(IDC_APPLY);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "kept"), Sz("kept.exe"));
+    // Its own moves are read back too, and change nothing that is shown.
+    PumpFor(300);
+    EXPECT_EQ(ByProgram(Rows()), expected);
+    EXPECT_TRUE(IsNewRow(RowOf("added", kUser))) << "new until the program ends";
+}
+
+TEST_F(StartupRefreshTest, F5ReadsEverythingAgain)
+{
+    StartApp();
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "fresh", Sz("fresh.exe"));
+    MSG key{List(), WM_KEYDOWN, VK_F5, 0, 0, {}};
+    EXPECT_TRUE(theApp.PreTranslateMessage(&key));
+    // Read at once, before any notice of the change was handled.
+    EXPECT_EQ(Rows(), (std::vector<ShownRow>{{"fresh", kUser, "fresh.exe", true}}));
+    EXPECT_TRUE(IsNewRow(0));
+}
+
+} // namespace
