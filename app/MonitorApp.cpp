@@ -2,6 +2,7 @@
 
 #include "app/DisabledStartupKey.h"
 #include "app/SamplingWorker.h"
+#include "app/StartupSteps.h"
 #include "app/UpdateSpeed.h"
 #include "res/resource.h"
 #include "ui/MainFrame.h"
@@ -33,25 +34,33 @@ BOOL CMonitorApp::InitInstance()
 {
     CWinApp::InitInstance();
     ::InitCommonControls();
+    StartupStepDone("common controls");
     ::CoInitialize(nullptr);
+    StartupStepDone("COM");
 
     if (!AfxSocketInit()) {
         AfxMessageBox(IDP_SOCKETS_INIT_FAILED);
         return FALSE;
     }
+    StartupStepDone("sockets");
     if (!AfxOleInit()) {
         AfxMessageBox(IDP_OLE_INIT_FAILED);
         return FALSE;
     }
     AfxEnableControlContainer();
+    StartupStepDone("OLE");
 
     EnsureDisabledStartupKey();
+    StartupStepDone("registry key");
 
     // The only process snapshot of the run: the status bar shows this count throughout.
     m_SystemMetrics.UpdateProcessSnapshot();
+    StartupStepDone("process snapshot");
     m_SystemMetrics.UpdateDrivesSnapshot();
+    StartupStepDone("drives snapshot");
     m_SystemMetrics.UpdateCpuSnapshot();
     m_SystemMetrics.UpdateMemorySnapshot();
+    StartupStepDone("CPU and memory snapshots");
 
     m_pMainFrame = new (std::nothrow) CMainFrame;
     if (!m_pMainFrame)
@@ -59,6 +68,7 @@ BOOL CMonitorApp::InitInstance()
     m_pMainWnd = m_pMainFrame;
 
     ::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    StartupStepDone("frame object, priority");
 
     if (!m_pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr)) {
         // The frame deleted itself when its window could not be made.
@@ -66,12 +76,15 @@ BOOL CMonitorApp::InitInstance()
         m_pMainWnd = nullptr;
         return FALSE;
     }
+    StartupStepDone("frame window");
 
     const HICON icon = ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     m_pMainFrame->SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 
     m_pMainFrame->ShowWindow(SW_SHOW);
+    StartupStepDone("icon, window shown");
     m_pMainFrame->UpdateWindow();
+    StartupStepDone("first paint");
 
     SelectUpdateSpeed(kSpeedNormal.position, kSpeedNormal.intervalMs);
 
@@ -84,8 +97,10 @@ BOOL CMonitorApp::InitInstance()
     if (m_hStopMutex && m_hSpeedChanged)
         m_hSamplingThread.Reset(
             ::CreateThread(nullptr, kWorkerStackBytes, &SamplingThreadProc, &m_SystemMetrics, 0, nullptr));
+    StartupStepDone("speed, stop mutex, worker");
 
     m_pMainFrame->ResizeToSheet();
+    StartupStepDone("fitted");
     return TRUE;
 }
 

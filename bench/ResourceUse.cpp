@@ -1,7 +1,9 @@
 // Quorvane's own CPU use and resident memory while it watches the machine,
 // next to Task Manager at its fastest update speed, measured in one run.
-// "Hidden" samples and refreshes the metrics page as fast, but with the
-// Start-Up tab in front: the difference is the drawing of the page.
+// "Hidden" samples as fast with the Start-Up tab in front after the metrics
+// page was opened, "minimised" with the metrics page in a minimised window:
+// neither draws the page. Memory is compared above an empty window, which
+// shows what Wine costs any windowed program.
 // Wine counts thread times in 10 ms ticks, so short runs are coarse.
 //
 // Usage: resource_use [seconds per round, default 20] [rounds, default 3]
@@ -119,8 +121,7 @@ void ShowMetricsAt(HWND frame, UINT speed)
     ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(speed, 0), 0);
 }
 
-// The metrics page opened once, then the Start-Up tab shown again: sampling
-// and the page's refresh go on, but nothing of the metrics page is drawn.
+// The metrics page opened once, then the Start-Up tab shown again.
 void ShowMetricsThenHideAt(HWND frame, UINT speed)
 {
     ShowMetricsAt(frame, speed);
@@ -128,6 +129,13 @@ void ShowMetricsThenHideAt(HWND frame, UINT speed)
     const std::vector<HWND> tabs = FindDescendants(frame, WC_TABCONTROLA);
     if (!tabs.empty())
         ::SendMessageA(::GetParent(tabs.front()), PSM_SETCURSEL, 0, 0);
+}
+
+void ShowMetricsThenMinimiseAt(HWND frame, UINT speed)
+{
+    ShowMetricsAt(frame, speed);
+    ::Sleep(500);
+    ::ShowWindowAsync(frame, SW_MINIMIZE);
 }
 
 void Print(const char* name, const Usage& u)
@@ -150,36 +158,49 @@ int main(int argc, char** argv)
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     const std::string quorvane = QuorvaneCommandLine();
     const std::string taskManager = "\"" + SystemProgramPath("taskmgr.exe") + "\"";
+    const std::string emptyWindow = "\"" + ThisProgramDirectory() + "empty_window.exe\"";
+    enum { kVeryFast, kHidden, kMinimised, kIdle, kTaskManager, kEmpty, kScenarios };
     const std::vector<Scenario> scenarios = {
         {quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_VERYFAST); }},
         {quorvane, [](HWND w) { ShowMetricsThenHideAt(w, ID_UPDATESPEED_VERYFAST); }},
+        {quorvane, [](HWND w) { ShowMetricsThenMinimiseAt(w, ID_UPDATESPEED_VERYFAST); }},
         {quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_IDLE); }},
         {taskManager, [](HWND w) { ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(kTaskManagerSpeedHigh, 0), 0); }},
+        {emptyWindow, [](HWND) {}},
     };
-    const char* names[] = {"Quorvane, Very Fast, metrics", "Quorvane, Very Fast, hidden", "Quorvane, Idle, metrics",
-                           "taskmgr, High"};
+    const char* names[kScenarios] = {"Quorvane, Very Fast, metrics", "Quorvane, Very Fast, hidden",
+                                     "Quorvane, Very Fast, minimised", "Quorvane, Idle, metrics",
+                                     "taskmgr, High", "empty window"};
 
-    std::printf("CPU use and memory, all four side by side, %d rounds of %d s (CPU in %% of one processor)\n", rounds,
+    std::printf("CPU use and memory, all side by side, %d rounds of %d s (CPU in %% of one processor)\n", rounds,
                 seconds);
-    std::vector<double> veryFastRatios, hiddenRatios, residentRatios;
+    std::vector<double> veryFastRatios, hiddenRatios, minimisedRatios, residentRatios, residentAboveRatios;
     for (int round = 0; round < rounds; ++round) {
         const std::vector<Usage> usage = MeasureTogether(scenarios, seconds);
         std::printf(" round %d\n", round + 1);
         for (std::size_t i = 0; i < usage.size(); ++i)
             Print(names[i], usage[i]);
-        const Usage& peer = usage[3];
+        const Usage& peer = usage[kTaskManager];
         if (peer.cpuPercent > 0) {
-            veryFastRatios.push_back(usage[0].cpuPercent / peer.cpuPercent);
-            hiddenRatios.push_back(usage[1].cpuPercent / peer.cpuPercent);
+            veryFastRatios.push_back(usage[kVeryFast].cpuPercent / peer.cpuPercent);
+            hiddenRatios.push_back(usage[kHidden].cpuPercent / peer.cpuPercent);
+            minimisedRatios.push_back(usage[kMinimised].cpuPercent / peer.cpuPercent);
         }
         if (peer.residentMiB > 0)
-            residentRatios.push_back(usage[0].residentMiB / peer.residentMiB);
+            residentRatios.push_back(usage[kVeryFast].residentMiB / peer.residentMiB);
+        const double empty = usage[kEmpty].residentMiB;
+        if (peer.residentMiB > empty)
+            residentAboveRatios.push_back((usage[kVeryFast].residentMiB - empty) / (peer.residentMiB - empty));
     }
     if (!veryFastRatios.empty()) {
-        std::printf("  median ratio CPU Quorvane Very Fast / taskmgr: %.3f\n", Median(veryFastRatios));
+        std::printf("  median ratio CPU Quorvane Very Fast / taskmgr High: %.3f\n", Median(veryFastRatios));
         std::printf("  median ratio CPU Quorvane Very Fast, hidden / taskmgr: %.3f\n", Median(hiddenRatios));
+        std::printf("  median ratio CPU Quorvane Very Fast, minimised / taskmgr: %.3f\n", Median(minimisedRatios));
     }
     if (!residentRatios.empty())
         std::printf("  median ratio resident Quorvane / taskmgr: %.3f\n", Median(residentRatios));
+    if (!residentAboveRatios.empty())
+        std::printf("  median ratio resident above the empty window (Quorvane - empty) / (taskmgr - empty): %.3f\n",
+                    Median(residentAboveRatios));
     return 0;
 }

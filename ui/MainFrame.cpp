@@ -1,6 +1,7 @@
 #include "ui/MainFrame.h"
 
 #include "app/MonitorApp.h"
+#include "app/StartupSteps.h"
 #include "res/resource.h"
 #include "ui/MainSheet.h"
 #include "ui/StatusBarText.h"
@@ -77,6 +78,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
         return -1;
     if (!m_pMainSheet->Create(this, WS_CHILD | WS_VISIBLE | WS_BORDER, 0))
         return -1;
+    StartupStepDone("sheet and start-up page");
 
     if (!m_wndStatusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR))
         return -1;

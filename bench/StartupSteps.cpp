@@ -1,0 +1,131 @@
+// Where start-up spends its time: each step of the real start-up sequence,
+// timed inside a fresh process for every run, medians over the runs. The
+// time before the first step (loading the program and its DLLs) is what
+// startup_time sees beyond these steps.
+//
+// Usage: startup_steps [runs]     (startup_steps --once: one start, for the parent)
+
+#include "app/MonitorApp.h"
+#include "app/StartupSteps.h"
+#include "support/MessagePump.h"
+#include "ui/MainFrame.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+LARGE_INTEGER g_last;
+std::vector<std::pair<std::string, double>> g_steps;
+
+double MillisecondsSinceLast()
+{
+    LARGE_INTEGER now, frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    const double ms = 1000.0 * static_cast<double>(now.QuadPart - g_last.QuadPart) /
+                      static_cast<double>(frequency.QuadPart);
+    g_last = now;
+    return ms;
+}
+
+// One line a step: its name, a tab, its milliseconds.
+int StartOnce()
+{
+    SetStartupStepObserver([](const char* step) { g_steps.emplace_back(step, MillisecondsSinceLast()); });
+    ::QueryPerformanceCounter(&g_last);
+    if (!theApp.InitInstance())
+        return 1;
+    SetStartupStepObserver(nullptr);
+    for (const auto& [name, ms] : g_steps)
+        std::printf("%s\t%.3f\n", name.c_str(), ms);
+    std::fflush(stdout);
+    ::PostMessageA(theApp.m_pMainFrame->m_hWnd, WM_CLOSE, 0, 0);
+    return theApp.Run();
+}
+
+// Runs this program with --once and returns what it printed.
+std::string RunChild()
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return {};
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string commandLine = "\"" + std::string(path) + "\" --once";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info{};
+    const BOOL started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                          &startup, &info);
+    ::CloseHandle(writeEnd);
+    std::string output;
+    if (started) {
+        char buffer[512];
+        DWORD got = 0;
+        while (::ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+            output.append(buffer, got);
+        ::WaitForSingleObject(info.hProcess, 10000);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+    }
+    ::CloseHandle(readEnd);
+    return output;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--once") == 0)
+        return StartOnce();
+
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    RunChild(); // warms the file cache and the server
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<double>> times;
+    for (int run = 0; run < runs; ++run) {
+        const std::string output = RunChild();
+        std::size_t at = 0;
+        while (at < output.size()) {
+            const std::size_t end = std::min(output.find('\n', at), output.size());
+            const std::string line = output.substr(at, end - at);
+            at = end + 1;
+            const std::size_t tab = line.find('\t');
+            if (tab == std::string::npos)
+                continue;
+            const std::string name = line.substr(0, tab);
+            if (times.find(name) == times.end())
+                order.push_back(name);
+            times[name].push_back(std::atof(line.c_str() + tab + 1));
+        }
+    }
+    if (order.empty()) {
+        std::fprintf(stderr, "startup_steps: no start-up was timed\n");
+        return 1;
+    }
+    std::printf("start-up steps, %d starts, each in a fresh process (median ms of each step)\n", runs);
+    double total = 0;
+    for (const std::string& name : order) {
+        const double ms = Median(times[name]);
+        total += ms;
+        std::printf("  %-28s %8.2f  (until here %8.2f)\n", name.c_str(), ms, total);
+    }
+    return 0;
+}
