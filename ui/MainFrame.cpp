@@ -2,6 +2,7 @@
 
 #include "app/MonitorApp.h"
 #include "app/StartupSteps.h"
+#include "pages/metrics/MetricsDlg.h"
 #include "res/resource.h"
 #include "ui/MainSheet.h"
 #include "ui/StatusBarText.h"
@@ -17,6 +18,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_WM_CREATE()
     ON_WM_PAINT()
     ON_WM_TIMER()
+    ON_WM_SIZE()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -112,6 +114,14 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent)
         UpdateStatusBar();
     else
         Default();
+}
+
+void CMainFrame::OnSize(UINT nType, int cx, int cy)
+{
+    CFrameWnd::OnSize(nType, cx, cy);
+    // The metrics page draws nothing while the window is minimised.
+    if (nType != SIZE_MINIMIZED && m_pMainSheet && m_pMainSheet->m_pMetricsPage)
+        m_pMainSheet->m_pMetricsPage->ShowLatestFigures();
 }
 
 void CMainFrame::OnDestroy()

@@ -28,6 +28,7 @@ protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     void OnPaint();
     void OnTimer(UINT_PTR nIDEvent);
+    void OnSize(UINT nType, int cx, int cy);
     void OnDestroy();
 
     DECLARE_MESSAGE_MAP()

@@ -2,7 +2,6 @@
 
 #include "app/MonitorApp.h"
 #include "pages/metrics/DriveRows.h"
-#include "pages/metrics/MemoryPanel.h"
 #include "res/resource.h"
 #include "ui/ListColumns.h"
 
@@ -13,14 +12,13 @@
 
 IMPLEMENT_DYNAMIC(CMetricsDlg, CPropertyPage)
 
-BEGIN_MESSAGE_MAP(CMetricsDlg, CPropertyPage)
-    ON_BN_CLICKED(IDC_UPDATE_DRIVES, OnBnClickedUpdateDrives)
-END_MESSAGE_MAP()
-
 namespace {
 
 // The largest drive whose figures must show whole.
 constexpr std::uint64_t kLargestDriveBytes = 64ull << 40;
+
+// Posted by the sampling worker: new figures wait in m_latest.
+constexpr UINT WM_FIGURES_READY = WM_APP + 1;
 
 std::vector<ListColumn> DriveColumns()
 {
@@ -38,6 +36,12 @@ std::vector<ListColumn> DriveColumns()
 }
 
 } // namespace
+
+BEGIN_MESSAGE_MAP(CMetricsDlg, CPropertyPage)
+    ON_BN_CLICKED(IDC_UPDATE_DRIVES, OnBnClickedUpdateDrives)
+    ON_MESSAGE(WM_FIGURES_READY, OnFiguresReady)
+    ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
+END_MESSAGE_MAP()
 
 CMetricsDlg::CMetricsDlg() : CPropertyPage(IDD_METRICS)
 {
@@ -82,6 +86,7 @@ BOOL CMetricsDlg::OnInitDialog()
         m_listDrives.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
         InsertListColumns(m_listDrives, DriveColumns());
 
+        m_uiThreadId = ::GetCurrentThreadId();
         m_bInitialized = true;
         RefreshMemoryAndCpu();
         FillDrivesList();
@@ -121,7 +126,6 @@ CStatic& CMetricsDlg::Text(int controlId)
 
 CMetricsDlg::GaugeChange CMetricsDlg::ChangeGauge(int controlId, int high, int position)
 {
-    std::lock_guard<std::mutex> guard(m_shownLock);
     std::optional<ShownGauge>& shown = m_shownGauges.at(static_cast<std::size_t>(controlId - kFirstShownId));
     const bool rangeChanges = !shown || shown->high != high;
     const bool positionChanges = rangeChanges || shown->position != position;
@@ -131,7 +135,6 @@ CMetricsDlg::GaugeChange CMetricsDlg::ChangeGauge(int controlId, int high, int p
 
 bool CMetricsDlg::TextChanges(int controlId, const std::string& text)
 {
-    std::lock_guard<std::mutex> guard(m_shownLock);
     std::optional<std::string>& shown = m_shownTexts.at(static_cast<std::size_t>(controlId - kFirstShownId));
     if (shown == text)
         return false;
@@ -139,16 +142,80 @@ bool CMetricsDlg::TextChanges(int controlId, const std::string& text)
     return true;
 }
 
-// Runs on the sampling thread as well as in OnInitDialog. Each control update
-// is a message sent to the user-interface thread; no lock is held meanwhile.
-// Gauges first, then texts, each in panel order; unchanged ones are skipped.
+CMetricsDlg::PanelFigures CMetricsDlg::ComputeFigures()
+{
+    return {ComputeMemoryPanel(*theApp.m_SystemMetrics.GetMemoryInfo()),
+            ComputeCpuPanel(theApp.m_SystemMetrics.GetCpuInfo()->GetLoad())};
+}
+
 void CMetricsDlg::RefreshMemoryAndCpu()
 {
     if (!m_bInitialized)
         return;
+    PanelFigures figures = ComputeFigures();
+    if (::GetCurrentThreadId() == m_uiThreadId) {
+        {
+            // Anything the worker left is older than these.
+            std::lock_guard<std::mutex> guard(m_latestLock);
+            m_latest.reset();
+        }
+        ShowFigures(figures);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_latestLock);
+        m_latest = std::move(figures);
+    }
+    if (!m_bFiguresPosted.exchange(true))
+        PostMessage(WM_FIGURES_READY);
+}
 
-    const MemoryPanelView memory = ComputeMemoryPanel(*theApp.m_SystemMetrics.GetMemoryInfo());
-    for (const GaugeSetting& gauge : memory.gauges) {
+LRESULT CMetricsDlg::OnFiguresReady(WPARAM, LPARAM)
+{
+    // Cleared first: figures stored from now on need a message of their own.
+    m_bFiguresPosted = false;
+    if (CanBeSeen())
+        TakeAndShowLatest();
+    return 0;
+}
+
+LRESULT CMetricsDlg::OnShowWindow(WPARAM show, LPARAM)
+{
+    const LRESULT result = Default();
+    // Still hidden here: the controls take the figures without drawing, and
+    // the page is drawn whole when it appears.
+    if (show)
+        TakeAndShowLatest();
+    return result;
+}
+
+void CMetricsDlg::ShowLatestFigures()
+{
+    if (m_hWnd && CanBeSeen())
+        TakeAndShowLatest();
+}
+
+bool CMetricsDlg::CanBeSeen() const
+{
+    return IsWindowVisible() && !::IsIconic(::GetAncestor(m_hWnd, GA_ROOT));
+}
+
+void CMetricsDlg::TakeAndShowLatest()
+{
+    std::optional<PanelFigures> latest;
+    {
+        std::lock_guard<std::mutex> guard(m_latestLock);
+        latest.swap(m_latest);
+    }
+    if (latest)
+        ShowFigures(*latest);
+}
+
+// Gauges first, then texts, each in panel order; a control whose value is
+// unchanged is not touched.
+void CMetricsDlg::ShowFigures(const PanelFigures& figures)
+{
+    for (const GaugeSetting& gauge : figures.memory.gauges) {
         const GaugeChange change = ChangeGauge(gauge.controlId, gauge.high, gauge.position);
         CProgressCtrl& control = Gauge(gauge.controlId);
         if (change.range)
@@ -156,11 +223,11 @@ void CMetricsDlg::RefreshMemoryAndCpu()
         if (change.position)
             control.SetPos(gauge.position);
     }
-    for (const ControlText& text : memory.texts)
+    for (const ControlText& text : figures.memory.texts)
         if (TextChanges(text.controlId, text.text))
             Text(text.controlId).SetWindowText(text.text.c_str());
 
-    const CpuPanelView cpu = ComputeCpuPanel(theApp.m_SystemMetrics.GetCpuInfo()->GetLoad());
+    const CpuPanelView& cpu = figures.cpu;
     const GaugeChange cpuChange = ChangeGauge(IDC_PROGRESS_CPU, cpu.gauge.high, cpu.gauge.position);
     if (cpuChange.range)
         m_progCpu.SetRange(0, static_cast<short>(cpu.gauge.high));

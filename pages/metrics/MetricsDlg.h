@@ -2,6 +2,7 @@
 // The "Sytem Metrics" page: memory and CPU gauges and figures, and the drives list.
 
 #include "framework/Framework.h"
+#include "pages/metrics/MemoryPanel.h"
 
 #include <array>
 #include <atomic>
@@ -16,16 +17,24 @@ public:
 
     BOOL OnInitDialog() override;
 
-    // Redraws the memory and CPU groups from the latest snapshots. Called by
-    // the sampling worker each cycle; does nothing until the page's window
-    // has been initialised.
+    // Brings the memory and CPU groups up to date with the latest snapshots.
+    // Does nothing until the page's window has been initialised. On the
+    // sampling worker it only works the figures out and hands them to the
+    // user-interface thread in one posted message, so the worker never waits
+    // for that thread; on the user-interface thread it shows them at once.
     void RefreshMemoryAndCpu();
+
+    // Shows the latest figures if the page can be seen; for the frame when
+    // it is restored from a minimised state.
+    void ShowLatestFigures();
 
     // Rebuilds the drives list from the latest drives snapshot.
     void FillDrivesList();
 
     // Set once by OnInitDialog on the user-interface thread, read by the worker.
     std::atomic<bool> m_bInitialized{false};
+    // The thread that owns the page's window; set before m_bInitialized.
+    DWORD m_uiThreadId = 0;
 
     CProgressCtrl m_progAllMemory;
     CProgressCtrl m_progPhysical;
@@ -53,18 +62,30 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnBnClickedUpdateDrives();
+    LRESULT OnFiguresReady(WPARAM, LPARAM);
+    LRESULT OnShowWindow(WPARAM show, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
 private:
+    struct PanelFigures {
+        MemoryPanelView memory;
+        CpuPanelView cpu;
+    };
+    static PanelFigures ComputeFigures();
+
+    // Under Wine every control update is a round trip to the window server
+    // plus a repaint: only figures that differ from what a control shows are
+    // set, and none while the page cannot be seen (another tab in front, the
+    // window minimised). The figures wait in m_latest meanwhile.
+    bool CanBeSeen() const;
+    void ShowFigures(const PanelFigures& figures);
+    void TakeAndShowLatest();
+
     // The wrappers bound to the memory group's gauge and text control ids.
     CProgressCtrl& Gauge(int controlId);
     CStatic& Text(int controlId);
 
-    // What each gauge and text of the memory and CPU groups shows now, so a
-    // refresh redraws only what changed: under Wine every control update is a
-    // cross-thread message plus a repaint. The lock guards only the
-    // comparison, never a window message.
     struct GaugeChange {
         bool range;
         bool position; // a new range needs its position set again
@@ -72,13 +93,21 @@ private:
     GaugeChange ChangeGauge(int controlId, int high, int position);
     bool TextChanges(int controlId, const std::string& text);
 
+    // The newest figures from the worker not yet shown, and whether a message
+    // announcing them is on its way: one message stands for any number of
+    // cycles, and the page shows only the newest.
+    std::mutex m_latestLock;
+    std::optional<PanelFigures> m_latest;
+    std::atomic<bool> m_bFiguresPosted{false};
+
+    // What each gauge and text of the memory and CPU groups shows now; used
+    // on the user-interface thread only.
     struct ShownGauge {
         int high;
         int position;
     };
     static constexpr int kFirstShownId = 1004; // gauges and texts use ids 1004 to 1024
     static constexpr int kShownIds = 21;
-    std::mutex m_shownLock;
     // Empty until the control has been set once.
     std::array<std::optional<ShownGauge>, kShownIds> m_shownGauges{};
     std::array<std::optional<std::string>, kShownIds> m_shownTexts{};

@@ -1,10 +1,14 @@
 #include "AppFixture.h"
 
 #include "app/MonitorApp.h"
+#include "pages/metrics/MetricsDlg.h"
 #include "res/resource.h"
 #include "support/MessagePump.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSheet.h"
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -17,6 +21,19 @@ int MemoryReads(FakeMetricsState& state)
 void Command(HWND frame, UINT id)
 {
     ::SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+std::string PhysicalTotalShown()
+{
+    char text[64] = {};
+    ::GetDlgItemTextA(theApp.m_pMainFrame->m_pMainSheet->m_pMetricsPage->m_hWnd, IDC_PHYS_TOTAL, text, sizeof(text));
+    return text;
+}
+
+void SetPhysicalTotal(FakeMetricsState& state, std::uint64_t bytes)
+{
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.memory.physTotal = bytes;
 }
 
 } // namespace
@@ -79,4 +96,67 @@ TEST_F(Sampling, ExitAtVerySlowEndsPromptlyAndStopsTheWorker)
     Command(Frame(), ID_UPDATESPEED_VERYFAST);
     PumpFor(700);
     EXPECT_EQ(MemoryReads(*m_metrics), after);
+}
+
+// While the metrics page cannot be seen its figures are not drawn; the moment
+// it can be seen again it shows the latest ones, without waiting for a cycle.
+TEST_F(Sampling, APageThatCannotBeSeenIsBroughtUpToDateWhenItCanBe)
+{
+    const struct {
+        const char* name;
+        void (*hide)(HWND frame);
+        void (*show)(HWND frame);
+    } ways[] = {
+        {"another tab", [](HWND) { theApp.m_pMainFrame->m_pMainSheet->SetActivePage(0); },
+         [](HWND) { theApp.m_pMainFrame->m_pMainSheet->SetActivePage(1); }},
+        {"minimised", [](HWND frame) { ::ShowWindow(frame, SW_MINIMIZE); },
+         [](HWND frame) { ::ShowWindow(frame, SW_RESTORE); }},
+    };
+    StartApp();
+    theApp.m_pMainFrame->m_pMainSheet->SetActivePage(1);
+    ASSERT_EQ(PhysicalTotalShown(), "512.0 M");
+    std::uint64_t total = 512ull << 20;
+    for (const auto& way : ways) {
+        way.hide(Frame());
+        total += 512ull << 20;
+        SetPhysicalTotal(*m_metrics, total);
+        const std::string shownBefore = PhysicalTotalShown();
+        Command(Frame(), ID_UPDATESPEED_VERYFAST);
+        const int reads = MemoryReads(*m_metrics);
+        ASSERT_TRUE(PumpUntil([&] { return MemoryReads(*m_metrics) >= reads + 2; }, 3000)) << way.name;
+        Command(Frame(), ID_UPDATESPEED_IDLE);
+        PumpFor(100);
+        EXPECT_EQ(PhysicalTotalShown(), shownBefore) << way.name << ": nothing is set while unseen";
+
+        way.show(Frame());
+        char expected[32];
+        std::snprintf(expected, sizeof(expected), "%.1f M", static_cast<double>(total >> 20));
+        EXPECT_EQ(PhysicalTotalShown(), expected) << way.name;
+    }
+}
+
+// The worker hands its figures over and goes on: a user-interface thread that
+// is busy for a while delays no sample, and then shows the newest figures.
+TEST_F(Sampling, TheWorkerNeverWaitsForTheUserInterfaceThread)
+{
+    StartApp();
+    theApp.m_pMainFrame->m_pMainSheet->SetActivePage(1);
+    Command(Frame(), ID_UPDATESPEED_VERYFAST);
+    const int atStart = MemoryReads(*m_metrics);
+    ASSERT_TRUE(PumpUntil([&] { return MemoryReads(*m_metrics) >= atStart + 2; }, 4000)) << "Very Fast under way";
+    std::atomic<bool> busy{true};
+    std::thread changer([&] {
+        for (std::uint64_t megabytes = 600; busy; megabytes += 8) {
+            SetPhysicalTotal(*m_metrics, megabytes << 20);
+            ::Sleep(50);
+        }
+        SetPhysicalTotal(*m_metrics, 4096ull << 20);
+    });
+    const int reads = MemoryReads(*m_metrics);
+    ::Sleep(1600); // no message is handled meanwhile
+    const int readsWhileBusy = MemoryReads(*m_metrics) - reads;
+    busy = false;
+    changer.join();
+    EXPECT_GE(readsWhileBusy, 2);
+    EXPECT_TRUE(PumpUntil([] { return PhysicalTotalShown() == "4096.0 M"; }, 2000));
 }
