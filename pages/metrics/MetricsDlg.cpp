@@ -2,8 +2,12 @@
 
 #include "app/MonitorApp.h"
 #include "pages/metrics/DriveRows.h"
+#include "pages/metrics/GaugeBar.h"
 #include "res/resource.h"
 #include "ui/ListColumns.h"
+
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <cstdint>
 #include <stdexcept>
@@ -41,6 +45,7 @@ BEGIN_MESSAGE_MAP(CMetricsDlg, CPropertyPage)
     ON_BN_CLICKED(IDC_UPDATE_DRIVES, OnBnClickedUpdateDrives)
     ON_MESSAGE(WM_FIGURES_READY, OnFiguresReady)
     ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
+    ON_MESSAGE(WM_THEMECHANGED, OnThemeChanged)
 END_MESSAGE_MAP()
 
 CMetricsDlg::CMetricsDlg() : CPropertyPage(IDD_METRICS)
@@ -100,8 +105,9 @@ CProgressCtrl& CMetricsDlg::Gauge(int controlId)
     case IDC_PROGRESS_ALL: return m_progAllMemory;
     case IDC_PROGRESS_PAGE: return m_progPageFile;
     case IDC_PROGRESS_PHYS: return m_progPhysical;
+    case IDC_PROGRESS_CPU: return m_progCpu;
     }
-    throw std::logic_error("no memory gauge with this id");
+    throw std::logic_error("no gauge with this id");
 }
 
 CStatic& CMetricsDlg::Text(int controlId)
@@ -124,13 +130,49 @@ CStatic& CMetricsDlg::Text(int controlId)
     throw std::logic_error("no memory text with this id");
 }
 
-CMetricsDlg::GaugeChange CMetricsDlg::ChangeGauge(int controlId, int high, int position)
+void CMetricsDlg::SetGauge(const GaugeSetting& gauge)
 {
-    std::optional<ShownGauge>& shown = m_shownGauges.at(static_cast<std::size_t>(controlId - kFirstShownId));
-    const bool rangeChanges = !shown || shown->high != high;
-    const bool positionChanges = rangeChanges || shown->position != position;
-    shown = ShownGauge{high, position};
-    return {rangeChanges, positionChanges};
+    std::optional<ShownGauge>& shown = m_shownGauges.at(static_cast<std::size_t>(gauge.controlId - kFirstShownId));
+    CProgressCtrl& control = Gauge(gauge.controlId);
+    if (!shown || shown->high != gauge.high) {
+        // The CPU gauge's range is set with the 16-bit message, as it always was.
+        if (gauge.controlId == IDC_PROGRESS_CPU)
+            control.SetRange(0, static_cast<short>(gauge.high));
+        else
+            control.SetRange32(0, gauge.high);
+        control.SetPos(gauge.position);
+        shown = ShownGauge{gauge.high, gauge.position};
+        return;
+    }
+    if (shown->position == gauge.position)
+        return;
+    if (IsWindowVisible() && DrawsSameBar(gauge.high, shown->position, gauge.position, BarLength(gauge.controlId)))
+        return;
+    control.SetPos(gauge.position);
+    shown->position = gauge.position;
+}
+
+int CMetricsDlg::BarLength(int controlId)
+{
+    int& length = m_barLengths.at(static_cast<std::size_t>(controlId - kFirstShownId));
+    if (length == 0) {
+        const HWND gauge = Gauge(controlId).m_hWnd;
+        RECT client{};
+        ::GetClientRect(gauge, &client);
+        RECT content{};
+        const HTHEME theme = ::GetWindowTheme(gauge);
+        if (theme && SUCCEEDED(::GetThemeBackgroundContentRect(theme, nullptr, PP_BARVERT, 0, &client, &content)))
+            length = content.bottom - content.top;
+        else
+            length = client.bottom - 2; // unthemed, a one-pixel frame all round
+    }
+    return length;
+}
+
+LRESULT CMetricsDlg::OnThemeChanged(WPARAM, LPARAM)
+{
+    m_barLengths.fill(0);
+    return Default();
 }
 
 bool CMetricsDlg::TextChanges(int controlId, const std::string& text)
@@ -215,26 +257,14 @@ void CMetricsDlg::TakeAndShowLatest()
 // unchanged is not touched.
 void CMetricsDlg::ShowFigures(const PanelFigures& figures)
 {
-    for (const GaugeSetting& gauge : figures.memory.gauges) {
-        const GaugeChange change = ChangeGauge(gauge.controlId, gauge.high, gauge.position);
-        CProgressCtrl& control = Gauge(gauge.controlId);
-        if (change.range)
-            control.SetRange32(0, gauge.high);
-        if (change.position)
-            control.SetPos(gauge.position);
-    }
+    for (const GaugeSetting& gauge : figures.memory.gauges)
+        SetGauge(gauge);
     for (const ControlText& text : figures.memory.texts)
         if (TextChanges(text.controlId, text.text))
             Text(text.controlId).SetWindowText(text.text.c_str());
-
-    const CpuPanelView& cpu = figures.cpu;
-    const GaugeChange cpuChange = ChangeGauge(IDC_PROGRESS_CPU, cpu.gauge.high, cpu.gauge.position);
-    if (cpuChange.range)
-        m_progCpu.SetRange(0, static_cast<short>(cpu.gauge.high));
-    if (cpuChange.position)
-        m_progCpu.SetPos(cpu.gauge.position);
-    if (TextChanges(IDC_PERCENT_CPU, cpu.text.text))
-        m_stcCpuPercent.SetWindowText(cpu.text.text.c_str());
+    SetGauge(figures.cpu.gauge);
+    if (TextChanges(IDC_PERCENT_CPU, figures.cpu.text.text))
+        m_stcCpuPercent.SetWindowText(figures.cpu.text.text.c_str());
 }
 
 void CMetricsDlg::FillDrivesList()

@@ -64,6 +64,7 @@ protected:
     void OnBnClickedUpdateDrives();
     LRESULT OnFiguresReady(WPARAM, LPARAM);
     LRESULT OnShowWindow(WPARAM show, LPARAM);
+    LRESULT OnThemeChanged(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -82,15 +83,17 @@ private:
     void ShowFigures(const PanelFigures& figures);
     void TakeAndShowLatest();
 
-    // The wrappers bound to the memory group's gauge and text control ids.
+    // The wrappers bound to the gauges' and the memory texts' control ids.
     CProgressCtrl& Gauge(int controlId);
     CStatic& Text(int controlId);
 
-    struct GaugeChange {
-        bool range;
-        bool position; // a new range needs its position set again
-    };
-    GaugeChange ChangeGauge(int controlId, int high, int position);
+    // Sets a gauge's range and position where they differ from what it
+    // holds. While the page can be seen, a new position that would fill the
+    // same length of the bar is left for later: setting it costs a full
+    // repaint of the gauge and changes no pixel.
+    void SetGauge(const GaugeSetting& gauge);
+    // The inner length in pixels of the gauge's bar, as the control draws it.
+    int BarLength(int controlId);
     bool TextChanges(int controlId, const std::string& text);
 
     // The newest figures from the worker not yet shown, and whether a message
@@ -111,4 +114,6 @@ private:
     // Empty until the control has been set once.
     std::array<std::optional<ShownGauge>, kShownIds> m_shownGauges{};
     std::array<std::optional<std::string>, kShownIds> m_shownTexts{};
+    // Measured on first use and again after a change of theme; 0: not yet.
+    std::array<int, kShownIds> m_barLengths{};
 };
