@@ -51,8 +51,8 @@ public:
     virtual std::vector<DriveFigures> ReadDrives() = 0;
 };
 
-// The probe that asks Windows (toolhelp, GetSystemTimes, GlobalMemoryStatusEx,
-// the logical drive functions).
+// The probe that asks Windows (the process list, GetSystemTimes,
+// GlobalMemoryStatusEx, the logical drive functions).
 std::unique_ptr<MetricsProbe> MakePlatformProbe();
 
 // Busy share, 0 to 100, of the time elapsed between two CPU readings; 0 when
