@@ -253,8 +253,8 @@ void CMetricsDlg::TakeAndShowLatest()
         ShowFigures(*latest);
 }
 
-// Gauges first, then texts, each in panel order; a control whose value is
-// unchanged is not touched.
+// The memory gauges, the memory texts, then the CPU gauge and text, each in
+// panel order; a control whose value is unchanged is not touched.
 void CMetricsDlg::ShowFigures(const PanelFigures& figures)
 {
     for (const GaugeSetting& gauge : figures.memory.gauges)
