@@ -48,11 +48,6 @@ wine_session_start() {
     echo "wine-session: creating prefix $WINEPREFIX (once per build directory)" >&2
     rm -rf "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1
-    # Every program runs in a virtual desktop that Wine draws and manages
-    # itself. On a bare X server with no window manager, Wine would otherwise
-    # wait two seconds for each closed window to be withdrawn.
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
     wineserver -w
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "wine-session: Wine could not make the prefix $WINEPREFIX" >&2
@@ -60,6 +55,7 @@ wine_session_start() {
     fi
     touch "$WINEPREFIX/.quorvane-prefix-v2"
   fi
+  wine_session_virtual_desktop || return 1
 
   # A persistent server makes each further Wine process start in milliseconds.
   wineserver -p 2>/dev/null || true  # already running is fine
@@ -74,6 +70,27 @@ wine_session_start() {
   if [ -f "$keeper" ]; then
     "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
   fi
+}
+
+# Every program runs in a virtual desktop that Wine draws and manages itself:
+# on a bare X server with no window manager, Wine would otherwise wait two
+# seconds for each closed window to be withdrawn, and tests that close windows
+# would fail their time limits. Checked at every start, in the saved registry,
+# since a setting written just after the prefix was made was once seen lost.
+wine_session_virtual_desktop() {
+  local attempt
+  for attempt in 1 2 3; do
+    if grep -q '^"Desktop"="Default"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+       grep -q '^"Default"="1280x1024"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+      return 0
+    fi
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+    # The server writes the registry to the prefix when it ends.
+    wineserver -w
+  done
+  echo "wine-session: could not set the virtual desktop in $WINEPREFIX" >&2
+  return 1
 }
 
 # Starts a private Xvfb on a display number that the server itself picks
