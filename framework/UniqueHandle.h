@@ -1,6 +1,7 @@
 #pragma once
 // One owner for every platform handle: kernel objects, registry keys, GDI
-// objects, icons. The traits say what "no handle" is and how to release one.
+// objects, file searches and change notifications. The traits say what "no
+// handle" is and how to release one.
 
 #include <windows.h>
 
@@ -56,11 +57,19 @@ struct KernelHandleTraits {
     static void Close(Handle h) noexcept { ::CloseHandle(h); }
 };
 
-// CreateToolhelp32Snapshot and CreateFile report failure as INVALID_HANDLE_VALUE.
-struct FileHandleTraits {
+// FindFirstFile: INVALID_HANDLE_VALUE on failure, closed by FindClose.
+struct FindHandleTraits {
     using Handle = HANDLE;
     static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+    static void Close(Handle h) noexcept { ::FindClose(h); }
+};
+
+// FindFirstChangeNotification: INVALID_HANDLE_VALUE on failure, closed by
+// FindCloseChangeNotification.
+struct ChangeNotificationTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::FindCloseChangeNotification(h); }
 };
 
 struct RegKeyTraits {
@@ -76,7 +85,8 @@ struct GdiObjectTraits {
 };
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+using UniqueChangeNotification = UniqueHandle<ChangeNotificationTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 

@@ -85,12 +85,6 @@ private:
     ComPtr<IPersistFile> m_file;
 };
 
-struct FindHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) noexcept { ::FindClose(h); }
-};
-
 bool IsShortcut(const std::string& path)
 {
     static const char kExtension[] = ".lnk";
@@ -141,7 +135,7 @@ StartupValueList ReadFolderList(const std::string& folder)
     if (folder.empty())
         return files;
     WIN32_FIND_DATAA found;
-    const fw::UniqueHandle<FindHandleTraits> search(::FindFirstFileA((folder + "\\*").c_str(), &found));
+    const fw::UniqueFindHandle search(::FindFirstFileA((folder + "\\*").c_str(), &found));
     if (!search)
         return files;
     const ComScope com;

@@ -6,12 +6,6 @@
 #include <memory>
 
 namespace {
-struct ChangeHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) noexcept { ::FindCloseChangeNotification(h); }
-};
-
 constexpr DWORD kSettleMs = 30;
 
 std::string ParentPath(const std::string& path)
@@ -88,7 +82,7 @@ private:
     fw::UniqueKernelHandle m_event;
     fw::UniqueRegKey m_key;
     bool m_keyItself = false; // m_key is the watched key, not a parent waiting for it
-    fw::UniqueHandle<ChangeHandleTraits> m_folder;
+    fw::UniqueChangeNotification m_folder;
 };
 } // namespace
 
