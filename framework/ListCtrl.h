@@ -36,6 +36,7 @@ public:
     int InsertItem(int nItem, const char* lpszItem);
     // Inserts a row that carries dwData as its item data from the start.
     int InsertItem(int nItem, const char* lpszItem, DWORD_PTR dwData);
+    BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     BOOL SetItemText(int nItem, int nSubItem, const char* lpszText);
     std::string GetItemText(int nItem, int nSubItem) const;
     BOOL SetItemData(int nItem, DWORD_PTR dwData);

@@ -192,7 +192,7 @@ void CStartupDlg::ShowChangedRows(const RowChanges& changes)
             removed.push_back(items[id]);
     std::sort(removed.begin(), removed.end(), std::greater<int>());
     for (int item : removed)
-        m_listStartup.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item));
+        m_listStartup.DeleteItem(item);
 }
 
 void CStartupDlg::InsertRow(std::size_t id)
@@ -332,7 +332,7 @@ bool CStartupDlg::ApplyRow(int item)
     case MoveOutcome::Gone:
         MessageBox(kEntryGoneMessage, nullptr, MB_OK);
         m_rows.Remove(id);
-        m_listStartup.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item));
+        m_listStartup.DeleteItem(item);
         kept = false;
         break;
     }

@@ -69,9 +69,12 @@ std::string SystemProgramPath(const char* fileName)
 {
     char windows[MAX_PATH] = {};
     ::GetWindowsDirectoryA(windows, MAX_PATH);
-    // On 64-bit Windows the 32-bit system programs are in syswow64.
-    const bool is64Bit = sizeof(void*) == 8;
-    for (const char* folder : {is64Bit ? "\\system32\\" : "\\syswow64\\", "\\system32\\"}) {
+    // On 64-bit Windows the 32-bit system programs are in syswow64; a 64-bit
+    // build, and a 32-bit one on 32-bit Windows, takes them from system32.
+    std::vector<const char*> folders{"\\system32\\"};
+    if (sizeof(void*) == 4)
+        folders.insert(folders.begin(), "\\syswow64\\");
+    for (const char* folder : folders) {
         const std::string path = std::string(windows) + folder + fileName;
         if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
             return path;
