@@ -25,6 +25,12 @@ std::string EntryKey(std::size_t source, const std::string& name)
     return std::to_string(source) + '\n' + name;
 }
 
+// Whether Windows runs the entry at log-on, as read.
+bool RunsAtLogOn(const StartupEntry& entry)
+{
+    return entry.place == EntryPlace::Startup && !entry.offForWindows;
+}
+
 // A row: an entry in one of its places.
 std::string RowKey(std::size_t source, EntryPlace place, const std::string& name)
 {
@@ -61,7 +67,7 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
         }
         const std::size_t id = it->second;
         found[id] = true;
-        const bool saved = entry.place == EntryPlace::Startup && !entry.offForWindows;
+        const bool saved = RunsAtLogOn(entry);
         if (m_rows[id].command == entry.value.command && m_rows[id].savedEnabled == saved)
             continue;
         Update(id, [&](StartupRow& row) {
@@ -91,7 +97,7 @@ std::size_t StartupRowModel::Add(const StartupEntry& entry, const StartupSource&
     row.location = source.location;
     row.place = entry.place;
     row.switchable = IsSwitchable(source);
-    row.savedEnabled = entry.place == EntryPlace::Startup && !entry.offForWindows;
+    row.savedEnabled = RunsAtLogOn(entry);
     row.checked = row.savedEnabled;
     m_rows.push_back(std::move(row));
     return m_rows.size() - 1;

@@ -51,6 +51,15 @@ NameSet NamesOffForWindows(const StartupSource& source)
     }
     return names;
 }
+// The values of one of the source's places: where Windows finds its entries,
+// or where Quorvane keeps the switched-off ones.
+StartupValueList ReadPlace(const StartupSource& source, EntryPlace place)
+{
+    const bool startup = place == EntryPlace::Startup;
+    if (source.kind == StartupKind::Folder)
+        return ReadFolderList(startup ? StartupFolderPath(source) : ParkedFolderPath(source));
+    return ReadValueList(source.hive, startup ? source.keyPath : kDisabledKeyPath, source.view);
+}
 } // namespace
 
 StartupValueList ReadValueList(HKEY hive, const char* keyPath, REGSAM view)
@@ -89,10 +98,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
             continue;
         const StartupSource& source = sources[index];
         const NameSet offForWindows = NamesOffForWindows(source);
-        StartupValueList values = source.kind == StartupKind::Folder
-                                      ? ReadFolderList(StartupFolderPath(source))
-                                      : ReadValueList(source.hive, source.keyPath, source.view);
-        for (StartupValue& value : values) {
+        for (StartupValue& value : ReadPlace(source, EntryPlace::Startup)) {
             const bool off = offForWindows.count(value.name) != 0;
             entries.push_back({index, EntryPlace::Startup, std::move(value), off});
         }
@@ -101,10 +107,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         const StartupSource& source = sources[index];
         if (!(which & SourceBit(index)) || !IsSwitchable(source))
             continue;
-        StartupValueList values = source.kind == StartupKind::Folder
-                                      ? ReadFolderList(ParkedFolderPath(source))
-                                      : ReadValueList(source.hive, kDisabledKeyPath, source.view);
-        for (StartupValue& value : values)
+        for (StartupValue& value : ReadPlace(source, EntryPlace::Parked))
             entries.push_back({index, EntryPlace::Parked, std::move(value)});
     }
     return entries;
