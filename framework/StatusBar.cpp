@@ -49,12 +49,13 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
             return FALSE;
     }
 
+    const PaneBorders borders = Borders();
     std::vector<int> rightEdges;
     int right = 0;
     for (const std::string& text : texts) {
-        right += PaneWidthFor(text);
+        right += PaneWidthFor(text, borders);
         rightEdges.push_back(right);
-        right += Borders().between;
+        right += borders.between;
     }
     if (!SendMessage(SB_SETPARTS, static_cast<WPARAM>(nIDCount), reinterpret_cast<LPARAM>(rightEdges.data())))
         return FALSE;
@@ -71,8 +72,9 @@ BOOL CStatusBar::WidenPaneToFit(int nIndex, const char* lpszText)
     std::vector<int> rightEdges(static_cast<std::size_t>(count));
     SendMessage(SB_GETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(rightEdges.data()));
     const std::size_t pane = static_cast<std::size_t>(nIndex);
-    const int left = pane == 0 ? 0 : rightEdges[pane - 1] + Borders().between;
-    const int missing = PaneWidthFor(lpszText ? lpszText : "") - (rightEdges[pane] - left);
+    const PaneBorders borders = Borders();
+    const int left = pane == 0 ? 0 : rightEdges[pane - 1] + borders.between;
+    const int missing = PaneWidthFor(lpszText ? lpszText : "", borders) - (rightEdges[pane] - left);
     if (missing <= 0)
         return TRUE;
     // This pane and every pane after it move right by what is missing.
@@ -89,9 +91,9 @@ CStatusBar::PaneBorders CStatusBar::Borders() const
     return {borders[0], borders[2]};
 }
 
-int CStatusBar::PaneWidthFor(const std::string& text) const
+int CStatusBar::PaneWidthFor(const std::string& text, const PaneBorders& borders) const
 {
-    return fw::TextWidth(m_hWnd, text) + 2 * Borders().horizontal + kPaneMargin;
+    return fw::TextWidth(m_hWnd, text) + 2 * borders.horizontal + kPaneMargin;
 }
 
 BOOL CStatusBar::SetPaneText(int nIndex, const char* lpszNewText, BOOL /*bUpdate*/)

@@ -33,7 +33,7 @@ private:
     };
     PaneBorders Borders() const;
     // The width of a pane whose text is the given one.
-    int PaneWidthFor(const std::string& text) const;
+    int PaneWidthFor(const std::string& text, const PaneBorders& borders) const;
 
     fw::UniqueGdiObject m_font;
 };
