@@ -6,8 +6,8 @@
 void EnsureDisabledStartupKey()
 {
     fw::UniqueRegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kDisabledKeyPath, 0, KEY_WRITE, key.Put()) == ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kDisabledKeyPath, 0, KEY_WRITE, key.Put()) == ERROR_SUCCESS)
         return;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, kDisabledKeyPath, 0, nullptr, 0, KEY_CREATE_SUB_KEY, nullptr,
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kDisabledKeyPath, 0, nullptr, 0, KEY_CREATE_SUB_KEY, nullptr,
                       key.Put(), nullptr);
 }

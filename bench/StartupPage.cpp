@@ -19,6 +19,7 @@
 #include "support/DialogInput.h"
 #include "support/MessagePump.h"
 #include "support/RegistrySandbox.h"
+#include "support/WideText.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSheet.h"
 
@@ -67,19 +68,21 @@ std::vector<Entry> MakeEntries(int count)
     return entries;
 }
 
-void WriteValue(HKEY hive, const char* path, REGSAM view, const std::string& name, DWORD type, const void* data,
-                DWORD size)
+void WriteValue(HKEY hive, const std::wstring& path, REGSAM view, const std::string& name, DWORD type,
+                const void* data, DWORD size)
 {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr)
+        != ERROR_SUCCESS)
         return;
-    ::RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    ::RegSetValueExW(key, W(name).c_str(), 0, type, static_cast<const BYTE*>(data), size);
     ::RegCloseKey(key);
 }
 
-void WriteText(HKEY hive, const char* path, REGSAM view, const std::string& name, const std::string& text)
+void WriteText(HKEY hive, const std::wstring& path, REGSAM view, const std::string& name, const std::string& text)
 {
-    WriteValue(hive, path, view, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+    const std::wstring wide = W(text);
+    WriteValue(hive, path, view, name, REG_SZ, wide.c_str(), static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
 // The entries in turn over every place the page reads; returns how many went
@@ -91,7 +94,7 @@ int WriteEntries(const std::vector<Entry>& entries, const StartupFolderSandbox& 
     const std::string userFolder = folders.Path(CSIDL_STARTUP);
     const std::string commonFolder = folders.Path(CSIDL_COMMON_STARTUP);
     const std::string parkedFolder = folders.Path(CSIDL_APPDATA) + "\\Quorvane\\DisabledStartup";
-    ::SHCreateDirectoryExA(nullptr, parkedFolder.c_str(), nullptr);
+    ::SHCreateDirectoryExW(nullptr, W(parkedFolder).c_str(), nullptr);
     // One shortcut made through the shell, copied under every name: making
     // each one anew is slow, and Wine starts a helper process for each.
     const std::string shortcut = folders.Path(CSIDL_APPDATA) + "\\template.lnk";
@@ -109,12 +112,22 @@ int WriteEntries(const std::vector<Entry>& entries, const StartupFolderSandbox& 
             WriteValue(HKEY_CURRENT_USER, kApprovedRunKeyPath, 0, e.name, REG_BINARY, windowsOff, sizeof(windowsOff));
         },
         [&](const Entry& e) { WriteFileText(userFolder + "\\" + e.name + ".cmd", e.command); },
-        [&](const Entry& e) { ::CopyFileA(shortcut.c_str(), (commonFolder + "\\" + e.name + ".lnk").c_str(), TRUE); },
+        [&](const Entry& e) {
+            ::CopyFileW(W(shortcut).c_str(), W(commonFolder + "\\" + e.name + ".lnk").c_str(), TRUE);
+        },
         [&](const Entry& e) { WriteFileText(parkedFolder + "\\" + e.name + ".cmd", e.command); },
+        [&](const Entry& e) { WriteText(HKEY_CURRENT_USER, kPolicyRunKeyPath, 0, e.name, e.command); },
+        [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kPolicyRunKeyPath, v32, e.name, e.command); },
+        [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kDisabledPolicyKeyPath, v64, e.name, e.command); },
+        // Listed only: run-once entries, also in numbered sections.
         [&](const Entry& e) { WriteText(HKEY_CURRENT_USER, kRunOnceKeyPath, 0, e.name, e.command); },
         [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, v64, e.name, e.command); },
+        [&](const Entry& e) {
+            WriteText(HKEY_LOCAL_MACHINE, std::wstring(kRunOnceExKeyPath) + L"\\" + W(e.name.substr(e.name.size() - 1)),
+                      v64, e.name, e.command);
+        },
     };
-    const std::size_t switchable = places.size() - 2;
+    const std::size_t switchable = places.size() - 3;
     int switchableEntries = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         places[i % places.size()](entries[i]);

@@ -1,5 +1,27 @@
 #include "ListCtrl.h"
 
+namespace {
+// The control reports the copied length, not the full one: grow until it fits.
+template <class Char, class Item, UINT Message>
+std::basic_string<Char> ReadItemText(const CListCtrl& list, int nItem, int nSubItem)
+{
+    std::basic_string<Char> text(256, Char());
+    for (;;) {
+        Item item{};
+        item.iSubItem = nSubItem;
+        item.pszText = text.data();
+        item.cchTextMax = static_cast<int>(text.size());
+        const int copied =
+            static_cast<int>(list.SendMessage(Message, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+        if (copied < static_cast<int>(text.size()) - 1) {
+            text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+} // namespace
+
 int CListCtrl::InsertColumn(int nCol, const char* lpszColumnHeading, int nFormat, int nWidth)
 {
     LVCOLUMNA column{};
@@ -38,23 +60,32 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* lpszText)
     return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
+int CListCtrl::InsertItem(int nItem, const wchar_t* lpszItem, DWORD_PTR dwData)
+{
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = nItem;
+    item.pszText = const_cast<wchar_t*>(lpszItem);
+    item.lParam = static_cast<LPARAM>(dwData);
+    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const wchar_t* lpszText)
+{
+    LVITEMW item{};
+    item.iSubItem = nSubItem;
+    item.pszText = const_cast<wchar_t*>(lpszText);
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+}
+
 std::string CListCtrl::GetItemText(int nItem, int nSubItem) const
 {
-    // The control reports the copied length, not the full one: grow until it fits.
-    std::string text(256, '\0');
-    for (;;) {
-        LVITEMA item{};
-        item.iSubItem = nSubItem;
-        item.pszText = text.data();
-        item.cchTextMax = static_cast<int>(text.size());
-        const int copied = static_cast<int>(
-            SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
-        if (copied < static_cast<int>(text.size()) - 1) {
-            text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-            return text;
-        }
-        text.resize(text.size() * 2);
-    }
+    return ReadItemText<char, LVITEMA, LVM_GETITEMTEXTA>(*this, nItem, nSubItem);
+}
+
+std::wstring CListCtrl::GetItemTextW(int nItem, int nSubItem) const
+{
+    return ReadItemText<wchar_t, LVITEMW, LVM_GETITEMTEXTW>(*this, nItem, nSubItem);
 }
 
 BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR dwData)

@@ -39,6 +39,10 @@ public:
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     BOOL SetItemText(int nItem, int nSubItem, const char* lpszText);
     std::string GetItemText(int nItem, int nSubItem) const;
+    // UTF-16 texts, for rows whose text may lie outside the ANSI code page.
+    int InsertItem(int nItem, const wchar_t* lpszItem, DWORD_PTR dwData);
+    BOOL SetItemText(int nItem, int nSubItem, const wchar_t* lpszText);
+    std::wstring GetItemTextW(int nItem, int nSubItem) const;
     BOOL SetItemData(int nItem, DWORD_PTR dwData);
     DWORD_PTR GetItemData(int nItem) const;
     BOOL SetCheck(int nItem, BOOL fCheck = TRUE);

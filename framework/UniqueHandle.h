@@ -57,6 +57,13 @@ struct KernelHandleTraits {
     static void Close(Handle h) noexcept { ::CloseHandle(h); }
 };
 
+// CreateFile: INVALID_HANDLE_VALUE on failure, closed by CloseHandle.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+
 // FindFirstFile: INVALID_HANDLE_VALUE on failure, closed by FindClose.
 struct FindHandleTraits {
     using Handle = HANDLE;
@@ -85,6 +92,7 @@ struct GdiObjectTraits {
 };
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueChangeNotification = UniqueHandle<ChangeNotificationTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;

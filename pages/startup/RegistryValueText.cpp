@@ -1,24 +1,36 @@
 #include "pages/startup/RegistryValueText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace {
-// The text at `data`, ending at its first NUL or at `size` bytes.
-std::string BoundedText(const BYTE* data, DWORD size)
+// The UTF-16 units in `size` bytes at `data`, copied out, since registry
+// data need not be aligned for wchar_t. An odd last byte is no character.
+std::wstring Units(const BYTE* data, DWORD size)
 {
-    const char* text = reinterpret_cast<const char*>(data);
-    return std::string(text, ::strnlen(text, size));
+    std::wstring units(size / sizeof(wchar_t), L'\0');
+    if (!units.empty())
+        std::memcpy(units.data(), data, units.size() * sizeof(wchar_t));
+    return units;
 }
 
-std::string HexBytes(const BYTE* data, DWORD size)
+// The text up to its first NUL or the end of its bytes.
+std::wstring BoundedText(const BYTE* data, DWORD size)
 {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
+    std::wstring text = Units(data, size);
+    text.resize(std::wcslen(text.c_str()));
+    return text;
+}
+
+std::wstring HexBytes(const BYTE* data, DWORD size)
+{
+    static const wchar_t kDigits[] = L"0123456789abcdef";
+    std::wstring text;
     text.reserve(size * 3);
     for (DWORD i = 0; i < size; ++i) {
         if (i != 0)
-            text += ' ';
+            text += L' ';
         text += kDigits[data[i] >> 4];
         text += kDigits[data[i] & 0xf];
     }
@@ -26,17 +38,18 @@ std::string HexBytes(const BYTE* data, DWORD size)
 }
 
 // The strings of a REG_MULTI_SZ, which ends at an empty string or at `size`.
-std::string MultiStringText(const BYTE* data, DWORD size)
+std::wstring MultiStringText(const BYTE* data, DWORD size)
 {
-    std::string text;
-    for (DWORD pos = 0; pos < size;) {
-        std::string item = BoundedText(data + pos, size - pos);
-        if (item.empty())
+    const std::wstring all = Units(data, size);
+    std::wstring text;
+    for (std::size_t pos = 0; pos < all.size();) {
+        const std::size_t end = std::min(all.find(L'\0', pos), all.size());
+        if (end == pos)
             break;
         if (!text.empty())
-            text += "; ";
-        text += item;
-        pos += static_cast<DWORD>(item.size()) + 1;
+            text += L"; ";
+        text.append(all, pos, end - pos);
+        pos = end + 1;
     }
     return text;
 }
@@ -45,7 +58,7 @@ std::string MultiStringText(const BYTE* data, DWORD size)
 
 bool IsTextValueType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
-std::string RegistryValueText(DWORD type, const BYTE* data, DWORD size)
+std::wstring RegistryValueText(DWORD type, const BYTE* data, DWORD size)
 {
     if (IsTextValueType(type))
         return BoundedText(data, size);
@@ -56,12 +69,12 @@ std::string RegistryValueText(DWORD type, const BYTE* data, DWORD size)
         std::memcpy(&number, data, 4);
         if (type == REG_DWORD_BIG_ENDIAN)
             number = (number >> 24) | ((number >> 8) & 0xff00) | ((number << 8) & 0xff0000) | (number << 24);
-        return std::to_string(number);
+        return std::to_wstring(number);
     }
     if (type == REG_QWORD && size == 8) {
         std::uint64_t number = 0;
         std::memcpy(&number, data, 8);
-        return std::to_string(number);
+        return std::to_wstring(number);
     }
     return HexBytes(data, size);
 }

@@ -7,9 +7,9 @@
 
 #include <cstddef>
 
-extern const char kApprovedRunKeyPath[];    // the user's Run key and the machine's 64-bit view
-extern const char kApprovedRun32KeyPath[];  // the machine's 32-bit view
-extern const char kApprovedFolderKeyPath[]; // files in the Startup folders
+extern const wchar_t kApprovedRunKeyPath[];    // the user's Run key and the machine's 64-bit view
+extern const wchar_t kApprovedRun32KeyPath[];  // the machine's 32-bit view
+extern const wchar_t kApprovedFolderKeyPath[]; // files in the Startup folders
 
 enum class ApprovedState { NoOpinion, Enabled, Disabled };
 
@@ -21,3 +21,7 @@ ApprovedState DecodeStartupApproved(DWORD type, const BYTE* data, DWORD size);
 // flag 02 00 00 00 and a zero time.
 constexpr std::size_t kApprovedValueSize = 12;
 extern const BYTE kApprovedEnabledValue[kApprovedValueSize];
+
+// What Windows' own tools write to switch an entry off: the flag 03 00 00 00
+// and the time it was switched off.
+void ApprovedDisabledValue(const FILETIME& when, BYTE (&value)[kApprovedValueSize]);

@@ -44,6 +44,26 @@ bool BoxChanges(const NMLISTVIEW& change)
     return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
 }
 
+// The program's own texts, which are plain ASCII, for the narrow calls.
+std::string AsciiText(const wchar_t* text)
+{
+    std::string ascii;
+    for (; *text; ++text)
+        ascii += *text < 0x80 ? static_cast<char>(*text) : '?';
+    return ascii;
+}
+
+// The web search takes ANSI text for now.
+std::string AnsiText(const std::wstring& text)
+{
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                             nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), length, nullptr,
+                          nullptr);
+    return ansi;
+}
+
 // Rows that appeared while the program runs stand out by this background.
 constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
 
@@ -101,7 +121,7 @@ BOOL CStartupDlg::OnInitDialog()
     // The Location column shows every source's text whole.
     std::vector<std::string> locations;
     for (const StartupSource& source : m_sources)
-        locations.emplace_back(source.location);
+        locations.push_back(AsciiText(source.location));
     InsertListColumns(m_listStartup, {
         {"Program", LVCFMT_LEFT, 150, {}},
         {"Location", LVCFMT_LEFT, 100, locations},
@@ -323,10 +343,11 @@ bool CStartupDlg::ApplyRow(int item)
     case MoveOutcome::Moved:
         if (result.command != row.command)
             m_listStartup.SetItemText(item, kPathColumn, result.command.c_str());
-        m_rows.SetMoved(id, switchOn, result.command);
+        m_rows.SetMoved(id, switchOn, result.place, result.command);
         break;
     case MoveOutcome::Failed:
-        MessageBox(kMoveFailedMessage, nullptr, MB_OK);
+    case MoveOutcome::NameTaken:
+        MessageBox(result.outcome == MoveOutcome::Failed ? kMoveFailedMessage : kNameTakenMessage, nullptr, MB_OK);
         m_listStartup.SetCheck(item, switchOn ? FALSE : TRUE);
         break;
     case MoveOutcome::Gone:
@@ -358,5 +379,5 @@ void CStartupDlg::OnSearch()
         return;
     const std::size_t id = RowId(item);
     if (id < m_rows.Size())
-        SearchWebForCommand(m_rows.Row(id).command);
+        SearchWebForCommand(AnsiText(m_rows.Row(id).command));
 }

@@ -1,11 +1,9 @@
 #include "pages/startup/StartupRows.h"
 
-#include <mbstring.h>
-
 #include <unordered_map>
 
 namespace {
-// _mbsicmp's result, turned round for a descending sort. Only the sign
+// A comparison's result, turned round for a descending sort. Only the sign
 // matters to the list control, so negating never overflows.
 int Directed(int result, bool ascending)
 {
@@ -14,15 +12,27 @@ int Directed(int result, bool ascending)
     return result > 0 ? -1 : (result < 0 ? 1 : 0);
 }
 
-int CompareText(const char* a, const char* b)
+// The text in the lower case of the user's language.
+std::wstring Folded(const std::wstring& text)
 {
-    return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b));
+    if (text.empty())
+        return text;
+    const DWORD flags = LCMAP_LOWERCASE | LCMAP_LINGUISTIC_CASING;
+    const int length = static_cast<int>(text.size());
+    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.c_str(), length, nullptr, 0, nullptr,
+                                       nullptr, 0);
+    if (needed <= 0)
+        return text;
+    std::wstring folded(static_cast<std::size_t>(needed), L'\0');
+    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.c_str(), length, folded.data(), needed, nullptr, nullptr,
+                    0);
+    return folded;
 }
 
 // An entry whichever of its places it stands in.
-std::string EntryKey(std::size_t source, const std::string& name)
+std::wstring EntryKey(std::size_t source, const std::wstring& name)
 {
-    return std::to_string(source) + '\n' + name;
+    return std::to_wstring(source) + L'\n' + name;
 }
 
 // Whether Windows runs the entry at log-on, as read.
@@ -32,16 +42,16 @@ bool RunsAtLogOn(const StartupEntry& entry)
 }
 
 // A row: an entry in one of its places.
-std::string RowKey(std::size_t source, EntryPlace place, const std::string& name)
+std::wstring RowKey(std::size_t source, EntryPlace place, const std::wstring& name)
 {
-    return (place == EntryPlace::Startup ? "s" : "p") + EntryKey(source, name);
+    return (place == EntryPlace::Startup ? L"s" : L"p") + EntryKey(source, name);
 }
 } // namespace
 
 RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
                                   SourceSet read)
 {
-    std::unordered_map<std::string, std::size_t> listed;
+    std::unordered_map<std::wstring, std::size_t> listed;
     listed.reserve(m_rows.size());
     for (std::size_t id = 0; id < m_rows.size(); ++id) {
         const StartupRow& row = m_rows[id];
@@ -57,7 +67,7 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
         const auto it = listed.find(RowKey(entry.source, entry.place, entry.value.name));
         if (it == listed.end()) {
             const std::size_t id = Add(entry, sources.at(entry.source));
-            const std::string key = EntryKey(entry.source, entry.value.name);
+            const std::wstring key = EntryKey(entry.source, entry.value.name);
             if (m_readOnce)
                 m_rows[id].isNew = m_firstRead.count(key) == 0;
             else
@@ -99,6 +109,11 @@ std::size_t StartupRowModel::Add(const StartupEntry& entry, const StartupSource&
     row.switchable = IsSwitchable(source);
     row.savedEnabled = RunsAtLogOn(entry);
     row.checked = row.savedEnabled;
+    m_sortNames.push_back(Folded(row.name));
+    if (m_sortLocations.size() <= row.source)
+        m_sortLocations.resize(row.source + 1);
+    if (m_sortLocations[row.source].empty())
+        m_sortLocations[row.source] = Folded(row.location);
     m_rows.push_back(std::move(row));
     return m_rows.size() - 1;
 }
@@ -121,11 +136,11 @@ void StartupRowModel::SetChecked(std::size_t id, bool checked)
     Update(id, [checked](StartupRow& row) { row.checked = checked; });
 }
 
-void StartupRowModel::SetMoved(std::size_t id, bool enabled, const std::string& command)
+void StartupRowModel::SetMoved(std::size_t id, bool enabled, EntryPlace place, const std::wstring& command)
 {
     Update(id, [&](StartupRow& row) {
         row.savedEnabled = enabled;
-        row.place = enabled ? EntryPlace::Startup : EntryPlace::Parked;
+        row.place = place;
         row.command = command;
     });
 }
@@ -143,10 +158,10 @@ bool StartupRowModel::Differs(std::size_t id) const
 
 int StartupRowModel::CompareProgram(std::size_t a, std::size_t b, bool ascending) const
 {
-    return Directed(CompareText(Row(a).name.c_str(), Row(b).name.c_str()), ascending);
+    return Directed(m_sortNames.at(a).compare(m_sortNames.at(b)), ascending);
 }
 
 int StartupRowModel::CompareLocation(std::size_t a, std::size_t b, bool ascending) const
 {
-    return Directed(CompareText(Row(a).location, Row(b).location), ascending);
+    return Directed(m_sortLocations.at(Row(a).source).compare(m_sortLocations.at(Row(b).source)), ascending);
 }

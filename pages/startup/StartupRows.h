@@ -11,10 +11,10 @@
 #include <vector>
 
 struct StartupRow {
-    std::string name;
-    std::string command;
-    std::size_t source = 0;    // index in the page's source table
-    const char* location = ""; // the source's Location text
+    std::wstring name;
+    std::wstring command;
+    std::size_t source = 0;        // index in the page's source table
+    const wchar_t* location = L""; // the source's Location text
     EntryPlace place = EntryPlace::Startup;
     bool switchable = true;    // false: the box always shows the stored state
     bool savedEnabled = false; // runs at log-on, as read or as left by the last move
@@ -45,14 +45,16 @@ public:
     // The box of a row as the list shows it; keeps the count of differing rows.
     void SetChecked(std::size_t id, bool checked);
     // After a successful move: the entry now stands switched on or off, as `command`.
-    void SetMoved(std::size_t id, bool enabled, const std::string& command);
+    void SetMoved(std::size_t id, bool enabled, EntryPlace place, const std::wstring& command);
     // The row's entry went away; its box no longer counts.
     void Remove(std::size_t id);
 
     bool Differs(std::size_t id) const;
     std::size_t DifferingCount() const { return m_differing; }
 
-    // Case-insensitive multibyte comparisons for the list's sort; negated when descending.
+    // Case-insensitive comparisons for the list's sort, in the user's
+    // language's lower case, then character by character, so plain texts
+    // sort as a byte-wise comparison in lower case does; negated when descending.
     int CompareProgram(std::size_t a, std::size_t b, bool ascending) const;
     int CompareLocation(std::size_t a, std::size_t b, bool ascending) const;
 
@@ -63,8 +65,11 @@ private:
     void Update(std::size_t id, Change change);
 
     std::vector<StartupRow> m_rows;
+    // Folded for the sort: each row's name by row id, each Location text by source.
+    std::vector<std::wstring> m_sortNames;
+    std::vector<std::wstring> m_sortLocations;
     std::size_t m_differing = 0;
     bool m_readOnce = false;
     // Every entry of the first reading, by source and name.
-    std::unordered_set<std::string> m_firstRead;
+    std::unordered_set<std::wstring> m_firstRead;
 };

@@ -1,50 +1,66 @@
 #pragma once
-// The places from which Windows starts programs at log-on that the start-up
-// page lists, each with the place where Quorvane keeps the entries the user
-// switched off.
+// The places from which Windows starts programs at log-on (and at boot) that
+// the start-up page lists, each with the place where Quorvane keeps the
+// entries the user switched off.
 
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Key paths, the same in every hive and view.
-extern const char kRunKeyPath[];      // entries that run at every log-on
-extern const char kRunOnceKeyPath[];  // entries that run at the next log-on only
-extern const char kDisabledKeyPath[]; // entries the user switched off
+extern const wchar_t kRunKeyPath[];            // entries that run at every log-on
+extern const wchar_t kRunOnceKeyPath[];        // entries that run at the next log-on only
+extern const wchar_t kRunOnceExKeyPath[];      // the same, in numbered sections
+extern const wchar_t kPolicyRunKeyPath[];      // entries a policy runs at every log-on
+extern const wchar_t kDisabledKeyPath[];       // Run entries the user switched off
+extern const wchar_t kDisabledPolicyKeyPath[]; // policy Run entries the user switched off
+extern const wchar_t kWinlogonKeyPath[];
+extern const wchar_t kSessionManagerKeyPath[];
+extern const wchar_t kRemoteDesktopKeyPath[];
+extern const wchar_t kBootVerificationKeyPath[];
+// Where the Startup folders are, when the user moved them.
+extern const wchar_t kUserShellFoldersKeyPath[];
 
-extern const char kUserLocationText[];     // "User Start-Up"
-extern const char kSystemLocationText[];   // "System Start-Up"
-extern const char kSystem32LocationText[]; // "System Start-Up (32-bit)"
-extern const char kUserOnceLocationText[];     // "User Run-Once"
-extern const char kSystemOnceLocationText[];   // "System Run-Once"
-extern const char kSystem32OnceLocationText[]; // "System Run-Once (32-bit)"
-extern const char kUserFolderLocationText[];   // "User Start-Up Folder"
-extern const char kCommonFolderLocationText[]; // "All Users Start-Up Folder"
+extern const wchar_t kUserLocationText[];     // "User Start-Up"
+extern const wchar_t kSystemLocationText[];   // "System Start-Up"
+extern const wchar_t kSystem32LocationText[]; // "System Start-Up (32-bit)"
 
 enum class StartupKind {
-    Run,     // values of a Run key
-    RunOnce, // values that Windows deletes when it has run them: listed, never switched
-    Folder,  // files in a Startup folder
+    Run,       // values of a Run key, switched off by moving them to a disabled key
+    RunOnce,   // values that Windows deletes when it has run them: listed, never switched
+    RunOnceEx, // the same in numbered subkeys (and their Depend subkeys)
+    Folder,    // files in a Startup folder
+    // One value that Windows runs at log-on or at boot: listed where it
+    // differs from Windows' own default, never switched, since switching it
+    // off can leave Windows unable to log on.
+    Value,
 };
 
 struct StartupSource {
-    const char* location; // the page's Location text for its entries
+    const wchar_t* location; // the page's Location text for its entries
     StartupKind kind;
     HKEY hive;
     // The registry view of the keys: 0, or on 64-bit Windows KEY_WOW64_64KEY
     // or KEY_WOW64_32KEY, so that either program sees both views.
     REGSAM view;
-    const char* keyPath; // where Windows finds the entries (registry kinds)
+    const wchar_t* keyPath; // where Windows finds the entries (registry kinds)
+    // Where Quorvane keeps the switched-off entries (Run kind), in the same hive and view.
+    const wchar_t* disabledKeyPath;
     // Windows' own switches for the entries (StartupApproved), always in the
     // 64-bit view of 64-bit Windows; null where Windows keeps none.
-    const char* approvedKeyPath;
+    const wchar_t* approvedKeyPath;
     REGSAM approvedView;
     // Folders by CSIDL: the Startup folder, and the profile folder under which
     // Quorvane keeps the files the user switched off (Folder kind).
     int folder = 0;
     int dataFolder = 0;
+    // Value kind: the value's name, and what Windows itself puts there (null:
+    // nothing, so any value is listed).
+    const wchar_t* valueName = nullptr;
+    const wchar_t* windowsDefault = nullptr;
 };
 
 // A set of sources by their index in a source table.
@@ -58,7 +74,7 @@ constexpr SourceSet SourceBit(std::size_t index)
 // Whether the user can switch the source's entries off and on.
 inline bool IsSwitchable(const StartupSource& source)
 {
-    return source.kind != StartupKind::RunOnce;
+    return source.kind == StartupKind::Run || source.kind == StartupKind::Folder;
 }
 
 // The sources in the order the page lists them. On 64-bit Windows the
@@ -70,3 +86,8 @@ std::vector<StartupSource> StartupSources();
 
 // True for the 64-bit program, and for the 32-bit one running on 64-bit Windows.
 bool IsWindows64Bit();
+
+// Whether a Value source's text is what Windows itself puts there: the same
+// programs, separated by commas, with or without the system's own folder, in
+// any case. A source without a default has none but the empty text.
+bool IsWindowsDefault(const StartupSource& source, const std::wstring& text);

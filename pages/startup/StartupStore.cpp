@@ -5,26 +5,106 @@
 #include "pages/startup/StartupApproved.h"
 #include "pages/startup/StartupFolders.h"
 
-#include <mbstring.h>
-
+#include <algorithm>
+#include <iterator>
 #include <set>
 
 namespace {
-// Longer names and larger data are left out of a value list.
-constexpr DWORD kNameCapacity = 8192; // characters, with the closing NUL
-constexpr DWORD kDataCapacity = 8192; // bytes
-
 struct NoCaseLess {
-    bool operator()(const std::string& a, const std::string& b) const
+    bool operator()(const std::wstring& a, const std::wstring& b) const
     {
-        return _mbsicmp(reinterpret_cast<const unsigned char*>(a.c_str()),
-                        reinterpret_cast<const unsigned char*>(b.c_str()))
-               < 0;
+        return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                      TRUE)
+               == CSTR_LESS_THAN;
     }
 };
 
 // Value names, compared as the registry does: without regard to case.
-using NameSet = std::set<std::string, NoCaseLess>;
+using NameSet = std::set<std::wstring, NoCaseLess>;
+
+// Every value of an open key. The buffers are as large as the key's longest
+// name and data; a value that grew meanwhile is read again with more room.
+StartupValueList ReadValues(HKEY key)
+{
+    StartupValueList values;
+    DWORD count = 0;
+    DWORD longestName = 0;
+    DWORD largestData = 0;
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                           &largestData, nullptr, nullptr)
+        != ERROR_SUCCESS)
+        return values;
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<BYTE> data(largestData + sizeof(wchar_t));
+    for (DWORD index = 0; index < count; ++index) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD size = static_cast<DWORD>(data.size());
+            DWORD type = REG_NONE;
+            const LONG status =
+                ::RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+            if (status == ERROR_MORE_DATA) {
+                name.resize(32768); // the longest name the registry allows, and its NUL
+                data.resize(std::max<std::size_t>(data.size() * 2, size + sizeof(wchar_t)));
+                continue;
+            }
+            // A value removed meanwhile is left out.
+            if (status == ERROR_SUCCESS)
+                values.push_back({std::wstring(name.data(), nameLength), RegistryValueText(type, data.data(), size),
+                                  IsTextValueType(type)});
+            break;
+        }
+    }
+    return values;
+}
+
+// The names of the subkeys of an open key, in enumeration order.
+std::vector<std::wstring> SubkeyNames(HKEY key)
+{
+    std::vector<std::wstring> names;
+    wchar_t name[256]; // the longest key name the registry allows, and its NUL
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(std::size(name));
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return names;
+        names.emplace_back(name, length);
+    }
+}
+
+// The entries of numbered sections: each named value of every subkey and of
+// its Depend subkey, named by its path below the source's key. A section's
+// unnamed value is its title, no entry.
+StartupValueList ReadSections(const StartupSource& source)
+{
+    StartupValueList entries;
+    fw::UniqueRegKey key;
+    if (::RegOpenKeyExW(source.hive, source.keyPath, 0, KEY_READ | source.view, key.Put()) != ERROR_SUCCESS)
+        return entries;
+    for (const std::wstring& section : SubkeyNames(key.Get())) {
+        for (const std::wstring& path : {section, section + L"\\Depend"}) {
+            fw::UniqueRegKey sectionKey;
+            if (::RegOpenKeyExW(key.Get(), path.c_str(), 0, KEY_READ | source.view, sectionKey.Put()) != ERROR_SUCCESS)
+                continue;
+            for (StartupValue& value : ReadValues(sectionKey.Get())) {
+                if (value.name.empty())
+                    continue;
+                value.name = path + L"\\" + value.name;
+                entries.push_back(std::move(value));
+            }
+        }
+    }
+    return entries;
+}
+
+// The one value of a Value source, unless it is what Windows itself puts there.
+StartupValueList ReadSingleValue(const StartupSource& source)
+{
+    for (StartupValue& value : ReadValueList(source.hive, source.keyPath, source.view)) {
+        if (SameValueName(value.name, source.valueName))
+            return IsWindowsDefault(source, value.command) ? StartupValueList{} : StartupValueList{std::move(value)};
+    }
+    return {};
+}
 
 // The entries of the source that Windows' own start-up settings switch off.
 NameSet NamesOffForWindows(const StartupSource& source)
@@ -32,16 +112,16 @@ NameSet NamesOffForWindows(const StartupSource& source)
     NameSet names;
     fw::UniqueRegKey key;
     if (!source.approvedKeyPath
-        || ::RegOpenKeyExA(source.hive, source.approvedKeyPath, 0, KEY_READ | source.approvedView, key.Put())
+        || ::RegOpenKeyExW(source.hive, source.approvedKeyPath, 0, KEY_READ | source.approvedView, key.Put())
                != ERROR_SUCCESS)
         return names;
-    char name[kNameCapacity];
+    wchar_t name[16384];
     BYTE data[kApprovedValueSize + 1]; // one byte more: a longer value is no switch
     for (DWORD index = 0;; ++index) {
-        DWORD nameLength = kNameCapacity;
+        DWORD nameLength = static_cast<DWORD>(std::size(name));
         DWORD size = sizeof(data);
         DWORD type = REG_NONE;
-        const LONG status = ::RegEnumValueA(key.Get(), index, name, &nameLength, nullptr, &type, data, &size);
+        const LONG status = ::RegEnumValueW(key.Get(), index, name, &nameLength, nullptr, &type, data, &size);
         if (status == ERROR_MORE_DATA)
             continue; // too long to be a switch
         if (status != ERROR_SUCCESS)
@@ -51,43 +131,41 @@ NameSet NamesOffForWindows(const StartupSource& source)
     }
     return names;
 }
+
 // The values of one of the source's places: where Windows finds its entries,
 // or where Quorvane keeps the switched-off ones.
 StartupValueList ReadPlace(const StartupSource& source, EntryPlace place)
 {
     const bool startup = place == EntryPlace::Startup;
-    if (source.kind == StartupKind::Folder)
+    switch (source.kind) {
+    case StartupKind::Folder:
         return ReadFolderList(startup ? StartupFolderPath(source) : ParkedFolderPath(source));
-    return ReadValueList(source.hive, startup ? source.keyPath : kDisabledKeyPath, source.view);
+    case StartupKind::RunOnceEx:
+        return startup ? ReadSections(source) : StartupValueList{};
+    case StartupKind::Value:
+        return startup ? ReadSingleValue(source) : StartupValueList{};
+    case StartupKind::Run:
+    case StartupKind::RunOnce:
+        break;
+    }
+    if (!startup && !source.disabledKeyPath)
+        return {};
+    return ReadValueList(source.hive, startup ? source.keyPath : source.disabledKeyPath, source.view);
 }
 } // namespace
 
-StartupValueList ReadValueList(HKEY hive, const char* keyPath, REGSAM view)
+bool SameValueName(const std::wstring& a, const std::wstring& b)
 {
-    StartupValueList values;
-    fw::UniqueRegKey key;
-    if (::RegOpenKeyExA(hive, keyPath, 0, KEY_READ | view, key.Put()) != ERROR_SUCCESS)
-        return values;
-    DWORD count = 0;
-    if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
-                           nullptr, nullptr, nullptr)
-        != ERROR_SUCCESS)
-        return values;
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE)
+           == CSTR_EQUAL;
+}
 
-    std::vector<char> name(kNameCapacity);
-    std::vector<BYTE> data(kDataCapacity);
-    for (DWORD index = 0; index < count; ++index) {
-        DWORD nameLength = kNameCapacity;
-        DWORD size = kDataCapacity;
-        DWORD type = REG_NONE;
-        // Too long a name or too much data, or a value removed meanwhile: left out.
-        if (::RegEnumValueA(key.Get(), index, name.data(), &nameLength, nullptr, &type, data.data(), &size)
-            != ERROR_SUCCESS)
-            continue;
-        values.push_back({std::string(name.data(), nameLength), RegistryValueText(type, data.data(), size),
-                          IsTextValueType(type)});
-    }
-    return values;
+StartupValueList ReadValueList(HKEY hive, const wchar_t* keyPath, REGSAM view)
+{
+    fw::UniqueRegKey key;
+    if (::RegOpenKeyExW(hive, keyPath, 0, KEY_READ | view, key.Put()) != ERROR_SUCCESS)
+        return {};
+    return ReadValues(key.Get());
 }
 
 std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources, SourceSet which)

@@ -8,10 +8,10 @@
 namespace {
 constexpr DWORD kSettleMs = 30;
 
-std::string ParentPath(const std::string& path)
+std::wstring ParentPath(const std::wstring& path)
 {
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    const std::size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 // One watched place and the object that is signalled when it changes.
@@ -20,7 +20,7 @@ public:
     explicit Watch(StartupWatcher::Place place) : m_place(std::move(place))
     {
         if (m_place.hive)
-            m_event.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+            m_event.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     }
 
     // Asks to be signalled at the next change. A missing key or folder is
@@ -33,9 +33,9 @@ public:
             ArmFolder();
     }
 
-    // What to wait on; null when nothing can be watched.
-    SourceSet Sources() const { return m_place.sources; }
+    const StartupWatcher::Place& Where() const { return m_place; }
 
+    // What to wait on; null when nothing can be watched.
     HANDLE Waitable() const
     {
         if (m_place.hive)
@@ -48,12 +48,13 @@ private:
     {
         // The key itself stays open while it exists; asking again is enough.
         constexpr DWORD kKeyChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-        if (m_keyItself && ::RegNotifyChangeKeyValue(m_key.Get(), FALSE, kKeyChanges, m_event.Get(), TRUE)
-                               == ERROR_SUCCESS)
+        const BOOL subtree = m_place.subtree ? TRUE : FALSE;
+        if (m_keyItself
+            && ::RegNotifyChangeKeyValue(m_key.Get(), subtree, kKeyChanges, m_event.Get(), TRUE) == ERROR_SUCCESS)
             return;
-        std::string path = m_place.path;
+        std::wstring path = m_place.path;
         for (;;) {
-            if (::RegOpenKeyExA(m_place.hive, path.c_str(), 0, KEY_NOTIFY | m_place.view, m_key.Put())
+            if (::RegOpenKeyExW(m_place.hive, path.c_str(), 0, KEY_NOTIFY | m_place.view, m_key.Put())
                 == ERROR_SUCCESS)
                 break;
             if (path.empty())
@@ -61,18 +62,21 @@ private:
             path = ParentPath(path);
         }
         m_keyItself = path == m_place.path;
-        ::RegNotifyChangeKeyValue(m_key.Get(), FALSE, m_keyItself ? kKeyChanges : REG_NOTIFY_CHANGE_NAME,
+        ::RegNotifyChangeKeyValue(m_key.Get(), m_keyItself && subtree, m_keyItself ? kKeyChanges : REG_NOTIFY_CHANGE_NAME,
                                   m_event.Get(), TRUE);
     }
 
     void ArmFolder()
     {
-        for (std::string path = m_place.path; !path.empty(); path = ParentPath(path)) {
-            const DWORD filter = path == m_place.path
-                                     ? FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE
-                                           | FILE_NOTIFY_CHANGE_SIZE
-                                     : FILE_NOTIFY_CHANGE_DIR_NAME;
-            m_folder.Reset(::FindFirstChangeNotificationA(path.c_str(), FALSE, filter));
+        // Looked up anew each time: the user may have moved the folder.
+        const StartupSource& source = *m_place.folderSource;
+        const std::wstring folder = m_place.parkedFolder ? ParkedFolderPath(source) : StartupFolderPath(source);
+        m_folder.Reset();
+        for (std::wstring path = folder; !path.empty(); path = ParentPath(path)) {
+            const DWORD filter = path == folder ? FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE
+                                                      | FILE_NOTIFY_CHANGE_SIZE
+                                                : FILE_NOTIFY_CHANGE_DIR_NAME;
+            m_folder.Reset(::FindFirstChangeNotificationW(path.c_str(), FALSE, filter));
             if (m_folder)
                 return;
         }
@@ -90,38 +94,50 @@ std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource
 {
     std::vector<StartupWatcher::Place> places;
     SourceSet current = 0;
-    auto add = [&](HKEY hive, const std::string& path, REGSAM view) {
-        if (path.empty())
+    auto add = [&](HKEY hive, const wchar_t* path, REGSAM view, bool subtree = false) {
+        if (!path)
             return;
         const auto known = std::find_if(places.begin(), places.end(), [&](const StartupWatcher::Place& place) {
-            return place.hive == hive && place.view == view && ::lstrcmpiA(place.path.c_str(), path.c_str()) == 0;
+            return place.hive == hive && place.view == view && place.subtree == subtree
+                   && ::lstrcmpiW(place.path.c_str(), path) == 0;
         });
         if (known != places.end())
             known->sources |= current;
         else
-            places.push_back({hive, path, view, current});
+            places.push_back({hive, path, view, current, subtree});
     };
+    SourceSet folders = 0;
     for (std::size_t index = 0; index < sources.size(); ++index) {
         const StartupSource& source = sources[index];
         current = SourceBit(index);
         if (source.kind == StartupKind::Folder) {
-            add(nullptr, StartupFolderPath(source), 0);
-            add(nullptr, ParkedFolderPath(source), 0);
+            folders |= current;
+            for (bool parked : {false, true}) {
+                StartupWatcher::Place folder;
+                folder.sources = current;
+                folder.folderSource = &source;
+                folder.parkedFolder = parked;
+                places.push_back(folder);
+            }
         } else {
-            add(source.hive, source.keyPath, source.view);
-            if (IsSwitchable(source))
-                add(source.hive, kDisabledKeyPath, source.view);
+            add(source.hive, source.keyPath, source.view, source.kind == StartupKind::RunOnceEx);
+            add(source.hive, source.disabledKeyPath, source.view);
         }
-        if (source.approvedKeyPath)
-            add(source.hive, source.approvedKeyPath, source.approvedView);
+        add(source.hive, source.approvedKeyPath, source.approvedView);
+    }
+    if (folders) {
+        current = folders;
+        for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            add(hive, kUserShellFoldersKeyPath, 0);
+            places.back().movesFolders = true;
+        }
     }
     return places;
 }
 
 StartupWatcher::StartupWatcher(const std::vector<StartupSource>& sources, HWND window, UINT message)
-    : m_window(window), m_message(message), m_stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    : m_window(window), m_message(message), m_stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    // Folder paths are worked out here, on the caller's thread.
     if (m_stop)
         m_thread = std::thread(&StartupWatcher::Run, this, WatchedPlaces(sources));
 }
@@ -137,20 +153,24 @@ StartupWatcher::~StartupWatcher()
 void StartupWatcher::Run(std::vector<Place> places)
 {
     std::vector<std::unique_ptr<Watch>> watches;
-    // The stop event comes first, so it wins when several objects are signalled.
-    std::vector<HANDLE> waitables{m_stop.Get()};
     for (Place& place : places) {
-        if (waitables.size() == MAXIMUM_WAIT_OBJECTS)
+        if (watches.size() + 1 == MAXIMUM_WAIT_OBJECTS)
             break;
-        auto watch = std::make_unique<Watch>(std::move(place));
-        watch->Arm();
-        if (!watch->Waitable())
-            continue;
-        waitables.push_back(watch->Waitable());
-        watches.push_back(std::move(watch));
+        watches.push_back(std::make_unique<Watch>(std::move(place)));
+        watches.back()->Arm();
     }
-
     for (;;) {
+        // The stop event comes first, so it wins when several objects are
+        // signalled; a place that cannot be watched now is left out until
+        // the folders move.
+        std::vector<HANDLE> waitables{m_stop.Get()};
+        std::vector<Watch*> waiting;
+        for (const auto& watch : watches) {
+            if (watch->Waitable()) {
+                waitables.push_back(watch->Waitable());
+                waiting.push_back(watch.get());
+            }
+        }
         const DWORD signalled =
             ::WaitForMultipleObjects(static_cast<DWORD>(waitables.size()), waitables.data(), FALSE, INFINITE);
         const DWORD index = signalled - WAIT_OBJECT_0;
@@ -161,18 +181,17 @@ void StartupWatcher::Run(std::vector<Place> places)
         // rather than the registry being asked again after each.
         if (::WaitForSingleObject(m_stop.Get(), kSettleMs) != WAIT_TIMEOUT)
             return;
-        Watch& watch = *watches[index - 1];
-        m_changed.fetch_or(watch.Sources());
+        Watch& watch = *waiting[index - 1];
+        m_changed.fetch_or(watch.Where().sources);
         // Armed again before the window hears of it: a change from now on
         // signals anew, and everything before is there when it reads.
         watch.Arm();
-        if (watch.Waitable()) {
-            waitables[index] = watch.Waitable();
-        } else {
-            waitables.erase(waitables.begin() + index);
-            watches.erase(watches.begin() + (index - 1));
+        if (watch.Where().movesFolders) {
+            for (const auto& other : watches)
+                if (other->Where().folderSource)
+                    other->Arm();
         }
         if (!m_posted.exchange(true))
-            ::PostMessageA(m_window, m_message, 0, 0);
+            ::PostMessageW(m_window, m_message, 0, 0);
     }
 }

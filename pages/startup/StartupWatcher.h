@@ -36,9 +36,15 @@ public:
     // nearest existing parent until it appears.
     struct Place {
         HKEY hive = nullptr; // null for a folder
-        std::string path;
+        std::wstring path;   // a key's path; a folder's is looked up at each arming
         REGSAM view = 0;
         SourceSet sources = 0; // whose entries or switches it holds
+        bool subtree = false;  // changes of subkeys count too
+        // A folder: its source, and whether it is where Quorvane keeps the switched-off files.
+        const StartupSource* folderSource = nullptr;
+        bool parkedFolder = false;
+        // Where the Startup folders are: a change moves the folders watched.
+        bool movesFolders = false;
     };
 
 private:
@@ -53,5 +59,5 @@ private:
 };
 
 // The keys and folders that hold the sources' entries and Windows' switches
-// for them, each once.
+// for them, each once, and the keys that say where the Startup folders are.
 std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource>& sources);

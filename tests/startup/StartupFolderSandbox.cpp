@@ -1,12 +1,11 @@
 #include "startup/StartupFolderSandbox.h"
 
 #include "pages/startup/StartupFolders.h"
+#include "support/WideText.h"
 
 #include <shlobj.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -23,27 +22,27 @@ const struct {
 
 StartupFolderSandbox::StartupFolderSandbox()
 {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
     char name[64];
     std::snprintf(name, sizeof(name), "QuorvaneTestFolders-%lu-%lu", ::GetCurrentProcessId(), ::GetTickCount());
-    m_root = std::string(temp) + name;
-    ::CreateDirectoryA(m_root.c_str(), nullptr);
+    m_root = U8(temp) + name;
+    ::CreateDirectoryW(W(m_root).c_str(), nullptr);
     for (const auto& folder : kFolders)
-        ::CreateDirectoryA(Path(folder.csidl).c_str(), nullptr);
-    SetKnownFolderPathsForTesting([this](int csidl) { return Path(csidl); });
+        ::CreateDirectoryW(W(Path(folder.csidl)).c_str(), nullptr);
+    SetKnownFolderPathsForTesting([this](int csidl) { return W(Path(csidl)); });
 }
 
 StartupFolderSandbox::~StartupFolderSandbox()
 {
     SetKnownFolderPathsForTesting({});
-    std::vector<char> from(m_root.begin(), m_root.end());
-    from.insert(from.end(), 2, '\0'); // a list of one path
-    SHFILEOPSTRUCTA remove{};
+    std::wstring from = W(m_root);
+    from.append(2, L'\0'); // a list of one path
+    SHFILEOPSTRUCTW remove{};
     remove.wFunc = FO_DELETE;
-    remove.pFrom = from.data();
+    remove.pFrom = from.c_str();
     remove.fFlags = FOF_NO_UI;
-    ::SHFileOperationA(&remove);
+    ::SHFileOperationW(&remove);
 }
 
 std::string StartupFolderSandbox::Path(int csidl) const
@@ -56,30 +55,37 @@ std::string StartupFolderSandbox::Path(int csidl) const
 
 void WriteFileText(const std::string& path, const std::string& text)
 {
-    std::ofstream(path, std::ios::binary) << text;
+    if (FILE* file = ::_wfopen(W(path).c_str(), L"wb")) {
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
 }
 
 std::optional<std::string> ReadFileText(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    FILE* file = ::_wfopen(W(path).c_str(), L"rb");
     if (!file)
         return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::string text;
+    char buffer[4096];
+    for (std::size_t read; (read = std::fread(buffer, 1, sizeof(buffer), file)) > 0;)
+        text.append(buffer, read);
+    std::fclose(file);
+    return text;
 }
 
 bool MakeShortcut(const std::string& path, const std::string& target, const std::string& arguments)
 {
     const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     bool made = false;
-    IShellLinkA* link = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                      reinterpret_cast<void**>(&link)))) {
-        link->SetPath(target.c_str());
-        link->SetArguments(arguments.c_str());
+        link->SetPath(W(target).c_str());
+        link->SetArguments(W(arguments).c_str());
         IPersistFile* file = nullptr;
         if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            std::wstring widePath(path.begin(), path.end());
-            made = SUCCEEDED(file->Save(widePath.c_str(), TRUE));
+            made = SUCCEEDED(file->Save(W(path).c_str(), TRUE));
             file->Release();
         }
         link->Release();

@@ -1,7 +1,7 @@
 #pragma once
 // Scratch folders in place of the Startup folders and the profile folders of
 // the user and of all users, for as long as the object lives, and the files
-// that tests put there.
+// that tests put there. Paths and texts are UTF-8.
 
 #include <optional>
 #include <string>

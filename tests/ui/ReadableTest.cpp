@@ -23,7 +23,7 @@ constexpr std::uint64_t kTiB = 1ull << 40;
 constexpr char kDpiVariable[] = "QUORVANE_TEST_DPI";
 constexpr char kDesktopKey[] = "Control Panel\\Desktop";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr wchar_t kPolicyRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
 
 int ScreenDpi()
 {
@@ -231,8 +231,8 @@ TEST_P(Readable, EveryTextFitsItsControlWithTheLargestFigures)
     }
     WriteStringValue(HKEY_CURRENT_USER, kRunKey, "Tray Clock", "C:\\Tools\\trayclock.exe -s");
     WriteStringValue(HKEY_LOCAL_MACHINE, kRunKey, "Audio Manager", "C:\\Windows\\System32\\audiomgr.exe");
-    // One of the longest Location texts: the 32-bit view's run-once entries.
-    WriteStored(HKEY_LOCAL_MACHINE, kRunOnceKey, "Setup Cleanup", Sz("C:\\Tools\\cleanup.exe"), KEY_WOW64_32KEY);
+    // The longest Location text: the 32-bit view's policy entries.
+    WriteStored(HKEY_LOCAL_MACHINE, kPolicyRunKey, "Setup Cleanup", Sz("C:\\Tools\\cleanup.exe"), KEY_WOW64_32KEY);
     StartApp();
     CMainSheet& sheet = *theApp.m_pMainFrame->m_pMainSheet;
     EXPECT_EQ(MisfitsOn(sheet.m_pStartupPage->m_hWnd), std::vector<std::string>{});

@@ -4,11 +4,13 @@
 #include "pages/startup/StartupDlg.h"
 #include "res/resource.h"
 #include "support/DialogInput.h"
+#include "support/WideText.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSheet.h"
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <ostream>
 
 void StartupPageFixture::SetUp()
@@ -53,9 +55,13 @@ std::vector<ShownRow> StartupPageFixture::Rows() const
     const int count = ListView_GetItemCount(list);
     for (int item = 0; item < count; ++item) {
         auto text = [&](int column) {
-            char buffer[1024] = {};
-            ListView_GetItemText(list, item, column, buffer, sizeof(buffer));
-            return std::string(buffer);
+            wchar_t buffer[1024] = {};
+            LVITEMW request{};
+            request.iSubItem = column;
+            request.pszText = buffer;
+            request.cchTextMax = static_cast<int>(std::size(buffer));
+            ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&request));
+            return U8(buffer);
         };
         rows.push_back({text(0), text(1), text(2), ListView_GetCheckState(list, item) != FALSE});
     }

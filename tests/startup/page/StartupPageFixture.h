@@ -1,6 +1,7 @@
 #pragma once
 // The start-up page in the running application, on a registry sandbox, and
 // what a user does to it: ticks boxes, selects rows, clicks headers and buttons.
+// Texts are UTF-8.
 
 #include "startup/StartupFolderSandbox.h"
 #include "ui/AppFixture.h"

@@ -8,12 +8,14 @@
 #include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "res/resource.h"
+#include "startup/store/ForwardingCalls.h"
 #include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
+#include <memory>
 #include <set>
 
 namespace {
@@ -21,12 +23,12 @@ namespace {
 const char kUser[] = "User Start-Up";
 const char kSystem[] = "System Start-Up";
 
-bool InKey(HKEY hive, const char* path, const std::string& name, const std::string& command)
+bool InKey(HKEY hive, const wchar_t* path, const std::string& name, const std::string& command)
 {
     return ReadStored(hive, path, name) == Sz(command);
 }
 
-bool Absent(HKEY hive, const char* path, const std::string& name)
+bool Absent(HKEY hive, const wchar_t* path, const std::string& name)
 {
     return !ReadStored(hive, path, name).has_value();
 }
@@ -224,7 +226,7 @@ TEST_F(StartupPageTest, ApplyMovesEntriesAsTheyStandNowAndDropsRowsWhoseEntryIsG
     // Another program rewrites one entry and removes another after the list was read.
     const StoredValue rewritten = Sz("%ProgramFiles%\\v2\\updater.exe /silent", REG_EXPAND_SZ);
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "updater", rewritten);
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "vanished");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, L"vanished");
 
     for (const char* program : {"updater", "vanished", "zkept"})
         Tick(RowOf(program, kUser), false);
@@ -269,41 +271,95 @@ TEST_F(StartupPageTest, WindowsOwnSwitchRunOnceAndTheStartupFolderOnThePage)
     EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunOnceKeyPath, "setup", "setup.exe /finish"));
 }
 
+TEST_F(StartupPageTest, EntriesInAnyScriptFromEveryPlaceAreListedAndOnlyTheSwitchableOnesMoveByteExactly)
+{
+    wchar_t system[MAX_PATH];
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const StoredValue cyrillic = Sz("C:\\Users\\Анна\\AppData\\Local\\Sync\\sync.exe", REG_EXPAND_SZ);
+    const StoredValue beyondBmp = Sz("\"C:\\\xF0\x9F\x98\x80\\\xF0\xA0\x80\x8B.exe\" /q");
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "同步助手", cyrillic);
+    WriteStored(HKEY_CURRENT_USER, kPolicyRunKeyPath, "Анна", beyondBmp);
+    WriteStored(HKEY_LOCAL_MACHINE, (std::wstring(kRunOnceExKeyPath) + L"\\0001").c_str(), "install", Sz("setup.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, (std::wstring(kRunOnceExKeyPath) + L"\\0001\\Depend").c_str(), "dep", Sz("dep.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kWinlogonKeyPath, "Userinit", Sz(U8(system) + "\\userinit.exe,C:\\evil.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kWinlogonKeyPath, "Shell", Sz("explorer.exe"));
+    WriteStored(HKEY_CURRENT_USER, kWinlogonKeyPath, "Shell", Sz("C:\\myshell.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kSessionManagerKeyPath, "BootExecute",
+                Raw(REG_MULTI_SZ, Utf16Bytes(std::string("autocheck autochk *\0C:\\boot.exe\0\0", 33))));
+    WriteStored(HKEY_LOCAL_MACHINE, kRemoteDesktopKeyPath, "StartupPrograms", Sz("rdpclip"));
+    WriteStored(HKEY_LOCAL_MACHINE, kBootVerificationKeyPath, "ImagePath", Sz("C:\\verify.exe"));
+    StartApp();
+    std::vector<ShownRow> rows = {
+        {"同步助手", kUser, "C:\\Users\\Анна\\AppData\\Local\\Sync\\sync.exe", true},
+        {"Анна", "User Policy Start-Up", "\"C:\\\xF0\x9F\x98\x80\\\xF0\xA0\x80\x8B.exe\" /q", true},
+        {"0001\\install", "System Run-Once Ex", "setup.exe", true},
+        {"0001\\Depend\\dep", "System Run-Once Ex", "dep.exe", true},
+        {"Userinit", "System Logon (Userinit)", U8(system) + "\\userinit.exe,C:\\evil.exe", true},
+        {"Shell", "User Logon (Shell)", "C:\\myshell.exe", true},
+        {"BootExecute", "System Boot (BootExecute)", "autocheck autochk *; C:\\boot.exe", true},
+        {"ImagePath", "System Boot (Verification)", "C:\\verify.exe", true},
+    };
+    EXPECT_EQ(Rows(), rows) << "Windows' own defaults are not listed";
+
+    Tick(-1, false); // only the first two can be switched
+    rows[0].checked = rows[1].checked = false;
+    EXPECT_EQ(Rows(), rows);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledKeyPath, "同步助手"), cyrillic);
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kDisabledPolicyKeyPath, "Анна"), beyondBmp);
+    EXPECT_TRUE(Absent(HKEY_CURRENT_USER, kRunKeyPath, "同步助手") && Absent(HKEY_CURRENT_USER, kPolicyRunKeyPath, "Анна"));
+
+    Tick(0, true);
+    Tick(1, true);
+    Press(IDC_APPLY);
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kRunKeyPath, "同步助手"), cyrillic);
+    EXPECT_EQ(ReadStored(HKEY_CURRENT_USER, kPolicyRunKeyPath, "Анна"), beyondBmp);
+    EXPECT_TRUE(InKey(HKEY_LOCAL_MACHINE, kWinlogonKeyPath, "Shell", "explorer.exe"));
+}
+
+TEST_F(StartupPageTest, ANameTakenInTheDisabledKeyIsSwitchedOffByWindowsOwnSwitchOrRefused)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "dup", Sz("c:\\new\\dup.exe"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "dup", Sz("c:\\old\\dup.exe"));
+    WriteStored(HKEY_CURRENT_USER, kPolicyRunKeyPath, "dup", Sz("c:\\new\\policy.exe"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledPolicyKeyPath, "dup", Sz("c:\\old\\policy.exe"));
+    StartApp();
+    const ForwardingCalls windows10;
+
+    Tick(-1, false);
+    Press(IDC_APPLY);
+
+    ASSERT_EQ(m_messages.size(), 1u) << "a policy entry has no switch of Windows' own";
+    EXPECT_EQ(m_messages[0].text, "Could not make changes, another entry of that name is already there!");
+    EXPECT_EQ(Rows(), (std::vector<ShownRow>{{"dup", kUser, "c:\\new\\dup.exe", false},
+                                             {"dup", "User Policy Start-Up", "c:\\new\\policy.exe", true},
+                                             {"dup", kUser, "c:\\old\\dup.exe", false},
+                                             {"dup", "User Policy Start-Up", "c:\\old\\policy.exe", false}}));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kRunKeyPath, "dup", "c:\\new\\dup.exe"));
+    EXPECT_TRUE(IsWindowsOffSwitch(ReadStored(HKEY_CURRENT_USER, kApprovedRunKeyPath, "dup")));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "dup", "c:\\old\\dup.exe"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kPolicyRunKeyPath, "dup", "c:\\new\\policy.exe"));
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledPolicyKeyPath, "dup", "c:\\old\\policy.exe"));
+    EXPECT_FALSE(Enabled(IDC_APPLY));
+}
+
 // Fails the deletion of the named values, so their moves fail after the copy.
-class FailingDeletes : public StartupCalls {
+class FailingDeletes : public ForwardingCalls {
 public:
-    explicit FailingDeletes(std::set<std::string> names) : m_names(std::move(names)) {}
-    LONG CreateKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
-    {
-        return Real().CreateKey(hive, path, view, key);
-    }
-    LONG OpenKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
-    {
-        return Real().OpenKey(hive, path, view, key);
-    }
-    LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
-    {
-        return Real().QueryValue(key, name, type, data, size);
-    }
-    LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) override
-    {
-        return Real().SetValue(key, name, type, data, size);
-    }
-    LONG CreateFolder(const char* path) override { return Real().CreateFolder(path); }
-    LONG MoveFile(const char* from, const char* to) override { return Real().MoveFile(from, to); }
-    LONG DeleteValue(HKEY key, const char* name) override
+    explicit FailingDeletes(std::set<std::wstring> names) : m_names(std::move(names)) {}
+    LONG DeleteValue(HKEY key, const wchar_t* name) override
     {
         if (m_names.count(name) && !m_deleting.count(name)) {
             m_deleting.insert(name); // the first delete is the source; let the clean-up through
             return ERROR_ACCESS_DENIED;
         }
-        return Real().DeleteValue(key, name);
+        return ForwardingCalls::DeleteValue(key, name);
     }
 
 private:
-    static StartupCalls& Real() { return SystemStartupCalls(); }
-    std::set<std::string> m_names;
-    std::set<std::string> m_deleting;
+    std::set<std::wstring> m_names;
+    std::set<std::wstring> m_deleting;
 };
 
 TEST_F(StartupPageTest, EachFailedRowIsReportedOnceAndSetBackWhileTheOthersStillMove)
@@ -314,15 +370,14 @@ TEST_F(StartupPageTest, EachFailedRowIsReportedOnceAndSetBackWhileTheOthersStill
     WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "bad-on", Sz("bad2.exe"));
     WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "good-on", Sz("good2.exe"));
     StartApp();
-    FailingDeletes registry({"bad-off", "bad-on"});
-    SetStartupCallsForTesting(&registry);
+    auto registry = std::make_unique<FailingDeletes>(std::set<std::wstring>{L"bad-off", L"bad-on"});
 
     for (const char* program : {"bad-off", "good-off", "number"})
         Tick(RowOf(program, kUser), false);
     for (const char* program : {"bad-on", "good-on"})
         Tick(RowOf(program, kUser), true);
     Press(IDC_APPLY);
-    SetStartupCallsForTesting(nullptr);
+    registry.reset();
 
     ASSERT_EQ(m_messages.size(), 3u) << "two failed deletions and one value that is no text";
     for (const ShownMessage& message : m_messages) {

@@ -44,7 +44,7 @@ TEST_F(StartupRefreshTest, ChangesByOtherProgramsShowUpWithoutAClickAndUnapplied
     std::thread other([&] {
         WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "added", Sz("added.exe"));
         WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "edited", Sz("v2.exe"));
-        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "gone");
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKeyPath, L"gone");
         WriteFileText(late, "late");
     });
     other.join();

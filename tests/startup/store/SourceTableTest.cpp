@@ -1,6 +1,8 @@
-// The start-up sources of 32-bit and of 64-bit Windows.
+// The start-up sources of 32-bit and of 64-bit Windows, and which values of
+// the places that Windows alone fills are its own defaults.
 
 #include "pages/startup/StartupSources.h"
+#include "support/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -10,67 +12,123 @@
 #include <vector>
 
 namespace {
-struct Expected {
-    std::string location;
-    bool switchable;
-    HKEY hive;
-    REGSAM view;
-    std::string keyPath;
-    std::string approvedKeyPath;
-    REGSAM approvedView;
-    int folder = 0;
-    int dataFolder = 0;
-};
+std::string Text(const wchar_t* text)
+{
+    return text ? U8(text) : std::string();
+}
+
+// One source as a line: what it is, where, and where its switched-off entries go.
+std::string Described(const StartupSource& source)
+{
+    const char* kinds[] = {"run", "once", "once-ex", "folder", "value"};
+    std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
+    std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
+                       + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
+    if (source.keyPath)
+        text += " " + Text(source.keyPath);
+    if (source.valueName)
+        text += " [" + Text(source.valueName) + "]";
+    if (source.disabledKeyPath)
+        text += " -> " + Text(source.disabledKeyPath);
+    if (source.folder)
+        text += " folder " + std::to_string(source.folder) + " -> " + std::to_string(source.dataFolder);
+    if (source.approvedKeyPath)
+        text += " switch " + Text(source.approvedKeyPath).substr(Text(source.approvedKeyPath).rfind('\\') + 1)
+                + (source.approvedView == KEY_WOW64_64KEY ? "/64" : "");
+    return text + (IsSwitchable(source) ? "" : " (listed)");
+}
+
+std::vector<std::string> Described(const std::vector<StartupSource>& sources)
+{
+    std::vector<std::string> lines;
+    for (const StartupSource& source : sources)
+        lines.push_back(Described(source));
+    return lines;
+}
+
+const std::string kCv = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+const std::string kRun = kCv + "Run";
+const std::string kOff = "Software\\Quorvane\\DisabledStartup";
+const std::string kPolicy = kCv + "Policies\\Explorer\\Run -> Software\\Quorvane\\DisabledPolicyStartup";
+const std::string kWinlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const std::string kControl = "System\\CurrentControlSet\\Control\\";
+const std::string kStartup = std::to_string(CSIDL_STARTUP) + " -> " + std::to_string(CSIDL_APPDATA);
+const std::string kCommon = std::to_string(CSIDL_COMMON_STARTUP) + " -> " + std::to_string(CSIDL_COMMON_APPDATA);
 
 TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
 {
-    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    const std::string once = run + "Once";
-    const std::string approved = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\";
-    const REGSAM v64 = KEY_WOW64_64KEY;
-    const REGSAM v32 = KEY_WOW64_32KEY;
+    EXPECT_EQ(Described(StartupSources(true)),
+              (std::vector<std::string>{
+                  "User Start-Up: run HKCU " + kRun + " -> " + kOff + " switch Run",
+                  "System Start-Up: run HKLM/64 " + kRun + " -> " + kOff + " switch Run/64",
+                  "System Start-Up (32-bit): run HKLM/32 " + kRun + " -> " + kOff + " switch Run32/64",
+                  "User Policy Start-Up: run HKCU " + kPolicy,
+                  "System Policy Start-Up: run HKLM/64 " + kPolicy,
+                  "System Policy Start-Up (32-bit): run HKLM/32 " + kPolicy,
+                  "User Start-Up Folder: folder HKCU folder " + kStartup + " switch StartupFolder",
+                  "All Users Start-Up Folder: folder HKLM folder " + kCommon + " switch StartupFolder/64",
+                  "User Run-Once: once HKCU " + kRun + "Once (listed)",
+                  "System Run-Once: once HKLM/64 " + kRun + "Once (listed)",
+                  "System Run-Once (32-bit): once HKLM/32 " + kRun + "Once (listed)",
+                  "System Run-Once Ex: once-ex HKLM/64 " + kRun + "OnceEx (listed)",
+                  "System Run-Once Ex (32-bit): once-ex HKLM/32 " + kRun + "OnceEx (listed)",
+                  "System Logon (Userinit): value HKLM/64 " + kWinlogon + " [Userinit] (listed)",
+                  "System Logon (Shell): value HKLM/64 " + kWinlogon + " [Shell] (listed)",
+                  "User Logon (Shell): value HKCU " + kWinlogon + " [Shell] (listed)",
+                  "System Boot (BootExecute): value HKLM/64 " + kControl + "Session Manager [BootExecute] (listed)",
+                  "System Boot (Verification): value HKLM/64 " + kControl + "BootVerificationProgram [ImagePath] (listed)",
+                  "Remote Desktop Start-Up: value HKLM/64 " + kControl
+                      + "Terminal Server\\Wds\\rdpwd [StartupPrograms] (listed)",
+              }));
+    // 32-bit Windows: one view of the machine, named by none.
+    std::vector<std::string> windows32;
+    for (std::string line : Described(StartupSources(true))) {
+        if (line.find("(32-bit)") != std::string::npos)
+            continue;
+        for (std::size_t view; (view = line.find("/64")) != std::string::npos;)
+            line.erase(view, 3);
+        windows32.push_back(line);
+    }
+    EXPECT_EQ(Described(StartupSources(false)), windows32);
+}
+
+TEST(StartupSourceTable, ValuesThatAreWindowsOwnDefaultsAreTold)
+{
+    wchar_t system[MAX_PATH];
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::string systemFolder = U8(system);
     const struct {
-        bool windows64;
-        std::vector<Expected> sources;
-    } tables[] = {
-        {false,
-         {{"User Start-Up", true, HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
-          {"System Start-Up", true, HKEY_LOCAL_MACHINE, 0, run, approved + "Run", 0},
-          {"User Start-Up Folder", true, HKEY_CURRENT_USER, 0, "", approved + "StartupFolder", 0, CSIDL_STARTUP,
-           CSIDL_APPDATA},
-          {"All Users Start-Up Folder", true, HKEY_LOCAL_MACHINE, 0, "", approved + "StartupFolder", 0,
-           CSIDL_COMMON_STARTUP, CSIDL_COMMON_APPDATA},
-          {"User Run-Once", false, HKEY_CURRENT_USER, 0, once, "", 0},
-          {"System Run-Once", false, HKEY_LOCAL_MACHINE, 0, once, "", 0}}},
-        {true,
-         {{"User Start-Up", true, HKEY_CURRENT_USER, 0, run, approved + "Run", 0},
-          {"System Start-Up", true, HKEY_LOCAL_MACHINE, v64, run, approved + "Run", v64},
-          {"System Start-Up (32-bit)", true, HKEY_LOCAL_MACHINE, v32, run, approved + "Run32", v64},
-          {"User Start-Up Folder", true, HKEY_CURRENT_USER, 0, "", approved + "StartupFolder", 0, CSIDL_STARTUP,
-           CSIDL_APPDATA},
-          {"All Users Start-Up Folder", true, HKEY_LOCAL_MACHINE, 0, "", approved + "StartupFolder", v64,
-           CSIDL_COMMON_STARTUP, CSIDL_COMMON_APPDATA},
-          {"User Run-Once", false, HKEY_CURRENT_USER, 0, once, "", 0},
-          {"System Run-Once", false, HKEY_LOCAL_MACHINE, v64, once, "", 0},
-          {"System Run-Once (32-bit)", false, HKEY_LOCAL_MACHINE, v32, once, "", 0}}},
+        const wchar_t* value;
+        std::string text;
+        bool isDefault;
+    } cases[] = {
+        {L"Userinit", systemFolder + "\\userinit.exe,", true},
+        {L"Userinit", "%SystemRoot%\\System32\\USERINIT.EXE", true},
+        {L"Userinit", "userinit.exe, ", true},
+        {L"Userinit", systemFolder + "\\userinit.exe," + "C:\\evil\\run.exe", false},
+        {L"Userinit", "C:\\elsewhere\\userinit.exe,", false},
+        {L"Userinit", "", false},
+        {L"Shell", "explorer.exe", true},
+        {L"Shell", "\"C:\\Windows\\explorer.exe\"", true},
+        {L"Shell", "explorer.exe, C:\\tools\\second.exe", false},
+        {L"BootExecute", "autocheck autochk *", true},
+        {L"BootExecute", "autocheck autochk *; C:\\boot.exe", false},
+        {L"StartupPrograms", "rdpclip", true},
+        {L"StartupPrograms", "rdpclip,C:\\rdp.exe", false},
+        {L"ImagePath", "", true},
+        {L"ImagePath", "C:\\verify.exe", false},
     };
-    for (const auto& table : tables) {
-        SCOPED_TRACE(table.windows64 ? "64-bit Windows" : "32-bit Windows");
-        const std::vector<StartupSource> sources = StartupSources(table.windows64);
-        ASSERT_EQ(sources.size(), table.sources.size());
-        for (std::size_t i = 0; i < sources.size(); ++i) {
-            const Expected& expected = table.sources[i];
-            EXPECT_EQ(sources[i].location, expected.location);
-            EXPECT_EQ(IsSwitchable(sources[i]), expected.switchable) << expected.location;
-            EXPECT_EQ(sources[i].hive, expected.hive) << expected.location;
-            EXPECT_EQ(sources[i].view, expected.view) << expected.location;
-            EXPECT_EQ(sources[i].keyPath ? sources[i].keyPath : "", expected.keyPath) << expected.location;
-            EXPECT_EQ(sources[i].approvedKeyPath ? sources[i].approvedKeyPath : "", expected.approvedKeyPath)
-                << expected.location;
-            EXPECT_EQ(sources[i].approvedView, expected.approvedView) << expected.location;
-            EXPECT_EQ(sources[i].folder, expected.folder) << expected.location;
-            EXPECT_EQ(sources[i].dataFolder, expected.dataFolder) << expected.location;
+    const std::vector<StartupSource> sources = StartupSources(true);
+    for (const auto& c : cases) {
+        for (const StartupSource& source : sources) {
+            if (source.kind != StartupKind::Value || std::wstring(source.valueName) != c.value
+                || source.hive != HKEY_LOCAL_MACHINE)
+                continue;
+            EXPECT_EQ(IsWindowsDefault(source, W(c.text)), c.isDefault) << U8(c.value) << " = " << c.text;
         }
     }
+    const StartupSource& userShell = sources.at(15);
+    ASSERT_EQ(Text(userShell.location), "User Logon (Shell)");
+    EXPECT_FALSE(IsWindowsDefault(userShell, L"explorer.exe")) << "Windows puts no Shell for the user";
 }
 } // namespace

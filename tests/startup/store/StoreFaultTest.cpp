@@ -1,12 +1,14 @@
 // Every registry and file call of a move failing in turn: the entry must end
-// whole in exactly one of its two places, Windows' switch as it was unless the
-// move went through, and the move must say which.
+// whole in exactly one of its two places, what stood at the target untouched,
+// Windows' switch as it was unless the move went through, and the move must
+// say which.
 
 #include "pages/startup/StartupFolders.h"
 #include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"
+#include "startup/store/ForwardingCalls.h"
 #include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
@@ -14,43 +16,14 @@
 #include <shlobj.h>
 
 namespace {
-// Passes calls on to the registry, except call number `failAt`, which fails
-// without touching anything.
-class FailingCalls final : public StartupCalls {
+// Passes calls on, except call number `failAt`, which fails without touching anything.
+class FailingCalls final : public ForwardingCalls {
 public:
-    explicit FailingCalls(int failAt) : m_failAt(failAt) { SetStartupCallsForTesting(this); }
-    ~FailingCalls() override { SetStartupCallsForTesting(nullptr); }
+    explicit FailingCalls(int failAt) : m_failAt(failAt) {}
     bool Failed() const { return m_calls >= m_failAt; }
 
-    LONG CreateKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
-    {
-        return Fault() ? ERROR_ACCESS_DENIED : Real().CreateKey(hive, path, view, key);
-    }
-    LONG OpenKey(HKEY hive, const char* path, REGSAM view, HKEY* key) override
-    {
-        return Fault() ? ERROR_ACCESS_DENIED : Real().OpenKey(hive, path, view, key);
-    }
-    LONG QueryValue(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
-    {
-        return Fault() ? ERROR_ACCESS_DENIED : Real().QueryValue(key, name, type, data, size);
-    }
-    LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) override
-    {
-        return Fault() ? ERROR_ACCESS_DENIED : Real().SetValue(key, name, type, data, size);
-    }
-    LONG DeleteValue(HKEY key, const char* name) override
-    {
-        return Fault() ? ERROR_ACCESS_DENIED : Real().DeleteValue(key, name);
-    }
-    LONG CreateFolder(const char* path) override { return Fault() ? ERROR_ACCESS_DENIED : Real().CreateFolder(path); }
-    LONG MoveFile(const char* from, const char* to) override
-    {
-        return Fault() ? ERROR_ACCESS_DENIED : Real().MoveFile(from, to);
-    }
-
 private:
-    static StartupCalls& Real() { return SystemStartupCalls(); }
-    bool Fault() { return ++m_calls == m_failAt; }
+    bool Pass() override { return ++m_calls != m_failAt; }
     int m_failAt;
     int m_calls = 0;
 };
@@ -69,7 +42,7 @@ public:
             WriteStored(m_source.hive, KeyPath(place), kName, value, m_source.view);
             return;
         }
-        ::SHCreateDirectoryExA(nullptr, Folder(place).c_str(), nullptr);
+        ::SHCreateDirectoryExW(nullptr, W(Folder(place)).c_str(), nullptr);
         WriteFileText(Folder(place) + "\\" + kName, std::string(value.bytes.begin(), value.bytes.end()));
     }
 
@@ -81,16 +54,17 @@ public:
         return content ? Stored(Raw(REG_NONE, *content)) : std::nullopt;
     }
 
-    static constexpr const char* kName = "entry.cmd";
+    // Named in more than one script, so every call sees the whole name.
+    static constexpr const char* kName = "запись 项目 \xF0\x9F\x98\x80.cmd";
 
 private:
-    const char* KeyPath(EntryPlace place) const
+    const wchar_t* KeyPath(EntryPlace place) const
     {
-        return place == EntryPlace::Startup ? m_source.keyPath : kDisabledKeyPath;
+        return place == EntryPlace::Startup ? m_source.keyPath : m_source.disabledKeyPath;
     }
     std::string Folder(EntryPlace place) const
     {
-        return place == EntryPlace::Startup ? StartupFolderPath(m_source) : ParkedFolderPath(m_source);
+        return U8(place == EntryPlace::Startup ? StartupFolderPath(m_source) : ParkedFolderPath(m_source));
     }
 
     const StartupSource& m_source;
@@ -103,19 +77,27 @@ struct Scenario {
     Stored flag;     // Windows' own switch for the entry
 };
 
+StoredValue EntryOf(const StartupSource& source)
+{
+    return source.kind == StartupKind::Folder ? Raw(REG_NONE, "start entry.exe")
+                                              : Sz("\"%ProgramFiles%\\Анна\\entry.exe\" /background", REG_EXPAND_SZ);
+}
+
 void RunWithEveryCallFailingInTurn(const StartupSource& source, const Scenario& scenario)
 {
-    const bool folder = source.kind == StartupKind::Folder;
-    const StoredValue entry = folder ? Raw(REG_NONE, "start entry.exe")
-                                     : Sz("\"%ProgramFiles%\\entry\\entry.exe\" /background", REG_EXPAND_SZ);
+    const StoredValue entry = EntryOf(source);
     const EntryPlace to = scenario.on ? EntryPlace::Startup : EntryPlace::Parked;
     const bool moves = scenario.from != to; // not so for an entry switched off by Windows alone
+    const bool other = scenario.inTarget && !(*scenario.inTarget == entry);
+    // Another entry of the name at the target: switched off in place through
+    // Windows' switch, or refused.
+    const bool inPlace = other && !scenario.on && source.approvedKeyPath;
     for (int failAt = 1;; ++failAt) {
         SCOPED_TRACE("call " + std::to_string(failAt) + " fails");
         RegistrySandbox registry;
         StartupFolderSandbox folders;
         const Places places(source);
-        if (!folder)
+        if (source.kind != StartupKind::Folder)
             CreateEmptyKey(source.hive, source.keyPath, source.view);
         places.Put(scenario.from, entry);
         if (scenario.inTarget)
@@ -127,11 +109,14 @@ void RunWithEveryCallFailingInTurn(const StartupSource& source, const Scenario& 
         bool faultHit = false;
         {
             FailingCalls calls(failAt);
-            moved = SwitchEntry(source, scenario.from, Places::kName, scenario.on).outcome == MoveOutcome::Moved;
+            moved = SwitchEntry(source, scenario.from, W(Places::kName), scenario.on).outcome == MoveOutcome::Moved;
             faultHit = calls.Failed();
         }
 
-        if (moved && moves) {
+        const Stored flag = source.approvedKeyPath
+                                ? ReadStored(source.hive, source.approvedKeyPath, Places::kName, source.approvedView)
+                                : std::nullopt;
+        if (moved && moves && !inPlace) {
             EXPECT_FALSE(places.Get(scenario.from));
             EXPECT_EQ(places.Get(to), entry);
         } else {
@@ -140,11 +125,13 @@ void RunWithEveryCallFailingInTurn(const StartupSource& source, const Scenario& 
                 EXPECT_EQ(places.Get(to), scenario.inTarget);
             }
         }
-        const Stored flag = ReadStored(source.hive, source.approvedKeyPath, Places::kName, source.approvedView);
-        EXPECT_EQ(flag, moved && scenario.on && scenario.flag ? kEnabledForWindows : scenario.flag);
+        if (moved && inPlace) {
+            EXPECT_TRUE(IsWindowsOffSwitch(flag));
+        } else {
+            EXPECT_EQ(flag, moved && scenario.on && scenario.flag ? kEnabledForWindows : scenario.flag);
+        }
         if (!faultHit) {
-            // A value of the same name in the disabled key is overwritten; a file never is.
-            EXPECT_EQ(moved, !(folder && scenario.inTarget));
+            EXPECT_EQ(moved, !other || inPlace) << "another entry of the name is never replaced";
             EXPECT_GT(failAt, 1) << "the steps go through the calls that fail";
             return;
         }
@@ -158,18 +145,24 @@ TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryWholeInExactlyOnePlaceAnd
     for (const StartupSource& source : StartupSources()) {
         if (!IsSwitchable(source))
             continue;
-        SCOPED_TRACE(source.location);
+        SCOPED_TRACE(U8(source.location));
+        const StoredValue entry = EntryOf(source);
         const std::vector<Stored> targets =
             source.kind == StartupKind::Folder
-                ? std::vector<Stored>{std::nullopt, Raw(REG_NONE, "other")}
-                : std::vector<Stored>{std::nullopt, Raw(REG_BINARY, std::string("\x00\x01\xfe", 3)), Sz("stale.exe")};
+                ? std::vector<Stored>{std::nullopt, Raw(REG_NONE, "other"), entry}
+                : std::vector<Stored>{std::nullopt, Raw(REG_BINARY, std::string("\x00\x01\xfe", 3)), Sz("stale.exe"),
+                                      entry};
         for (const Stored& inTarget : targets) {
-            SCOPED_TRACE(inTarget ? "target taken" : "target free");
+            SCOPED_TRACE(!inTarget ? "target free" : *inTarget == entry ? "the same entry at the target"
+                                                                        : "another entry at the target");
             RunWithEveryCallFailingInTurn(source, {EntryPlace::Startup, false, inTarget, std::nullopt});
-            RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, inTarget, kWindowsOff});
+            if (source.approvedKeyPath)
+                RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, inTarget, kWindowsOff});
         }
         RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, std::nullopt, std::nullopt});
-        SCOPED_TRACE("switched off by Windows alone");
-        RunWithEveryCallFailingInTurn(source, {EntryPlace::Startup, true, std::nullopt, kWindowsOff});
+        if (source.approvedKeyPath) {
+            SCOPED_TRACE("switched off by Windows alone");
+            RunWithEveryCallFailingInTurn(source, {EntryPlace::Startup, true, std::nullopt, kWindowsOff});
+        }
     }
 }

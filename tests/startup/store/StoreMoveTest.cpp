@@ -1,10 +1,12 @@
 // Switching entries off and on against the registry: the entry is found by its
-// name as it stands now and moved with its exact type and bytes.
+// name as it stands now and moved with its exact type and bytes, in any
+// script, and nothing that stands at the target is ever replaced.
 
 #include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"
+#include "startup/store/ForwardingCalls.h"
 #include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
@@ -12,63 +14,116 @@
 namespace {
 using Stored = std::optional<StoredValue>;
 
+// Not in the code page: Cyrillic, CJK, and a character beyond the Basic
+// Multilingual Plane (a surrogate pair).
+const char kCyrillicCommand[] = "C:\\Users\\Анна\\AppData\\Local\\Sync\\sync.exe";
+const char kCjkName[] = "同步助手";
+const char kBeyondBmp[] = "\xF0\x9F\x98\x80 \xF0\xA0\x80\x8B tool";
+
 struct MoveCase {
     const char* what;
+    const char* name;
     bool on;         // switch on (out of the disabled key) or off (out of the Run key)
     Stored inSource; // what stands under the name where the row says the entry is
     Stored inTarget; // what already stands under the name at the other place
     MoveOutcome outcome;
+    // Switched off where it stands, through Windows' own switch, since the
+    // name is taken in the disabled key; refused where there is no such switch.
+    bool offInPlace = false;
 };
 
-TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytes)
+TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytesAndNeverReplacesAnything)
 {
     const StoredValue expand = Sz("%SystemRoot%\\system32\\notepad.exe /x", REG_EXPAND_SZ);
     const StoredValue number = Raw(REG_DWORD, std::string("\x07\0\0\0", 4));
     const MoveCase cases[] = {
-        {"expandable text off", false, expand, std::nullopt, MoveOutcome::Moved},
-        {"expandable text on", true, expand, std::nullopt, MoveOutcome::Moved},
-        {"plain text of earlier versions on", true, Sz("c:\\old\\tool.exe"), std::nullopt, MoveOutcome::Moved},
-        {"text without its NUL", false, Raw(REG_SZ, "abc"), std::nullopt, MoveOutcome::Moved},
-        {"stale copy in the disabled key", false, Sz("c:\\new\\app.exe"), Raw(REG_BINARY, "\x01\x02"),
+        {"expandable text off", "app", false, expand, std::nullopt, MoveOutcome::Moved},
+        {"expandable text on", "app", true, expand, std::nullopt, MoveOutcome::Moved},
+        {"plain text of earlier versions on", "app", true, Sz("c:\\old\\tool.exe"), std::nullopt, MoveOutcome::Moved},
+        {"text without its NUL", "app", false, Raw(REG_SZ, Utf16Bytes("abc")), std::nullopt, MoveOutcome::Moved},
+        {"Cyrillic command off", "sync", false, Sz(kCyrillicCommand), std::nullopt, MoveOutcome::Moved},
+        {"CJK name on", kCjkName, true, Sz(kCyrillicCommand, REG_EXPAND_SZ), std::nullopt, MoveOutcome::Moved},
+        {"surrogate pairs off", kBeyondBmp, false, Sz(std::string("\"C:\\") + kBeyondBmp + ".exe\""), std::nullopt,
          MoveOutcome::Moved},
-        {"gone from Run", false, std::nullopt, std::nullopt, MoveOutcome::Gone},
-        {"moved back by someone else", true, std::nullopt, Sz("c:\\app.exe"), MoveOutcome::Gone},
-        {"a number is no command", false, number, std::nullopt, MoveOutcome::Failed},
+        {"the same entry switched off before", "dup", false, Sz("c:\\new\\dup.exe"), Sz("c:\\new\\dup.exe"),
+         MoveOutcome::Moved},
+        {"the same entry back in Run", "dup", true, Sz("c:\\new\\dup.exe"), Sz("c:\\new\\dup.exe"), MoveOutcome::Moved},
+        {"another entry of the name switched off before", "dup", false, Sz("c:\\new\\dup.exe"),
+         Sz("c:\\old\\dup.exe"), MoveOutcome::Moved, true},
+        {"another type of the same text switched off before", "dup", false, Sz("c:\\dup.exe"),
+         Sz("c:\\dup.exe", REG_EXPAND_SZ), MoveOutcome::Moved, true},
+        {"another entry of the name back in Run", "dup", true, Sz("c:\\old\\dup.exe"), Sz("c:\\new\\dup.exe"),
+         MoveOutcome::NameTaken},
+        {"gone from Run", "app", false, std::nullopt, std::nullopt, MoveOutcome::Gone},
+        {"moved back by someone else", "app", true, std::nullopt, Sz("c:\\app.exe"), MoveOutcome::Gone},
+        {"a number is no command", "app", false, number, std::nullopt, MoveOutcome::Failed},
     };
     const std::vector<StartupSource> sources = StartupSources();
     for (const MoveCase& c : cases) {
-        for (const StartupSource& source : sources) {
+        for (std::size_t index = 0; index < sources.size(); ++index) {
+            const StartupSource& source = sources[index];
             if (source.kind != StartupKind::Run)
                 continue;
-            SCOPED_TRACE(std::string(c.what) + ", " + source.location);
+            SCOPED_TRACE(std::string(c.what) + ", " + U8(source.location));
             RegistrySandbox sandbox;
-            const char* sourcePath = c.on ? kDisabledKeyPath : source.keyPath;
-            const char* targetPath = c.on ? source.keyPath : kDisabledKeyPath;
-            CreateEmptyKey(source.hive, kRunKeyPath, source.view);
+            const wchar_t* sourcePath = c.on ? source.disabledKeyPath : source.keyPath;
+            const wchar_t* targetPath = c.on ? source.keyPath : source.disabledKeyPath;
+            CreateEmptyKey(source.hive, source.keyPath, source.view);
             if (c.inSource)
-                WriteStored(source.hive, sourcePath, "app", *c.inSource, source.view);
+                WriteStored(source.hive, sourcePath, c.name, *c.inSource, source.view);
             if (c.inTarget)
-                WriteStored(source.hive, targetPath, "app", *c.inTarget, source.view);
+                WriteStored(source.hive, targetPath, c.name, *c.inTarget, source.view);
+            const bool inPlace = c.offInPlace && source.approvedKeyPath;
 
+            const ForwardingCalls windows10;
             const MoveResult result =
-                SwitchEntry(source, c.on ? EntryPlace::Parked : EntryPlace::Startup, "app", c.on);
+                SwitchEntry(source, c.on ? EntryPlace::Parked : EntryPlace::Startup, W(c.name), c.on);
 
-            EXPECT_EQ(result.outcome, c.outcome);
-            const Stored sourceAfter = ReadStored(source.hive, sourcePath, "app", source.view);
-            const Stored targetAfter = ReadStored(source.hive, targetPath, "app", source.view);
-            if (c.outcome == MoveOutcome::Moved) {
+            EXPECT_EQ(result.outcome, c.offInPlace && !inPlace ? MoveOutcome::NameTaken : c.outcome);
+            const Stored sourceAfter = ReadStored(source.hive, sourcePath, c.name, source.view);
+            const Stored targetAfter = ReadStored(source.hive, targetPath, c.name, source.view);
+            const Stored switchAfter =
+                source.approvedKeyPath ? ReadStored(source.hive, source.approvedKeyPath, c.name, source.approvedView)
+                                       : std::nullopt;
+            if (result.outcome == MoveOutcome::Moved && !inPlace) {
                 EXPECT_FALSE(sourceAfter);
                 EXPECT_EQ(targetAfter, c.inSource);
-                const StartupValueList listed = ReadValueList(source.hive, targetPath, source.view);
-                ASSERT_EQ(listed.size(), 1u);
-                EXPECT_EQ(result.command, listed[0].command) << "the row shows what was moved";
+                EXPECT_EQ(result.place, c.on ? EntryPlace::Startup : EntryPlace::Parked);
+                EXPECT_FALSE(switchAfter);
             } else {
                 EXPECT_EQ(sourceAfter, c.inSource);
                 EXPECT_EQ(targetAfter, c.inTarget);
+                EXPECT_EQ(IsWindowsOffSwitch(switchAfter), inPlace);
             }
+            if (result.outcome != MoveOutcome::Moved)
+                continue;
+            // What the next reading lists: the entry once, where the move says, as the row shows it.
+            std::vector<StartupEntry> listed;
+            for (StartupEntry& entry : ReadStartupEntries(sources, SourceBit(index)))
+                if (entry.value.name == W(c.name) && entry.place == result.place)
+                    listed.push_back(std::move(entry));
+            ASSERT_EQ(listed.size(), 1u);
+            EXPECT_EQ(listed[0].value.command, result.command) << "the row shows what was moved";
+            EXPECT_EQ(listed[0].offForWindows, inPlace);
         }
     }
 }
+
+TEST(StartupStoreMove, WindowsWithoutItsOwnSwitchesRefusesANameTakenAndChangesNothing)
+{
+    RegistrySandbox sandbox;
+    const StartupSource& source = StartupSources().at(0);
+    WriteStored(source.hive, source.keyPath, "dup", Sz("c:\\new\\dup.exe"));
+    WriteStored(source.hive, source.disabledKeyPath, "dup", Sz("c:\\old\\dup.exe"));
+    ForwardingCalls olderWindows;
+    olderWindows.WithoutWindowsSwitches();
+
+    EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, L"dup", false).outcome, MoveOutcome::NameTaken);
+    EXPECT_EQ(ReadStored(source.hive, source.keyPath, "dup"), Sz("c:\\new\\dup.exe"));
+    EXPECT_EQ(ReadStored(source.hive, source.disabledKeyPath, "dup"), Sz("c:\\old\\dup.exe"));
+    EXPECT_FALSE(ReadStored(source.hive, source.approvedKeyPath, "dup"));
+}
+
 TEST(StartupStoreMove, SwitchingOnLeavesTheEntryEnabledForWindowsAndRewritesNoOtherSwitch)
 {
     const std::string time = "\x10\x32\x54\x76\x98\xba\xdc\x01";
@@ -91,14 +146,14 @@ TEST(StartupStoreMove, SwitchingOnLeavesTheEntryEnabledForWindowsAndRewritesNoOt
     for (const auto& c : cases) {
         for (std::size_t index = 0; index < sources.size(); ++index) {
             const StartupSource& source = sources[index];
-            if (source.kind != StartupKind::Run)
+            if (source.kind != StartupKind::Run || !source.approvedKeyPath)
                 continue;
-            SCOPED_TRACE(std::string(source.location) + (c.from == EntryPlace::Parked ? ", parked" : ", in Run")
+            SCOPED_TRACE(U8(source.location) + (c.from == EntryPlace::Parked ? ", parked" : ", in Run")
                          + (c.before ? ", first byte " + std::to_string(c.before->bytes[0]) : ", no switch"));
             RegistrySandbox sandbox;
             StartupFolderSandbox folders;
             const StoredValue command = Sz("%ProgramFiles%\\tool.exe", REG_EXPAND_SZ);
-            const char* path = c.from == EntryPlace::Parked ? kDisabledKeyPath : source.keyPath;
+            const wchar_t* path = c.from == EntryPlace::Parked ? source.disabledKeyPath : source.keyPath;
             CreateEmptyKey(source.hive, source.keyPath, source.view);
             WriteStored(source.hive, path, "Tool", command, source.view);
             if (c.before) // Windows does not mind the case of a name
@@ -109,10 +164,10 @@ TEST(StartupStoreMove, SwitchingOnLeavesTheEntryEnabledForWindowsAndRewritesNoOt
             EXPECT_EQ(entries[0].source, index);
             EXPECT_EQ(entries[0].offForWindows, c.from == EntryPlace::Startup && c.after == enabledForm);
 
-            EXPECT_EQ(SwitchEntry(source, c.from, "Tool", true).outcome, MoveOutcome::Moved);
+            EXPECT_EQ(SwitchEntry(source, c.from, L"Tool", true).outcome, MoveOutcome::Moved);
             EXPECT_EQ(ReadStored(source.hive, source.keyPath, "Tool", source.view), command);
             EXPECT_EQ(ReadStored(source.hive, source.approvedKeyPath, "TOOL", source.approvedView), c.after);
-            EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, "Tool", false).outcome, MoveOutcome::Moved);
+            EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, L"Tool", false).outcome, MoveOutcome::Moved);
             EXPECT_EQ(ReadStored(source.hive, source.approvedKeyPath, "TOOL", source.approvedView), c.after)
                 << "switching off leaves Windows' switch alone";
         }
@@ -123,8 +178,8 @@ std::vector<std::string> Described(const std::vector<StartupEntry>& entries, con
 {
     std::vector<std::string> texts;
     for (const StartupEntry& entry : entries)
-        texts.push_back(std::string(sources.at(entry.source).location) + (entry.place == EntryPlace::Startup ? " on: " : " off: ")
-                        + entry.value.name + " = " + entry.value.command);
+        texts.push_back(U8(sources.at(entry.source).location) + (entry.place == EntryPlace::Startup ? " on: " : " off: ")
+                        + U8(entry.value.name) + " = " + U8(entry.value.command));
     return texts;
 }
 
@@ -135,22 +190,25 @@ TEST(StartupStoreViews, EachViewOfTheMachineListsAndKeepsItsOwnEntries)
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "user", Sz("u.exe"));
     WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", Sz("64.exe"), KEY_WOW64_64KEY);
     WriteStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", Sz("32.exe"), KEY_WOW64_32KEY);
+    WriteStored(HKEY_LOCAL_MACHINE, kPolicyRunKeyPath, "policy", Sz("p32.exe"), KEY_WOW64_32KEY);
     const std::vector<StartupSource> sources = StartupSources(true);
     const std::size_t view32 = 2;
     ASSERT_EQ(sources.at(view32).view, static_cast<REGSAM>(KEY_WOW64_32KEY));
 
     EXPECT_EQ(Described(ReadStartupEntries(sources), sources),
               (std::vector<std::string>{"User Start-Up on: user = u.exe", "System Start-Up on: both = 64.exe",
-                                        "System Start-Up (32-bit) on: both = 32.exe"}));
+                                        "System Start-Up (32-bit) on: both = 32.exe",
+                                        "System Policy Start-Up (32-bit) on: policy = p32.exe"}));
 
-    ASSERT_EQ(SwitchEntry(sources[view32], EntryPlace::Startup, "both", false).outcome, MoveOutcome::Moved);
+    ASSERT_EQ(SwitchEntry(sources[view32], EntryPlace::Startup, L"both", false).outcome, MoveOutcome::Moved);
     EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "both", KEY_WOW64_32KEY), Sz("32.exe"));
     EXPECT_FALSE(ReadStored(HKEY_LOCAL_MACHINE, kDisabledKeyPath, "both", KEY_WOW64_64KEY));
     EXPECT_EQ(Described(ReadStartupEntries(sources), sources),
               (std::vector<std::string>{"User Start-Up on: user = u.exe", "System Start-Up on: both = 64.exe",
+                                        "System Policy Start-Up (32-bit) on: policy = p32.exe",
                                         "System Start-Up (32-bit) off: both = 32.exe"}));
 
-    ASSERT_EQ(SwitchEntry(sources[view32], EntryPlace::Parked, "both", true).outcome, MoveOutcome::Moved);
+    ASSERT_EQ(SwitchEntry(sources[view32], EntryPlace::Parked, L"both", true).outcome, MoveOutcome::Moved);
     EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", KEY_WOW64_32KEY), Sz("32.exe"));
     EXPECT_EQ(ReadStored(HKEY_LOCAL_MACHINE, kRunKeyPath, "both", KEY_WOW64_64KEY), Sz("64.exe"));
 }

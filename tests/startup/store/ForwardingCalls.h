@@ -1,0 +1,55 @@
+#pragma once
+// The registry and file calls of a move, passed on to the system unless a
+// test says otherwise, in place for as long as the object lives. Windows'
+// own start-up switches are honoured, as on Windows 8 and later, whatever
+// version Wine reports.
+
+#include "pages/startup/StartupMoves.h"
+
+class ForwardingCalls : public StartupCalls {
+public:
+    ForwardingCalls() { SetStartupCallsForTesting(this); }
+    ~ForwardingCalls() override { SetStartupCallsForTesting(nullptr); }
+    ForwardingCalls(const ForwardingCalls&) = delete;
+    ForwardingCalls& operator=(const ForwardingCalls&) = delete;
+
+    LONG CreateKey(HKEY hive, const wchar_t* path, REGSAM view, HKEY* key) override
+    {
+        return Pass() ? Real().CreateKey(hive, path, view, key) : ERROR_ACCESS_DENIED;
+    }
+    LONG OpenKey(HKEY hive, const wchar_t* path, REGSAM view, HKEY* key) override
+    {
+        return Pass() ? Real().OpenKey(hive, path, view, key) : ERROR_ACCESS_DENIED;
+    }
+    LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* size) override
+    {
+        return Pass() ? Real().QueryValue(key, name, type, data, size) : ERROR_ACCESS_DENIED;
+    }
+    LONG SetValue(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD size) override
+    {
+        return Pass() ? Real().SetValue(key, name, type, data, size) : ERROR_ACCESS_DENIED;
+    }
+    LONG DeleteValue(HKEY key, const wchar_t* name) override
+    {
+        return Pass() ? Real().DeleteValue(key, name) : ERROR_ACCESS_DENIED;
+    }
+    LONG CreateFolder(const wchar_t* path) override { return Pass() ? Real().CreateFolder(path) : ERROR_ACCESS_DENIED; }
+    LONG RenameFile(const wchar_t* from, const wchar_t* to) override
+    {
+        return Pass() ? Real().RenameFile(from, to) : ERROR_ACCESS_DENIED;
+    }
+    LONG RemoveFile(const wchar_t* path) override { return Pass() ? Real().RemoveFile(path) : ERROR_ACCESS_DENIED; }
+    bool HonoursWindowsSwitches() override { return !m_withoutSwitches; }
+
+    // Windows before 8, which keeps no start-up switches of its own.
+    void WithoutWindowsSwitches() { m_withoutSwitches = true; }
+
+protected:
+    // Whether the next call goes through; a call that does not fails without
+    // touching anything.
+    virtual bool Pass() { return true; }
+
+private:
+    static StartupCalls& Real() { return SystemStartupCalls(); }
+    bool m_withoutSwitches = false;
+};
