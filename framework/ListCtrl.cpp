@@ -42,16 +42,6 @@ int CListCtrl::InsertItem(int nItem, const char* lpszItem)
     return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-int CListCtrl::InsertItem(int nItem, const char* lpszItem, DWORD_PTR dwData)
-{
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = nItem;
-    item.pszText = const_cast<char*>(lpszItem);
-    item.lParam = static_cast<LPARAM>(dwData);
-    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* lpszText)
 {
     LVITEMA item{};

@@ -34,12 +34,11 @@ public:
     // The header control that shows the column headings.
     HWND GetHeaderWindow() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }
     int InsertItem(int nItem, const char* lpszItem);
-    // Inserts a row that carries dwData as its item data from the start.
-    int InsertItem(int nItem, const char* lpszItem, DWORD_PTR dwData);
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     BOOL SetItemText(int nItem, int nSubItem, const char* lpszText);
     std::string GetItemText(int nItem, int nSubItem) const;
     // UTF-16 texts, for rows whose text may lie outside the ANSI code page.
+    // The inserted row carries dwData as its item data from the start.
     int InsertItem(int nItem, const wchar_t* lpszItem, DWORD_PTR dwData);
     BOOL SetItemText(int nItem, int nSubItem, const wchar_t* lpszText);
     std::wstring GetItemTextW(int nItem, int nSubItem) const;

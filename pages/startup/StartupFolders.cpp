@@ -150,8 +150,11 @@ std::wstring MovedFolderPath(int csidl)
 
 std::wstring KnownFolderPath(int csidl)
 {
-    if (TestPaths())
-        return TestPaths()(csidl);
+    if (TestPaths()) {
+        std::wstring path = TestPaths()(csidl);
+        if (!path.empty())
+            return path;
+    }
     if (csidl == CSIDL_STARTUP || csidl == CSIDL_COMMON_STARTUP) {
         std::wstring moved = MovedFolderPath(csidl);
         if (!moved.empty())

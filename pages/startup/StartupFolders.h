@@ -13,8 +13,8 @@
 // found without a new start.
 std::wstring KnownFolderPath(int csidl);
 
-// Tests put scratch folders in place of the known ones; an empty function
-// goes back to the system's.
+// Tests put scratch folders in place of the known ones (an empty path leaves
+// that folder to the system); an empty function goes back to the system's.
 void SetKnownFolderPathsForTesting(std::function<std::wstring(int csidl)> paths);
 
 // Where Windows finds the source's files, and where the switched-off ones are kept.

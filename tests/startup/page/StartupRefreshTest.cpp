@@ -5,6 +5,7 @@
 
 #include "app/MonitorApp.h"
 #include "pages/startup/StartupDlg.h"
+#include "pages/startup/StartupFolders.h"
 #include "pages/startup/StartupStore.h"
 #include "res/resource.h"
 #include "startup/store/StoredValue.h"
@@ -65,6 +66,34 @@ TEST_F(StartupRefreshTest, ChangesByOtherProgramsShowUpWithoutAClickAndUnapplied
     PumpFor(300);
     EXPECT_EQ(ByProgram(Rows()), expected);
     EXPECT_TRUE(IsNewRow(RowOf("added", kUser))) << "new until the program ends";
+}
+
+TEST_F(StartupRefreshTest, StartupFoldersTheUserMovesAreFollowedWhileTheProgramRuns)
+{
+    // The Startup folders where the user's Explorer settings put them; only
+    // the profile folders stay scratch ones.
+    SetKnownFolderPathsForTesting([this](int csidl) {
+        return csidl == CSIDL_STARTUP || csidl == CSIDL_COMMON_STARTUP ? std::wstring() : W(m_folders->Path(csidl));
+    });
+    const std::string first = m_folders->Path(CSIDL_STARTUP);
+    const std::string moved = m_folders->Path(CSIDL_APPDATA) + "\\Автозагрузка";
+    const std::string common = m_folders->Path(CSIDL_COMMON_STARTUP);
+    ::CreateDirectoryW(W(moved).c_str(), nullptr);
+    WriteStored(HKEY_CURRENT_USER, kUserShellFoldersKeyPath, "Startup", Sz(first, REG_EXPAND_SZ));
+    WriteStored(HKEY_LOCAL_MACHINE, kUserShellFoldersKeyPath, "Common Startup", Sz(common, REG_EXPAND_SZ));
+    WriteFileText(first + "\\one.cmd", "1");
+    WriteFileText(moved + "\\two.cmd", "2");
+    StartApp();
+    const char* folder = "User Start-Up Folder";
+    EXPECT_EQ(Rows(), (std::vector<ShownRow>{{"one.cmd", folder, first + "\\one.cmd", true}}));
+
+    WriteStored(HKEY_CURRENT_USER, kUserShellFoldersKeyPath, "Startup", Sz(moved, REG_EXPAND_SZ));
+    EXPECT_TRUE(PumpUntil([&] { return Rows() == std::vector<ShownRow>{{"two.cmd", folder, moved + "\\two.cmd", true}}; },
+                          10000))
+        << testing::PrintToString(Rows());
+    // The new folder is the one watched now.
+    WriteFileText(moved + "\\three.cmd", "3");
+    EXPECT_TRUE(PumpUntil([&] { return Rows().size() == 2; }, 10000)) << testing::PrintToString(Rows());
 }
 
 TEST_F(StartupRefreshTest, F5ReadsEverythingAgain)
