@@ -35,34 +35,42 @@ std::uint64_t Count(const FILETIME& t)
     return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
-// Kernel plus user time of the process. Wine reports no process times for
-// other processes, but does report each thread's, so the threads are summed.
-std::uint64_t CpuTime100ns(DWORD processId)
+struct ThreadTimes {
+    std::uint64_t cpu100ns = 0; // kernel plus user time of all threads
+    int threads = 0;
+};
+
+// Wine reports no process times for other processes, but does report each
+// thread's, so the threads are summed.
+ThreadTimes Threads(DWORD processId)
 {
-    std::uint64_t total = 0;
+    ThreadTimes times;
     const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
+        return times;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
         if (entry.th32OwnerProcessID != processId)
             continue;
+        ++times.threads;
         if (HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID)) {
             FILETIME created, exited, kernel, user;
             if (::GetThreadTimes(thread, &created, &exited, &kernel, &user))
-                total += Count(kernel) + Count(user);
+                times.cpu100ns += Count(kernel) + Count(user);
             ::CloseHandle(thread);
         }
     }
     ::CloseHandle(snapshot);
-    return total;
+    return times;
 }
 
 struct Usage {
     double cpuPercent;   // of one processor
     double residentMiB;  // working set at the end
     double peakMiB;      // peak working set
+    double privateMiB;   // memory of its own, shared with no other process
+    int threads;
 };
 
 struct Scenario {
@@ -91,20 +99,23 @@ std::vector<Usage> MeasureTogether(const std::vector<Scenario>& scenarios, int s
 
     std::vector<std::uint64_t> cpuStart;
     for (const auto& process : processes)
-        cpuStart.push_back(CpuTime100ns(process->Id()));
+        cpuStart.push_back(Threads(process->Id()).cpu100ns);
     const ULONGLONG wallStart = ::GetTickCount64();
     ::Sleep(static_cast<DWORD>(seconds) * 1000);
     const ULONGLONG wall = ::GetTickCount64() - wallStart;
 
     std::vector<Usage> usage;
     for (std::size_t i = 0; i < processes.size(); ++i) {
-        const std::uint64_t cpu = CpuTime100ns(processes[i]->Id()) - cpuStart[i];
-        PROCESS_MEMORY_COUNTERS memory{};
+        const ThreadTimes threads = Threads(processes[i]->Id());
+        const std::uint64_t cpu = threads.cpu100ns - cpuStart[i];
+        PROCESS_MEMORY_COUNTERS_EX memory{};
         memory.cb = sizeof(memory);
-        ::GetProcessMemoryInfo(processes[i]->Handle(), &memory, sizeof(memory));
+        ::GetProcessMemoryInfo(processes[i]->Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                               sizeof(memory));
         usage.push_back({100.0 * static_cast<double>(cpu) / (static_cast<double>(wall) * 10000.0),
                          static_cast<double>(memory.WorkingSetSize) / (1 << 20),
-                         static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20)});
+                         static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20),
+                         static_cast<double>(memory.PrivateUsage) / (1 << 20), threads.threads});
     }
     for (std::size_t i = 0; i < processes.size(); ++i) {
         ::PostMessageA(windows[i], WM_CLOSE, 0, 0);
@@ -141,8 +152,8 @@ void ShowMetricsThenMinimiseAt(HWND frame, UINT speed)
 
 void Print(const char* name, const Usage& u)
 {
-    std::printf("  %-28s CPU %6.2f %%  resident %7.1f MiB  peak %7.1f MiB\n", name, u.cpuPercent, u.residentMiB,
-                u.peakMiB);
+    std::printf("  %-28s CPU %6.2f %%  resident %7.1f MiB  peak %7.1f MiB  private %7.1f MiB  threads %d\n", name,
+                u.cpuPercent, u.residentMiB, u.peakMiB, u.privateMiB, u.threads);
 }
 
 double Median(std::vector<double> values)

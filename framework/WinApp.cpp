@@ -3,6 +3,7 @@
 #include "WinApp.h"
 
 #include "MessageBox.h"
+#include "MessageWait.h"
 
 #include <ole2.h>
 
@@ -60,21 +61,22 @@ BOOL CWinApp::InitInstance()
 
 int CWinApp::Run()
 {
-    MSG msg;
+    // Between messages the loop also waits on the thread's kernel objects
+    // (fw::AddWait), so windows can follow change notifications.
     for (;;) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            m_nExitCode = static_cast<int>(msg.wParam);
-            break;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                m_nExitCode = static_cast<int>(msg.wParam);
+                return ExitInstance();
+            }
+            if (!PreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
         }
-        if (got == -1)
-            break;
-        if (!PreTranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
+        fw::WaitForMessageOrSignal(INFINITE);
     }
-    return ExitInstance();
 }
 
 int CWinApp::ExitInstance()

@@ -1,5 +1,6 @@
 #include "pages/startup/StartupWatcher.h"
 
+#include "framework/MessageWait.h"
 #include "pages/startup/StartupFolders.h"
 
 #include <algorithm>
@@ -7,6 +8,14 @@
 
 namespace {
 constexpr DWORD kSettleMs = 30;
+constexpr UINT_PTR kSettleTimer = 0x5157; // on the watched window, with a procedure of its own
+
+// The watchers of this thread, which its settle timers find by their window.
+std::vector<StartupWatcher*>& Watchers()
+{
+    thread_local std::vector<StartupWatcher*> watchers;
+    return watchers;
+}
 
 std::wstring ParentPath(const std::wstring& path)
 {
@@ -14,10 +23,12 @@ std::wstring ParentPath(const std::wstring& path)
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
+} // namespace
+
 // One watched place and the object that is signalled when it changes.
-class Watch {
+class StartupWatcher::Watch {
 public:
-    explicit Watch(StartupWatcher::Place place) : m_place(std::move(place))
+    explicit Watch(Place place) : m_place(std::move(place))
     {
         if (m_place.hive)
             m_event.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -33,7 +44,7 @@ public:
             ArmFolder();
     }
 
-    const StartupWatcher::Place& Where() const { return m_place; }
+    const Place& Where() const { return m_place; }
 
     // What to wait on; null when nothing can be watched.
     HANDLE Waitable() const
@@ -82,13 +93,12 @@ private:
         }
     }
 
-    StartupWatcher::Place m_place;
+    Place m_place;
     fw::UniqueKernelHandle m_event;
     fw::UniqueRegKey m_key;
     bool m_keyItself = false; // m_key is the watched key, not a parent waiting for it
     fw::UniqueChangeNotification m_folder;
 };
-} // namespace
 
 std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource>& sources)
 {
@@ -136,62 +146,69 @@ std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource
 }
 
 StartupWatcher::StartupWatcher(const std::vector<StartupSource>& sources, HWND window, UINT message)
-    : m_window(window), m_message(message), m_stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    : m_window(window), m_message(message)
 {
-    if (m_stop)
-        m_thread = std::thread(&StartupWatcher::Run, this, WatchedPlaces(sources));
+    for (Place& place : WatchedPlaces(sources)) {
+        m_watches.push_back(std::make_unique<Watch>(std::move(place)));
+        Rearm(*m_watches.back());
+    }
+    Watchers().push_back(this);
 }
 
 StartupWatcher::~StartupWatcher()
 {
-    if (m_thread.joinable()) {
-        ::SetEvent(m_stop.Get());
-        m_thread.join();
-    }
+    if (m_settling)
+        ::KillTimer(m_window, kSettleTimer);
+    for (const auto& watch : m_watches)
+        if (watch->Waitable())
+            fw::RemoveWait(watch->Waitable());
+    Watchers().erase(std::find(Watchers().begin(), Watchers().end(), this));
 }
 
-void StartupWatcher::Run(std::vector<Place> places)
+void StartupWatcher::Rearm(Watch& watch)
 {
-    std::vector<std::unique_ptr<Watch>> watches;
-    for (Place& place : places) {
-        if (watches.size() + 1 == MAXIMUM_WAIT_OBJECTS)
-            break;
-        watches.push_back(std::make_unique<Watch>(std::move(place)));
-        watches.back()->Arm();
+    const HANDLE before = watch.Waitable();
+    watch.Arm();
+    const HANDLE now = watch.Waitable();
+    if (before && before != now)
+        fw::RemoveWait(before);
+    // A place that cannot be watched now is left out until the folders move.
+    if (now)
+        fw::AddWait(now, [this, &watch] { OnSignalled(watch); });
+}
+
+void StartupWatcher::OnSignalled(Watch& watch)
+{
+    m_changed |= watch.Where().sources;
+    // Armed again before the window hears of it: a change from now on
+    // signals anew, and everything before is there when it reads.
+    Rearm(watch);
+    if (watch.Where().movesFolders) {
+        for (const auto& other : m_watches)
+            if (other->Where().folderSource)
+                Rearm(*other);
     }
-    for (;;) {
-        // The stop event comes first, so it wins when several objects are
-        // signalled; a place that cannot be watched now is left out until
-        // the folders move.
-        std::vector<HANDLE> waitables{m_stop.Get()};
-        std::vector<Watch*> waiting;
-        for (const auto& watch : watches) {
-            if (watch->Waitable()) {
-                waitables.push_back(watch->Waitable());
-                waiting.push_back(watch.get());
-            }
-        }
-        const DWORD signalled =
-            ::WaitForMultipleObjects(static_cast<DWORD>(waitables.size()), waitables.data(), FALSE, INFINITE);
-        const DWORD index = signalled - WAIT_OBJECT_0;
-        if (index == 0 || index >= waitables.size())
-            return; // stopped, or waiting failed
-        // Changes come in bursts (a program writing several values, the
-        // page's own Apply): a short pause lets one reading take them all
-        // rather than the registry being asked again after each.
-        if (::WaitForSingleObject(m_stop.Get(), kSettleMs) != WAIT_TIMEOUT)
+    // Changes come in bursts (a program writing several values, the page's
+    // own Apply): a short pause lets one reading take them all rather than
+    // the registry being asked again after each.
+    if (!m_settling)
+        m_settling = ::SetTimer(m_window, kSettleTimer, kSettleMs, OnSettleTimer) != 0;
+}
+
+void StartupWatcher::OnSettled()
+{
+    ::KillTimer(m_window, kSettleTimer);
+    m_settling = false;
+    if (m_changed && !std::exchange(m_posted, true))
+        ::PostMessageW(m_window, m_message, 0, 0);
+}
+
+void CALLBACK StartupWatcher::OnSettleTimer(HWND window, UINT, UINT_PTR, DWORD)
+{
+    for (StartupWatcher* watcher : Watchers()) {
+        if (watcher->m_window == window) {
+            watcher->OnSettled();
             return;
-        Watch& watch = *waiting[index - 1];
-        m_changed.fetch_or(watch.Where().sources);
-        // Armed again before the window hears of it: a change from now on
-        // signals anew, and everything before is there when it reads.
-        watch.Arm();
-        if (watch.Where().movesFolders) {
-            for (const auto& other : watches)
-                if (other->Where().folderSource)
-                    other->Arm();
         }
-        if (!m_posted.exchange(true))
-            ::PostMessageW(m_window, m_message, 0, 0);
     }
 }

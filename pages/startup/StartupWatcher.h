@@ -1,25 +1,26 @@
 #pragma once
-// Watches the keys and folders of the start-up sources from a thread of its
-// own and tells a window when any of them changed. The thread sleeps until
-// the registry or the file system signals a change or it is told to stop:
-// there is no polling, and the window's thread never waits for it except to
-// stop it.
+// Watches the keys and folders of the start-up sources and tells a window
+// when any of them changed. The window's own message loop waits on the
+// registry's and the file system's change notifications beside its messages
+// (fw::AddWait): there is no polling and no thread of its own, which under
+// Wine would cost a megabyte of memory for as long as the page lives.
 
 #include "framework/UniqueHandle.h"
 #include "pages/startup/StartupSources.h"
 
 #include <windows.h>
 
-#include <atomic>
+#include <memory>
 #include <string>
-#include <thread>
+#include <utility>
 #include <vector>
 
 class StartupWatcher {
 public:
-    // Posts `message` to `window` after a change; once, until Acknowledge.
+    // Posts `message` to `window` a short while after a change, so that one
+    // reading takes a burst of changes; once, until TakeChanges. To be made
+    // on the window's thread, whose message loop then follows the changes.
     StartupWatcher(const std::vector<StartupSource>& sources, HWND window, UINT message);
-    // Stops the thread and waits for it.
     ~StartupWatcher();
     StartupWatcher(const StartupWatcher&) = delete;
     StartupWatcher& operator=(const StartupWatcher&) = delete;
@@ -28,8 +29,8 @@ public:
     // last call. The next change posts anew.
     SourceSet TakeChanges()
     {
-        m_posted.store(false);
-        return m_changed.exchange(0);
+        m_posted = false;
+        return std::exchange(m_changed, 0);
     }
 
     // A key or folder that is watched; a missing one is watched through the
@@ -48,14 +49,19 @@ public:
     };
 
 private:
-    void Run(std::vector<Place> places);
+    class Watch;
+    void OnSignalled(Watch& watch);
+    // Arms the watch again and waits on what it waits on now.
+    void Rearm(Watch& watch);
+    void OnSettled();
+    static void CALLBACK OnSettleTimer(HWND window, UINT, UINT_PTR, DWORD);
 
     HWND m_window;
     UINT m_message;
-    std::atomic<bool> m_posted{false};
-    std::atomic<SourceSet> m_changed{0};
-    fw::UniqueKernelHandle m_stop;
-    std::thread m_thread;
+    bool m_posted = false;
+    bool m_settling = false;
+    SourceSet m_changed = 0;
+    std::vector<std::unique_ptr<Watch>> m_watches;
 };
 
 // The keys and folders that hold the sources' entries and Windows' switches

@@ -1,5 +1,6 @@
 #include "MessagePump.h"
 
+#include "framework/MessageWait.h"
 #include "framework/WinApp.h"
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
@@ -24,8 +25,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline)
             return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                                    QS_ALLINPUT);
+        fw::WaitForMessageOrSignal(static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)));
     }
 }
 
