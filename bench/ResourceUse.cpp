@@ -69,7 +69,6 @@ struct Usage {
     double cpuPercent;   // of one processor
     double residentMiB;  // working set at the end
     double peakMiB;      // peak working set
-    double privateMiB;   // memory of its own, shared with no other process
     int threads;
 };
 
@@ -108,14 +107,12 @@ std::vector<Usage> MeasureTogether(const std::vector<Scenario>& scenarios, int s
     for (std::size_t i = 0; i < processes.size(); ++i) {
         const ThreadTimes threads = Threads(processes[i]->Id());
         const std::uint64_t cpu = threads.cpu100ns - cpuStart[i];
-        PROCESS_MEMORY_COUNTERS_EX memory{};
+        PROCESS_MEMORY_COUNTERS memory{};
         memory.cb = sizeof(memory);
-        ::GetProcessMemoryInfo(processes[i]->Handle(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                               sizeof(memory));
+        ::GetProcessMemoryInfo(processes[i]->Handle(), &memory, sizeof(memory));
         usage.push_back({100.0 * static_cast<double>(cpu) / (static_cast<double>(wall) * 10000.0),
                          static_cast<double>(memory.WorkingSetSize) / (1 << 20),
-                         static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20),
-                         static_cast<double>(memory.PrivateUsage) / (1 << 20), threads.threads});
+                         static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20), threads.threads});
     }
     for (std::size_t i = 0; i < processes.size(); ++i) {
         ::PostMessageA(windows[i], WM_CLOSE, 0, 0);
@@ -152,8 +149,8 @@ void ShowMetricsThenMinimiseAt(HWND frame, UINT speed)
 
 void Print(const char* name, const Usage& u)
 {
-    std::printf("  %-28s CPU %6.2f %%  resident %7.1f MiB  peak %7.1f MiB  private %7.1f MiB  threads %d\n", name,
-                u.cpuPercent, u.residentMiB, u.peakMiB, u.privateMiB, u.threads);
+    std::printf("  %-28s CPU %6.2f %%  resident %7.1f MiB  peak %7.1f MiB  threads %d\n", name, u.cpuPercent,
+                u.residentMiB, u.peakMiB, u.threads);
 }
 
 double Median(std::vector<double> values)
