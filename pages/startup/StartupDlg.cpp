@@ -357,6 +357,11 @@ void CStartupDlg::OnSearch()
     if (item < 0)
         return;
     const std::size_t id = RowId(item);
-    if (id < m_rows.Size())
-        SearchWebForCommand(m_rows.Row(id).command);
+    if (id < m_rows.Size()) {
+        const std::string& command = m_rows.Row(id).command;
+        std::wstring wide(command.size(), L'\0');
+        wide.resize(::MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()), wide.data(),
+                                          static_cast<int>(wide.size())));
+        SearchWebForCommand(wide);
+    }
 }
