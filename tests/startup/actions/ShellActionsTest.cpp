@@ -55,7 +55,6 @@ TEST(RegistryEditorKeyTest, NamesTheKeyAsTheInstalledRegistryEditorReadsIt)
         REGSAM view;
         std::wstring keyPath, expected;
     } keys[] = {
-        {HKEY_CURRENT_USER, 0, kRunKey, L"HKEY_CURRENT_USER\\" + std::wstring(kRunKey)},
         {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, kRunKey, L"HKEY_LOCAL_MACHINE\\" + std::wstring(kRunKey)},
         {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
          L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
@@ -71,8 +70,6 @@ TEST(RegistryEditorKeyTest, NamesTheKeyAsTheInstalledRegistryEditorReadsIt)
     } forms[] = {
         {L"", L"Computer\\" + path},
         {L"My Computer", L"Computer\\" + path}, // Wine's, at its root
-        {L"HKEY_LOCAL_MACHINE\\Software", path}, // Wine's
-        {L"Computer\\HKEY_LOCAL_MACHINE\\SOFTWARE", L"Computer\\" + path},
         {L"Ordinateur\\HKEY_USERS", L"Ordinateur\\" + path},
     };
     for (const auto& form : forms)

@@ -79,8 +79,6 @@ TEST(BrowserLaunchTest, PutsTheAddressWhereTheRegisteredCommandWantsIt)
         {L"\"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe\" --single-argument %1",
          L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe",
          L"\"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe\" --single-argument " + address},
-        {L"\"C:\\Browser\\browser.exe\" -nohome", L"C:\\Browser\\browser.exe",
-         L"\"C:\\Browser\\browser.exe\" -nohome " + address},
         {L"C:\\Program Files\\Browser\\browser.EXE %L %*", L"C:\\Program Files\\Browser\\browser.EXE",
          L"\"C:\\Program Files\\Browser\\browser.EXE\" " + address},
         {L"\"C:\\Browser\\browser.exe -nohome", L"C:\\Browser\\browser.exe",
