@@ -53,17 +53,6 @@ std::string AsciiText(const wchar_t* text)
     return ascii;
 }
 
-// The web search takes ANSI text for now.
-std::string AnsiText(const std::wstring& text)
-{
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), length, nullptr,
-                          nullptr);
-    return ansi;
-}
-
 // Rows that appeared while the program runs stand out by this background.
 constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
 
@@ -379,5 +368,5 @@ void CStartupDlg::OnSearch()
         return;
     const std::size_t id = RowId(item);
     if (id < m_rows.Size())
-        SearchWebForCommand(AnsiText(m_rows.Row(id).command));
+        SearchWebForCommand(m_rows.Row(id).command);
 }

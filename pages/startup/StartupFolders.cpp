@@ -1,5 +1,6 @@
 #include "pages/startup/StartupFolders.h"
 
+#include "framework/ShellObjects.h"
 #include "framework/UniqueHandle.h"
 
 #include <shlobj.h>
@@ -14,42 +15,6 @@ std::function<std::wstring(int)>& TestPaths()
     static std::function<std::wstring(int)> paths;
     return paths;
 }
-
-// COM for the calling thread for as long as the object lives, when the
-// thread did not have it already.
-class ComScope {
-public:
-    ComScope() : m_started(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComScope()
-    {
-        if (m_started)
-            ::CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool m_started;
-};
-
-template <class Interface>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr()
-    {
-        if (m_p)
-            m_p->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    Interface* operator->() const { return m_p; }
-    Interface* Get() const { return m_p; }
-    void** Put() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    Interface* m_p = nullptr;
-};
 
 // Reads shortcuts with one shell link object, loaded anew for each file.
 class ShortcutReader {
@@ -87,17 +52,16 @@ public:
 private:
     void TargetFromItemList(wchar_t (&target)[MAX_PATH])
     {
-        PIDLIST_ABSOLUTE items = nullptr;
-        if (m_link->GetIDList(&items) != S_OK || !items)
+        fw::UniqueItemIdList items;
+        if (m_link->GetIDList(items.Put()) != S_OK || !items)
             return;
         wchar_t path[MAX_PATH] = L"";
-        if (::SHGetPathFromIDListW(items, path) && path[0])
+        if (::SHGetPathFromIDListW(items.Get(), path) && path[0])
             std::wcscpy(target, path);
-        ::CoTaskMemFree(items);
     }
 
-    ComPtr<IShellLinkW> m_link;
-    ComPtr<IPersistFile> m_file;
+    fw::ComPtr<IShellLinkW> m_link;
+    fw::ComPtr<IPersistFile> m_file;
 };
 
 bool IsShortcut(const std::wstring& path)
@@ -193,7 +157,7 @@ StartupValueList ReadFolderList(const std::wstring& folder)
     const fw::UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
     if (!search)
         return files;
-    const ComScope com;
+    const fw::ComScope com;
     ShortcutReader shortcuts;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || ::lstrcmpiW(found.cFileName, L"desktop.ini") == 0)
@@ -205,7 +169,7 @@ StartupValueList ReadFolderList(const std::wstring& folder)
 
 std::wstring FileCommand(const std::wstring& path)
 {
-    const ComScope com;
+    const fw::ComScope com;
     ShortcutReader shortcuts;
     return CommandOf(shortcuts, path);
 }

@@ -1,47 +1,58 @@
 #pragma once
 // The web search for a start-up program: the program's file name taken from
 // its command line, put percent-encoded into a search address, and opened in
-// the default browser.
+// the browser the user chose.
 
-#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The program file's name and extension from a command line: trimmed, the
 // text between a leading quote and the next one, then everything after the
 // last slash or backslash (or drive colon). The name and the extension keep
 // at most 255 characters each.
-std::string ExtractSearchTerm(const std::string& command);
+std::wstring ExtractSearchTerm(const std::wstring& command);
 
-// UTF-8 percent-encoding of ANSI text: every byte outside A-Z a-z 0-9 - . _ ~
-// becomes %XX.
-std::string PercentEncode(const std::string& ansiText);
+// UTF-8 percent-encoding: every byte outside A-Z a-z 0-9 - . _ ~ becomes %XX.
+std::wstring PercentEncode(const std::wstring& text);
 
-// "www.google.com/search?q=" followed by the encoded term.
-std::string BuildSearchAddress(const std::string& term);
+// "https://www.google.com/search?q=" followed by the encoded term.
+std::wstring BuildSearchAddress(const std::wstring& term);
 
-// The browser's executable from a registered open command ("http\shell\open\command"):
-// the text between the first quote and the next; without quotes, the text
-// before the first space after the last backslash.
-std::string BrowserPathFromCommand(const std::string& registeredCommand);
+// How a browser is started on an address: the program and the whole command
+// line that CreateProcessW is given.
+struct BrowserLaunch {
+    std::wstring program;
+    std::wstring commandLine;
+};
 
-// The default browser's path, read from the registry anew; empty when none is registered.
-std::string GetDefaultBrowser();
+// The launch that a registered open command makes of `address` (which holds
+// no space or quote): the program is the text between the first quote and
+// the next, or without quotes the text up to the first ".exe" (or the first
+// blank) that ends it; the address takes the place of each %1 or %L in the
+// command's own arguments, or follows them when there is none.
+BrowserLaunch BrowserLaunchFor(const std::wstring& registeredCommand, const std::wstring& address);
 
-// Opens `address` (no scheme) in the default browser, or hands "https://"
-// plus the address to the shell when there is no browser or it cannot be
-// started. Returns false when nothing could be opened.
-bool OpenSearchAddress(const std::string& address);
+// The open commands of the browsers the user has, in the order the search
+// tries them: the program the user chose for https, then for http
+// (UserChoice), then the command of the http class itself. Each command once.
+std::vector<std::wstring> RegisteredBrowserCommands();
+
+// Opens `address` in the first browser that starts, or hands it to the shell
+// when there is none or none starts. Returns false when nothing could be opened.
+bool OpenSearchAddress(const std::wstring& address);
 
 // The whole search for one command line.
-bool SearchWebForCommand(const std::string& command);
+bool SearchWebForCommand(const std::wstring& command);
 
-// How the search starts a program or opens an address: ShellExecuteA with no
-// owner, the default verb, `file`, `parameters` (none when empty), no working
-// directory and SW_SHOWNORMAL. Returns ShellExecuteA's result as a number:
-// greater than 32 on success.
-using ShellStarter = std::function<std::intptr_t(const std::string& file, const std::string& parameters)>;
+// How the search starts a browser (CreateProcessW on the command line) and
+// hands an address to the shell (ShellExecuteW, default verb). Each says
+// whether it started.
+struct SearchStarters {
+    std::function<bool(const std::wstring& program, const std::wstring& commandLine)> startProgram;
+    std::function<bool(const std::wstring& address)> openAddress;
+};
 
-// Replaces the shell call, so tests can see what would be started; an empty
-// function restores ShellExecuteA.
-void SetShellStarter(ShellStarter starter);
+// Replaces them, so tests can see what would be started; an empty member
+// restores the system's call.
+void SetSearchStarters(SearchStarters starters);

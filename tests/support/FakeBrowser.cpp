@@ -1,85 +1,91 @@
 #include "FakeBrowser.h"
 
-#include "ProcessWindows.h"
+#include "ScratchFolder.h"
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cwchar>
 #include <stdexcept>
 
 namespace {
 
-constexpr char kRecordVariable[] = "QUORVANE_FAKE_BROWSER_RECORD";
+constexpr wchar_t kRecordVariable[] = L"QUORVANE_FAKE_BROWSER_RECORD";
 
-std::string UniqueSuffix()
+void WriteDefaultValue(HKEY root, const std::wstring& keyPath, const wchar_t* name, const std::wstring& text)
 {
-    char suffix[48];
-    std::snprintf(suffix, sizeof(suffix), "%lu-%lu", ::GetCurrentProcessId(), ::GetTickCount());
-    return suffix;
-}
-
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to)
-{
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)
+        != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create a browser registration key");
+    ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
 }
 
 } // namespace
 
-ClassesRootSandbox::ClassesRootSandbox() : m_path("Software\\QuorvaneTestScratch\\classes-" + UniqueSuffix())
+MachineClassesView::MachineClassesView()
 {
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
-                          nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create scratch key " + m_path);
-    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, m_key);
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &m_classes, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot open the machine's classes");
+    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, m_classes);
 }
 
-ClassesRootSandbox::~ClassesRootSandbox()
+MachineClassesView::~MachineClassesView()
 {
     ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    ::RegCloseKey(m_key);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+    ::RegCloseKey(m_classes);
 }
 
-void RegisterBrowserCommand(const std::string& command)
+void RegisterOpenCommand(const std::wstring& className, const std::wstring& command)
 {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", 0, nullptr, 0, KEY_ALL_ACCESS,
-                          nullptr, &key, nullptr) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create the browser command key");
-    ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                     static_cast<DWORD>(command.size() + 1));
-    ::RegCloseKey(key);
+    WriteDefaultValue(HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + className + L"\\shell\\open\\command", nullptr,
+                      command);
 }
 
-FakeBrowser::FakeBrowser(const std::string& commandTemplate) : m_path(ThisProgramDirectory() + "fake_browser.exe")
+void ChooseBrowser(const std::wstring& scheme, const std::wstring& progId)
 {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    m_recordPath = std::string(temp) + "fake-browser-" + UniqueSuffix() + ".txt";
-    ::DeleteFileA(m_recordPath.c_str());
+    WriteDefaultValue(HKEY_CURRENT_USER,
+                      L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\" + scheme +
+                          L"\\UserChoice",
+                      L"ProgId", progId);
+}
+
+FakeBrowser::FakeBrowser()
+{
+    m_path = TestProgramDirectory() + L"fake_browser.exe";
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    wchar_t name[64];
+    std::swprintf(name, 64, L"fake-browser-%lu-%lu.txt", ::GetCurrentProcessId(), ::GetTickCount());
+    m_recordPath = std::wstring(temp) + name;
+    ::DeleteFileW(m_recordPath.c_str());
     // The fake inherits this process's environment when it is started.
-    ::SetEnvironmentVariableA(kRecordVariable, m_recordPath.c_str());
-    RegisterBrowserCommand(ReplaceAll(commandTemplate, "{path}", m_path));
+    ::SetEnvironmentVariableW(kRecordVariable, m_recordPath.c_str());
 }
 
 FakeBrowser::~FakeBrowser()
 {
-    ::SetEnvironmentVariableA(kRecordVariable, nullptr);
-    ::DeleteFileA(m_recordPath.c_str());
+    ::SetEnvironmentVariableW(kRecordVariable, nullptr);
+    ::DeleteFileW(m_recordPath.c_str());
+}
+
+std::wstring FakeBrowser::Command(const std::wstring& commandTemplate) const
+{
+    std::wstring command = commandTemplate;
+    const std::wstring placeholder = L"{path}";
+    for (size_t at = command.find(placeholder); at != std::wstring::npos;
+         at = command.find(placeholder, at + m_path.size()))
+        command.replace(at, placeholder.size(), m_path);
+    return command;
 }
 
 std::optional<std::string> FakeBrowser::WaitForArguments(DWORD timeoutMs) const
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (::GetFileAttributesA(m_recordPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    while (::GetFileAttributesW(m_recordPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (::GetTickCount64() >= deadline)
             return std::nullopt;
         ::Sleep(20);
     }
-    std::ifstream record(m_recordPath, std::ios::binary);
-    std::ostringstream text;
-    text << record.rdbuf();
-    return text.str();
+    return ReadBytes(m_recordPath);
 }

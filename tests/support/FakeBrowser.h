@@ -1,7 +1,6 @@
 #pragma once
-// A web browser for tests: fake_browser.exe, built beside the test programs,
-// registered as the program that opens web addresses. The registration lives
-// in a scratch HKEY_CLASSES_ROOT of this process only; the fake writes the
+// Browsers for tests: their registration, as Windows keeps it, and
+// fake_browser.exe, built beside the test programs, which writes the
 // arguments it was started with to a record file that the test reads back.
 
 #include <windows.h>
@@ -9,38 +8,42 @@
 #include <optional>
 #include <string>
 
-// Redirects HKEY_CLASSES_ROOT of this process into an empty scratch key under
-// the current user's hive, and removes it again.
-class ClassesRootSandbox {
+// Makes HKEY_CLASSES_ROOT of this process the machine's classes
+// (HKEY_LOCAL_MACHINE\Software\Classes) as HKEY_LOCAL_MACHINE stands when it
+// is made, such as a RegistrySandbox's, and gives it back. Wine makes up
+// HKEY_CLASSES_ROOT from the machine's classes alone and does not follow a
+// redirected HKEY_LOCAL_MACHINE into it by itself.
+class MachineClassesView {
 public:
-    ClassesRootSandbox();
-    ~ClassesRootSandbox();
-    ClassesRootSandbox(const ClassesRootSandbox&) = delete;
-    ClassesRootSandbox& operator=(const ClassesRootSandbox&) = delete;
+    MachineClassesView();
+    ~MachineClassesView();
+    MachineClassesView(const MachineClassesView&) = delete;
+    MachineClassesView& operator=(const MachineClassesView&) = delete;
 
 private:
-    std::string m_path;
-    HKEY m_key = nullptr;
+    HKEY m_classes = nullptr;
 };
 
-// Sets the default value of HKEY_CLASSES_ROOT "http\shell\open\command".
-void RegisterBrowserCommand(const std::string& command);
+// Sets the open command of a class (a ProgId, or "http") in the machine's classes.
+void RegisterOpenCommand(const std::wstring& className, const std::wstring& command);
+// Records, as Windows does, that the user chose the ProgId for "https" or "http" addresses.
+void ChooseBrowser(const std::wstring& scheme, const std::wstring& progId);
 
 class FakeBrowser {
 public:
-    // Registers `commandTemplate` with every "{path}" replaced by the fake's
-    // path, as a browser installer would.
-    explicit FakeBrowser(const std::string& commandTemplate = "\"{path}\" -- \"%1\"");
+    FakeBrowser();
     ~FakeBrowser();
     FakeBrowser(const FakeBrowser&) = delete;
     FakeBrowser& operator=(const FakeBrowser&) = delete;
 
-    const std::string& Path() const { return m_path; }
-    // The fake's arguments once it has been started and recorded them within the time.
+    const std::wstring& Path() const { return m_path; }
+    // `commandTemplate` with every "{path}" replaced by the fake's path, as a
+    // browser installer would register it.
+    std::wstring Command(const std::wstring& commandTemplate) const;
+    // The fake's arguments, in UTF-8, once it has been started and recorded them within the time.
     std::optional<std::string> WaitForArguments(DWORD timeoutMs) const;
 
 private:
-    ClassesRootSandbox m_classes;
-    std::string m_path;
-    std::string m_recordPath;
+    std::wstring m_path;
+    std::wstring m_recordPath;
 };

@@ -1,32 +1,31 @@
 // Stands in for a web browser in tests: writes the arguments it was started
-// with (its command line after the program's name) to the file named by the
-// environment variable QUORVANE_FAKE_BROWSER_RECORD, then ends. The text goes
-// to a temporary file first and is renamed into place, so a reader never sees
-// half of it.
+// with (its command line after the program's name, in UTF-8) to the file
+// named by the environment variable QUORVANE_FAKE_BROWSER_RECORD, then ends.
+// The text goes to a temporary file first and is renamed into place, so a
+// reader never sees half of it.
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
 
 // Windows' rule for the program's name: quoted up to the next quote, else up
 // to the first space or tab.
-const char* SkipProgramName(const char* commandLine)
+const wchar_t* SkipProgramName(const wchar_t* commandLine)
 {
-    const char* p = commandLine;
-    if (*p == '"') {
+    const wchar_t* p = commandLine;
+    if (*p == L'"') {
         ++p;
-        while (*p && *p != '"')
+        while (*p && *p != L'"')
             ++p;
-        if (*p == '"')
+        if (*p == L'"')
             ++p;
     } else {
-        while (*p && *p != ' ' && *p != '\t')
+        while (*p && *p != L' ' && *p != L'\t')
             ++p;
     }
-    while (*p == ' ' || *p == '\t')
+    while (*p == L' ' || *p == L'\t')
         ++p;
     return p;
 }
@@ -35,17 +34,23 @@ const char* SkipProgramName(const char* commandLine)
 
 int main()
 {
-    char recordPath[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableA("QUORVANE_FAKE_BROWSER_RECORD", recordPath, MAX_PATH);
+    wchar_t recordPath[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"QUORVANE_FAKE_BROWSER_RECORD", recordPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return 2;
-    const std::string arguments = SkipProgramName(::GetCommandLineA());
-    const std::string partial = std::string(recordPath) + ".partial";
-    FILE* file = std::fopen(partial.c_str(), "wb");
-    if (!file)
+    const wchar_t* arguments = SkipProgramName(::GetCommandLineW());
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, arguments, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, arguments, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1); // the closing NUL
+    const std::wstring partial = std::wstring(recordPath) + L".partial";
+    const HANDLE file = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return 3;
-    const bool written = std::fwrite(arguments.data(), 1, arguments.size(), file) == arguments.size();
-    if (std::fclose(file) != 0 || !written)
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
+                    written == utf8.size();
+    if (!::CloseHandle(file) || !ok)
         return 4;
-    return ::MoveFileExA(partial.c_str(), recordPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 5;
+    return ::MoveFileExW(partial.c_str(), recordPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 5;
 }

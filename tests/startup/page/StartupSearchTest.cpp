@@ -16,8 +16,6 @@
 
 namespace {
 
-const std::string kPrefix = "www.google.com/search?q=";
-
 using StartupSearchTest = StartupPageFixture;
 
 TEST_F(StartupSearchTest, SearchesForTheLowestSelectedRowsProgramFile)
@@ -25,35 +23,37 @@ TEST_F(StartupSearchTest, SearchesForTheLowestSelectedRowsProgramFile)
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "first", Sz("\"C:\\Program Files\\Sync Tool\\sync & go.exe\" /background"));
     WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "second", Sz("C:\\tools\\other.exe -s"));
     StartApp();
-    ClassesRootSandbox classes;
-    RegisterBrowserCommand("\"C:\\Browser\\browser.exe\" -- \"%1\"");
-    std::vector<std::pair<std::string, std::string>> started;
-    SetShellStarter([&](const std::string& file, const std::string& parameters) {
-        started.emplace_back(file, parameters);
-        return std::intptr_t{42};
-    });
+    MachineClassesView classes;
+    RegisterOpenCommand(L"http", L"\"C:\\Browser\\browser.exe\" -- \"%1\"");
+    std::vector<std::wstring> started;
+    SetSearchStarters({[&](const std::wstring&, const std::wstring& commandLine) {
+                           started.push_back(commandLine);
+                           return true;
+                       },
+                       {}});
 
     Select(1, true);
     Select(0, true);
     Press(IDC_SEARCH);
-    SetShellStarter({});
+    SetSearchStarters({});
 
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].first, "C:\\Browser\\browser.exe");
-    EXPECT_EQ(started[0].second, kPrefix + "sync%20%26%20go.exe");
+    EXPECT_EQ(started, std::vector<std::wstring>{L"\"C:\\Browser\\browser.exe\" -- "
+                                                 L"\"https://www.google.com/search?q=sync%20%26%20go.exe\""});
 }
 
 TEST_F(StartupSearchTest, PressingSearchStartsTheRegisteredBrowserOnTheAddress)
 {
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "tool", Sz("\"C:\\Program Files\\Tool\\tool.exe\" /background"));
     StartApp();
+    MachineClassesView classes;
     FakeBrowser browser;
+    RegisterOpenCommand(L"http", browser.Command(L"\"{path}\" -- \"%1\""));
 
     Select(0, true);
     Press(IDC_SEARCH);
     const std::optional<std::string> arguments = browser.WaitForArguments(15000);
     ASSERT_TRUE(arguments.has_value()) << "the fake browser did not record its start within 15 s";
-    EXPECT_EQ(*arguments, kPrefix + "tool.exe");
+    EXPECT_EQ(*arguments, "-- \"https://www.google.com/search?q=tool.exe\"");
 }
 
 } // namespace
