@@ -1,6 +1,7 @@
 // Which file a start-up command starts: the forms Windows accepts, the hosts
 // that run another file, missing files, and text that is no command at all.
 
+#include "pages/startup/FileDetails.h"
 #include "pages/startup/NativeFilePath.h"
 #include "pages/startup/ProgramResolver.h"
 #include "startup/details/ScratchFolder.h"
@@ -165,6 +166,8 @@ TEST(ProgramResolver, HostileTextNeitherHangsNorOpensDevices)
     });
     ResolveProgramFile(spaced);
     ResolveProgramFile(climbing);
+    EXPECT_FALSE(ExamineFile(pipeName).stamp.exists);
+    EXPECT_FALSE(ExamineFile(L"\\\\.\\CON").stamp.exists);
 
     // A client that had opened the pipe would have connected to it.
     EXPECT_FALSE(::ConnectNamedPipe(pipe, nullptr));
