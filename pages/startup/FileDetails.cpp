@@ -16,24 +16,6 @@
 
 namespace {
 
-struct CertStoreTraits {
-    using Handle = HCERTSTORE;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { ::CertCloseStore(h, 0); }
-};
-
-struct CryptMsgTraits {
-    using Handle = HCRYPTMSG;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { ::CryptMsgClose(h); }
-};
-
-struct CertContextTraits {
-    using Handle = PCCERT_CONTEXT;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { ::CertFreeCertificateContext(h); }
-};
-
 // Ends a WinVerifyTrust verification, releasing the state it kept, however
 // the examination of its results ends.
 class TrustVerification {
@@ -92,8 +74,8 @@ std::wstring CertificateName(PCCERT_CONTEXT certificate)
 std::wstring EmbeddedSignerName(const std::wstring& path)
 {
     DWORD encoding = 0, contentType = 0, formatType = 0;
-    fw::UniqueHandle<CertStoreTraits> store;
-    fw::UniqueHandle<CryptMsgTraits> message;
+    fw::UniqueCertStore store;
+    fw::UniqueCryptMsg message;
     if (!::CryptQueryObject(CERT_QUERY_OBJECT_FILE, path.c_str(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
                             CERT_QUERY_FORMAT_FLAG_BINARY, 0, &encoding, &contentType, &formatType, store.Put(),
                             message.Put(), nullptr))
@@ -104,7 +86,7 @@ std::wstring EmbeddedSignerName(const std::wstring& path)
     std::vector<BYTE> info(size);
     if (!::CryptMsgGetParam(message.Get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, info.data(), &size))
         return {};
-    const fw::UniqueHandle<CertContextTraits> certificate(::CertFindCertificateInStore(
+    const fw::UniqueCertContext certificate(::CertFindCertificateInStore(
         store.Get(), encoding, 0, CERT_FIND_SUBJECT_CERT, reinterpret_cast<const CERT_INFO*>(info.data()), nullptr));
     return certificate ? CertificateName(certificate.Get()) : std::wstring();
 }

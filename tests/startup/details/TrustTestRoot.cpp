@@ -4,6 +4,8 @@
 //
 // Usage: trust_test_root [--remove] CERTIFICATE.cer
 
+#include "framework/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <wincrypt.h>
@@ -27,27 +29,30 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "trust_test_root: cannot read %s\n", argv[argc - 1]);
         return remove ? 0 : 1; // nothing was added, so nothing is left behind
     }
-    const HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+    // The registry part of the store: under Wine the whole system store also
+    // holds the host's roots, and a deletion through it leaves the registry's
+    // copy in place.
+    const fw::UniqueCertStore root(
+        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
     if (!root) {
         std::fprintf(stderr, "trust_test_root: cannot open the machine's Root store (%lu)\n", ::GetLastError());
         return 1;
     }
     bool done = false;
     if (remove) {
-        const PCCERT_CONTEXT wanted = ::CertCreateCertificateContext(X509_ASN_ENCODING, der.data(),
-                                                                     static_cast<DWORD>(der.size()));
-        const PCCERT_CONTEXT stored =
-            wanted ? ::CertFindCertificateInStore(root, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr)
-                   : nullptr;
-        done = !stored || ::CertDeleteCertificateFromStore(stored); // deleting frees the context
-        if (wanted)
-            ::CertFreeCertificateContext(wanted);
+        const fw::UniqueCertContext wanted(
+            ::CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size())));
+        // Deleting a certificate from the store frees its context too.
+        const PCCERT_CONTEXT stored = wanted ? ::CertFindCertificateInStore(root.Get(), X509_ASN_ENCODING, 0,
+                                                                          CERT_FIND_EXISTING, wanted.Get(), nullptr)
+                                             : nullptr;
+        done = !stored || ::CertDeleteCertificateFromStore(stored);
     } else {
-        done = ::CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),
-                                                  CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+        done = ::CertAddEncodedCertificateToStore(root.Get(), X509_ASN_ENCODING, der.data(),
+                                                  static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
+                                                  nullptr);
     }
     if (!done)
         std::fprintf(stderr, "trust_test_root: the Root store refused the change (%lu)\n", ::GetLastError());
-    ::CertCloseStore(root, 0);
     return done ? 0 : 1;
 }
