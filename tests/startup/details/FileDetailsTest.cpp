@@ -12,14 +12,6 @@
 #include <string>
 
 namespace {
-std::string Narrow(const std::wstring& text)
-{
-    std::string narrow;
-    for (const wchar_t c : text)
-        narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 // The folder of this test program, where the build puts the test tools and
 // the fixtures.
 std::wstring ProgramFolder()
@@ -57,21 +49,21 @@ TEST(FileDetails, PublisherTellsWhoSignedOrWhoTheFileClaimsMadeIt)
 
     const struct {
         std::wstring path;
-        const char* publisher;
+        const wchar_t* publisher;
     } cases[] = {
-        {fixtures + L"trusted.exe", "(Verified) Quorvane Test Signer"},
-        {fixtures + L"untrusted.exe", "(Not verified) Unknown Test Signer"},
-        {fixtures + L"changed.exe", "(Not verified) Quorvane Test Signer"},
-        {folder + L"\\versioned_tool.exe", "(Not verified) Versioned Tool Makers"},
-        {text, "(Not verified)"},
-        {scratch.Path() + L"\\missing.exe", "(File not found)"},
-        {scratch.Path(), "(File not found)"}, // a folder is no program file
+        {fixtures + L"trusted.exe", L"(Verified) Quorvane Test Signer"},
+        {fixtures + L"untrusted.exe", L"(Not verified) Unknown Test Signer"},
+        {fixtures + L"changed.exe", L"(Not verified) Quorvane Test Signer"},
+        {folder + L"\\versioned_tool.exe", L"(Not verified) Versioned Tool Makers"},
+        {text, L"(Not verified)"},
+        {scratch.Path() + L"\\missing.exe", L"(File not found)"},
+        {scratch.Path(), L"(File not found)"}, // a folder is no program file
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Narrow(PublisherText(ExamineFile(c.path))), c.publisher) << Narrow(c.path);
+        EXPECT_EQ(PublisherText(ExamineFile(c.path)), c.publisher) << c.path;
 
     // The signed copies keep the resource they were made from.
-    EXPECT_EQ(Narrow(ReadCompanyName(fixtures + L"trusted.exe")), "Versioned Tool Makers");
+    EXPECT_EQ(ReadCompanyName(fixtures + L"trusted.exe"), L"Versioned Tool Makers");
     const FileStamp stamp = ReadFileStamp(text);
     EXPECT_TRUE(stamp.exists);
     EXPECT_EQ(stamp.size, 9u);
@@ -84,16 +76,16 @@ TEST(FileDetails, PublisherTextFollowsTheSignatureThenTheCompany)
     missing.stamp.exists = false;
     const struct {
         FileDetails details;
-        const char* publisher;
+        const wchar_t* publisher;
     } cases[] = {
-        {Signed(SignatureState::Verified, L"Signer Ltd"), "(Verified) Signer Ltd"},
-        {Signed(SignatureState::NotVerified, L"Signer Ltd"), "(Not verified) Signer Ltd"},
-        {Signed(SignatureState::NotVerified, L""), "(Not verified)"},
-        {Unsigned(L"Maker\tInc\r\n"), "(Not verified) Maker Inc"},
-        {Unsigned(L" \t "), "(Not verified)"},
-        {Unsigned(L""), "(Not verified)"},
-        {missing, "(File not found)"},
+        {Signed(SignatureState::Verified, L"Signer Ltd"), L"(Verified) Signer Ltd"},
+        {Signed(SignatureState::NotVerified, L"Signer Ltd"), L"(Not verified) Signer Ltd"},
+        {Signed(SignatureState::NotVerified, L""), L"(Not verified)"},
+        {Unsigned(L"Maker\tInc\r\n"), L"(Not verified) Maker Inc"},
+        {Unsigned(L" \t "), L"(Not verified)"},
+        {Unsigned(L""), L"(Not verified)"},
+        {missing, L"(File not found)"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Narrow(PublisherText(c.details)), c.publisher);
+        EXPECT_EQ(PublisherText(c.details), c.publisher);
 }
