@@ -15,7 +15,8 @@
 //  - a name without a folder is looked for in the system folder, the Windows
 //    folder and the folders of PATH, then under App Paths (the user's, then
 //    the machine's); a relative path is taken from the system folder, where
-//    Windows starts the entries;
+//    Windows starts the entries (one relative to a drive, "C:x", from the
+//    drive's root);
 //  - for rundll32 (<dll>,<entry>), cmd (/c or /k <command>), wscript and
 //    cscript (<script> after any //options) and powershell or pwsh
 //    (-File <script>), the file given to the host, found the same way, takes

@@ -74,7 +74,8 @@ protected:
         return m_examined[path];
     }
 
-    // Requests `commands` as rows first.. and waits for every answer.
+    // Requests `commands` as the rows from `first` on and waits for every
+    // answer, which comes only through the posted message.
     void RequestAndWait(std::size_t first, const std::vector<std::wstring>& commands)
     {
         std::vector<DetailsRequest> requests;
@@ -90,7 +91,6 @@ protected:
         auto* self = reinterpret_cast<WorkerFixture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (message != kDetailsReady || !self)
             return ::DefWindowProcW(window, message, wParam, lParam);
-        ++self->m_messages;
         for (DetailsResult& result : self->m_worker->TakeResults())
             self->m_results.push_back(std::move(result));
         return 0;
@@ -100,7 +100,6 @@ protected:
     HWND m_window = nullptr;
     std::unique_ptr<DetailsWorker> m_worker;
     std::vector<DetailsResult> m_results;
-    int m_messages = 0;
     std::mutex m_lock;
     std::map<std::wstring, int> m_examined;
     std::atomic<int> m_examinedTotal{0};
@@ -125,8 +124,6 @@ TEST_F(WorkerFixture, AnswersEachRequestOnceExaminesEachFileOnceAndLeavesNoThrea
     EXPECT_EQ(Examined(a), 1);
     EXPECT_EQ(Examined(b), 1);
     EXPECT_EQ(m_examinedTotal.load(), 2);
-    EXPECT_GE(m_messages, 1);
-    EXPECT_LE(m_messages, 6);
 
     // b grows: it is examined again; a is not.
     m_scratch.Write(L"b.exe", "longer now");
