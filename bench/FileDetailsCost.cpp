@@ -12,6 +12,7 @@
 #include "pages/startup/FileDetails.h"
 #include "pages/startup/NativeFilePath.h"
 #include "pages/startup/ProgramResolver.h"
+#include "support/ProcessWindows.h"
 
 #include <windows.h>
 
@@ -23,14 +24,6 @@
 #include <vector>
 
 namespace {
-
-std::wstring ProgramFolder()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring program(path, length);
-    return program.substr(0, program.rfind(L'\\'));
-}
 
 // Median and 90th percentile in microseconds of `calls` runs of `step`.
 void Measure(const char* step, const char* file, int calls, const std::function<void()>& run)
@@ -64,21 +57,21 @@ std::string Narrow(const std::wstring& text)
 int main(int argc, char** argv)
 {
     const int calls = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
-    const std::wstring folder = ProgramFolder();
+    const std::wstring folder = ThisProgramDirectoryW();
     struct File {
         const char* label;
         std::wstring path;
     };
-    std::vector<File> files{{"unsigned (versioned_tool)", folder + L"\\versioned_tool.exe"}};
+    std::vector<File> files{{"unsigned (versioned_tool)", folder + L"versioned_tool.exe"}};
     for (const auto& [label, name] : {std::pair<const char*, const wchar_t*>{"signed (trusted.exe)", L"trusted.exe"},
                                       {"signed (untrusted.exe)", L"untrusted.exe"},
                                       {"signed, changed (changed.exe)", L"changed.exe"}}) {
-        const std::wstring path = folder + L"\\signed-fixtures\\" + name;
+        const std::wstring path = folder + L"signed-fixtures\\" + name;
         if (ReadFileStamp(path).exists)
             files.push_back({label, path});
     }
     if (files.size() == 1)
-        std::printf("(no signed files in %s\\signed-fixtures: only the unsigned figures)\n", Narrow(folder).c_str());
+        std::printf("(no signed files in %ssigned-fixtures: only the unsigned figures)\n", Narrow(folder).c_str());
 
     std::printf("file_details_cost: %d calls a figure\n", calls);
     const std::wstring system = SystemFolderPath();

@@ -4,6 +4,7 @@
 
 #include "pages/startup/FileDetails.h"
 #include "startup/details/ScratchFolder.h"
+#include "support/ProcessWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +13,6 @@
 #include <string>
 
 namespace {
-// The folder of this test program, where the build puts the test tools and
-// the fixtures.
-std::wstring ProgramFolder()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring program(path, length);
-    return program.substr(0, program.rfind(L'\\'));
-}
-
 FileDetails Unsigned(const wchar_t* company)
 {
     FileDetails details;
@@ -40,8 +31,9 @@ FileDetails Signed(SignatureState state, const wchar_t* signer)
 
 TEST(FileDetails, PublisherTellsWhoSignedOrWhoTheFileClaimsMadeIt)
 {
-    const std::wstring folder = ProgramFolder();
-    const std::wstring fixtures = folder + L"\\signed-fixtures\\";
+    // The build puts the test tools and the signed files beside this program.
+    const std::wstring folder = ThisProgramDirectoryW();
+    const std::wstring fixtures = folder + L"signed-fixtures\\";
     ASSERT_NE(::GetFileAttributesW((fixtures + L"trusted.exe").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the signed fixtures are made by the test startup_details_make_fixtures";
     ScratchFolder scratch;
@@ -54,7 +46,7 @@ TEST(FileDetails, PublisherTellsWhoSignedOrWhoTheFileClaimsMadeIt)
         {fixtures + L"trusted.exe", L"(Verified) Quorvane Test Signer"},
         {fixtures + L"untrusted.exe", L"(Not verified) Unknown Test Signer"},
         {fixtures + L"changed.exe", L"(Not verified) Quorvane Test Signer"},
-        {folder + L"\\versioned_tool.exe", L"(Not verified) Versioned Tool Makers"},
+        {folder + L"versioned_tool.exe", L"(Not verified) Versioned Tool Makers"},
         {text, L"(Not verified)"},
         {scratch.Path() + L"\\missing.exe", L"(File not found)"},
         {scratch.Path(), L"(File not found)"}, // a folder is no program file
