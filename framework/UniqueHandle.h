@@ -1,7 +1,7 @@
 #pragma once
 // One owner for every platform handle: kernel objects, registry keys, GDI
-// objects, file searches and change notifications. The traits say what "no
-// handle" is and how to release one.
+// objects, file searches, change notifications and certificate objects. The
+// traits say what "no handle" is and how to release one.
 
 #include <windows.h>
 
@@ -91,11 +91,33 @@ struct GdiObjectTraits {
     static void Close(Handle h) noexcept { ::DeleteObject(h); }
 };
 
+// Certificate stores, cryptographic messages and certificates (crypt32).
+struct CertStoreTraits {
+    using Handle = HCERTSTORE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CertCloseStore(h, 0); }
+};
+
+struct CryptMsgTraits {
+    using Handle = HCRYPTMSG;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CryptMsgClose(h); }
+};
+
+struct CertContextTraits {
+    using Handle = PCCERT_CONTEXT;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CertFreeCertificateContext(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueChangeNotification = UniqueHandle<ChangeNotificationTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueCertStore = UniqueHandle<CertStoreTraits>;
+using UniqueCryptMsg = UniqueHandle<CryptMsgTraits>;
+using UniqueCertContext = UniqueHandle<CertContextTraits>;
 
 } // namespace fw

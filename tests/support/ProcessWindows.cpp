@@ -60,6 +60,15 @@ std::string ThisProgramDirectory()
     return directory;
 }
 
+std::wstring ThisProgramDirectoryW()
+{
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring directory = path;
+    directory.erase(directory.find_last_of(L"\\/") + 1);
+    return directory;
+}
+
 std::string QuorvaneCommandLine()
 {
     return "\"" + ThisProgramDirectory() + QUORVANE_PROGRAM_FILE "\"";

@@ -31,6 +31,7 @@ private:
 
 // The directory of this test program, with a trailing backslash.
 std::string ThisProgramDirectory();
+std::wstring ThisProgramDirectoryW();
 // The built program beside this test program, quoted for a command line.
 std::string QuorvaneCommandLine();
 // A program that comes with Windows, of the same bitness as this build.

@@ -1,0 +1,137 @@
+#include "pages/startup/DetailsWorker.h"
+
+#include "pages/startup/ProgramResolver.h"
+
+#include <system_error>
+#include <utility>
+
+namespace {
+// Results wait at most this long for others to share their message, while
+// more requests are queued.
+constexpr ULONGLONG kBatchMs = 50;
+
+std::wstring CacheKey(std::wstring path)
+{
+    if (!path.empty())
+        ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+    return path;
+}
+} // namespace
+
+DetailsWorker::DetailsWorker(HWND window, UINT message, Examiner examine)
+    : m_window(window), m_message(message), m_examine(std::move(examine))
+{
+}
+
+DetailsWorker::~DetailsWorker()
+{
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_stopping = true;
+        m_queue.clear();
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void DetailsWorker::Request(std::vector<DetailsRequest> requests)
+{
+    std::thread ended;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (m_stopping)
+            return;
+        for (DetailsRequest& request : requests)
+            m_queue.push_back({std::move(request), m_set});
+        if (m_running || m_queue.empty())
+            return;
+        m_running = true;
+        // A thread from an earlier run has let go of everything and is only
+        // returning; joining it costs no wait for a file.
+        ended = std::move(m_thread);
+    }
+    if (ended.joinable())
+        ended.join();
+    try {
+        m_thread = std::thread(&DetailsWorker::Run, this);
+    } catch (const std::system_error&) {
+        // The queue stays; the next request tries again.
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_running = false;
+    }
+}
+
+void DetailsWorker::StartNewSet()
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    ++m_set;
+}
+
+std::vector<DetailsResult> DetailsWorker::TakeResults()
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_posted = false;
+    return std::exchange(m_results, {});
+}
+
+void DetailsWorker::Run()
+{
+    ULONGLONG lastPost = 0;
+    for (;;) {
+        Queued queued;
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            if (m_stopping || m_queue.empty()) {
+                // From here on this thread touches nothing of the object.
+                m_running = false;
+                return;
+            }
+            queued = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        DetailsResult result = Answer(queued);
+        const ULONGLONG now = ::GetTickCount64();
+        bool post = false;
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_results.push_back(std::move(result));
+            post = !m_posted && (m_queue.empty() || now - lastPost >= kBatchMs);
+            m_posted = m_posted || post;
+        }
+        if (post) {
+            lastPost = now;
+            if (!::PostMessageW(m_window, m_message, 0, 0)) {
+                std::lock_guard<std::mutex> hold(m_lock);
+                m_posted = false;
+            }
+        }
+    }
+}
+
+DetailsResult DetailsWorker::Answer(const Queued& queued)
+{
+    if (queued.set != m_keptSet) {
+        // A new set: forget the files that neither it nor the last one named.
+        for (auto kept = m_kept.begin(); kept != m_kept.end();)
+            kept = kept->second.set < m_keptSet ? m_kept.erase(kept) : std::next(kept);
+        m_keptSet = queued.set;
+    }
+    DetailsResult result;
+    result.row = queued.request.row;
+    result.programFile = ResolveProgramFile(queued.request.command);
+    const FileStamp stamp = ReadFileStamp(result.programFile);
+    const std::wstring key = CacheKey(result.programFile);
+    if (!stamp.exists) {
+        m_kept.erase(key);
+        return result;
+    }
+    const auto known = m_kept.find(key);
+    if (known != m_kept.end() && known->second.stamp == stamp) {
+        known->second.set = queued.set;
+        result.details = known->second.details;
+        return result;
+    }
+    result.details = m_examine(result.programFile);
+    m_kept[key] = {result.details, stamp, queued.set};
+    return result;
+}

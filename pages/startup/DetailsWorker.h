@@ -1,0 +1,92 @@
+#pragma once
+// Finds and examines the program files behind start-up commands on a thread
+// of its own, so the page's thread never waits for a file or a signature.
+// The thread runs only while there is work: it ends when the last request is
+// answered and starts again with the next one. Each file is examined once
+// and kept by path, size and last-write time; a request for a known file
+// only compares the size and time, and examines it again when they changed.
+// Results are posted in batches: one message tells the window to take all
+// that are ready.
+//
+// When a new set of requests (see StartNewSet) begins, the kept files that
+// the last set did not name are forgotten: the cache holds at most the files
+// of the last two readings of the page.
+
+#include "pages/startup/FileDetails.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+struct DetailsRequest {
+    std::size_t row = 0;
+    std::wstring command;
+};
+
+struct DetailsResult {
+    std::size_t row = 0;
+    std::wstring programFile; // as ResolveProgramFile gives it
+    FileDetails details;
+};
+
+class DetailsWorker {
+public:
+    using Examiner = std::function<FileDetails(const std::wstring& path)>;
+
+    // Posts `message` to `window` when results are ready; files are examined
+    // with `examine`.
+    DetailsWorker(HWND window, UINT message, Examiner examine = ExamineFile);
+    // Stops once the file in hand is done, and waits for that.
+    ~DetailsWorker();
+    DetailsWorker(const DetailsWorker&) = delete;
+    DetailsWorker& operator=(const DetailsWorker&) = delete;
+
+    // Queues requests; each is answered once, in order. Never waits for the
+    // work in hand.
+    void Request(std::vector<DetailsRequest> requests);
+    // The requests from now on make a new set: the page is reading every row
+    // again.
+    void StartNewSet();
+    // The results that are ready, oldest first; the next result posts anew.
+    std::vector<DetailsResult> TakeResults();
+
+private:
+    struct Queued {
+        DetailsRequest request;
+        unsigned set = 0;
+    };
+    struct Kept {
+        FileDetails details;
+        FileStamp stamp; // as read before the examination
+        unsigned set = 0; // the last set that asked for it
+    };
+
+    void Run();
+    DetailsResult Answer(const Queued& queued);
+
+    const HWND m_window;
+    const UINT m_message;
+    const Examiner m_examine;
+
+    std::mutex m_lock; // guards the queue, the results, the set and the flags
+    std::deque<Queued> m_queue;
+    std::vector<DetailsResult> m_results;
+    unsigned m_set = 0;
+    bool m_running = false; // a thread is working through the queue
+    bool m_posted = false;  // the window has been told and has not taken yet
+    bool m_stopping = false;
+
+    std::thread m_thread; // started and joined by the owner's thread only
+
+    // Used by the running thread alone; one thread runs at a time, and each
+    // starts after the last one let go of the lock for good.
+    std::unordered_map<std::wstring, Kept> m_kept; // by upper-cased path
+    unsigned m_keptSet = 0;
+};
