@@ -1,5 +1,6 @@
 #include "FakeBrowser.h"
 
+#include "ProcessWindows.h"
 #include "ScratchFolder.h"
 
 #include <cwchar>
@@ -52,7 +53,7 @@ void ChooseBrowser(const std::wstring& scheme, const std::wstring& progId)
 
 FakeBrowser::FakeBrowser()
 {
-    m_path = TestProgramDirectory() + L"fake_browser.exe";
+    m_path = ThisProgramDirectoryW() + L"fake_browser.exe";
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     wchar_t name[64];

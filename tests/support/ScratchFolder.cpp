@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -13,7 +14,7 @@ ScratchFolder::ScratchFolder()
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     wchar_t name[64];
-    std::swprintf(name, 64, L"QuorvaneScratch-%lu-%lu-%u", ::GetCurrentProcessId(), ::GetTickCount(), ++serial);
+    std::swprintf(name, 64, L"Quorvane scratch %lu-%lu-%u", ::GetCurrentProcessId(), ::GetTickCount(), ++serial);
     m_path = std::wstring(temp) + name;
     ::CreateDirectoryW(m_path.c_str(), nullptr);
 }
@@ -46,6 +47,14 @@ std::vector<std::wstring> ScratchFolder::Names() const
     return names;
 }
 
+std::wstring ScratchFolder::Write(const std::wstring& relative, const std::string& bytes) const
+{
+    const std::wstring path = m_path + L"\\" + relative;
+    ::SHCreateDirectoryExW(nullptr, path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+    WriteBytes(path, bytes);
+    return path;
+}
+
 bool WriteBytes(const std::wstring& path, const std::string& bytes)
 {
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -69,13 +78,4 @@ std::optional<std::string> ReadBytes(const std::wstring& path)
         bytes.append(buffer, read);
     ::CloseHandle(file);
     return bytes;
-}
-
-std::wstring TestProgramDirectory()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory = path;
-    directory.erase(directory.find_last_of(L"\\/") + 1);
-    return directory;
 }

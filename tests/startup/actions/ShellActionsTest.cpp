@@ -4,6 +4,7 @@
 
 #include "pages/startup/ShellActions.h"
 #include "support/RegistrySandbox.h"
+#include "support/ProcessWindows.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -207,7 +208,7 @@ TEST(EntryActionsTest, NoActionStartsTheEntrysProgram)
     const std::wstring program = folder.Path() + L"\\Stand-in entry.exe";
     const std::wstring marker = program + L".started";
     const auto started = [&] { return ::GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; };
-    ASSERT_TRUE(::CopyFileW((TestProgramDirectory() + L"entry_stand_in.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW((ThisProgramDirectoryW() + L"entry_stand_in.exe").c_str(), program.c_str(), FALSE));
     const std::vector<HWND> explorerBefore = ExplorerWindows();
 
     EXPECT_TRUE(OpenFileLocation(program));

@@ -2,7 +2,7 @@
 // until it changes, no thread left once the work is done, and a prompt stop.
 
 #include "pages/startup/DetailsWorker.h"
-#include "startup/details/ScratchFolder.h"
+#include "support/ScratchFolder.h"
 #include "support/MessagePump.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // signing; an unsigned file with a version resource; no file at all.
 
 #include "pages/startup/FileDetails.h"
-#include "startup/details/ScratchFolder.h"
+#include "support/ScratchFolder.h"
 #include "support/ProcessWindows.h"
 
 #include <gtest/gtest.h>

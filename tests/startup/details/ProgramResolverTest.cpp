@@ -4,7 +4,7 @@
 #include "pages/startup/FileDetails.h"
 #include "pages/startup/NativeFilePath.h"
 #include "pages/startup/ProgramResolver.h"
-#include "startup/details/ScratchFolder.h"
+#include "support/ScratchFolder.h"
 #include "support/RegistrySandbox.h"
 
 #include <gtest/gtest.h>
