@@ -5,7 +5,9 @@
 #include "app/StartupSteps.h"
 #include "app/UpdateSpeed.h"
 #include "res/resource.h"
+#include "pages/startup/StartupDlg.h"
 #include "ui/MainFrame.h"
+#include "ui/MainSheet.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -21,6 +23,7 @@ BEGIN_MESSAGE_MAP(CMonitorApp, CWinApp)
     ON_COMMAND(ID_UPDATESPEED_SLOW, OnSpeedSlow)
     ON_COMMAND(ID_UPDATESPEED_VERYSLOW, OnSpeedVerySlow)
     ON_COMMAND(ID_UPDATESPEED_IDLE, OnSpeedIdle)
+    ON_COMMAND(ID_FILE_SAVE_STARTUP_LIST, OnFileSaveStartupList)
     ON_COMMAND(ID_FILE_EXIT, OnFileExit)
 END_MESSAGE_MAP()
 
@@ -144,6 +147,13 @@ void CMonitorApp::OnSpeedNormal() { SelectUpdateSpeed(kSpeedNormal.position, kSp
 void CMonitorApp::OnSpeedSlow() { SelectUpdateSpeed(kSpeedSlow.position, kSpeedSlow.intervalMs); }
 void CMonitorApp::OnSpeedVerySlow() { SelectUpdateSpeed(kSpeedVerySlow.position, kSpeedVerySlow.intervalMs); }
 void CMonitorApp::OnSpeedIdle() { SelectUpdateSpeed(kSpeedIdle.position, kSpeedIdle.intervalMs); }
+
+void CMonitorApp::OnFileSaveStartupList()
+{
+    CMainSheet* sheet = m_pMainFrame ? m_pMainFrame->m_pMainSheet : nullptr;
+    if (sheet && sheet->m_pStartupPage && sheet->m_pStartupPage->m_hWnd)
+        sheet->m_pStartupPage->SaveList();
+}
 
 void CMonitorApp::OnFileExit()
 {

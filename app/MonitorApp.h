@@ -46,6 +46,7 @@ protected:
     void OnSpeedSlow();
     void OnSpeedVerySlow();
     void OnSpeedIdle();
+    void OnFileSaveStartupList();
     void OnFileExit();
 
     DECLARE_MESSAGE_MAP()

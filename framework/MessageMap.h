@@ -24,6 +24,9 @@ template <class T> struct SimpleEntry { UINT message; void (T::*handler)(); };
 template <class T> struct TimerEntry { void (T::*handler)(UINT_PTR); };
 template <class T> struct SizeEntry { void (T::*handler)(UINT, int, int); };
 template <class T> struct SetFocusEntry { void (T::*handler)(HWND); };
+// WM_CONTEXTMENU: the window clicked in and the point in screen coordinates,
+// (-1, -1) when the keyboard asked for the menu.
+template <class T> struct ContextMenuEntry { void (T::*handler)(HWND, POINT); };
 // Menu commands (code 0) and control notifications sent with WM_COMMAND.
 template <class T> struct CommandEntry { UINT id; UINT code; void (T::*handler)(); };
 template <class T> struct NotifyEntry { UINT code; UINT id; void (T::*handler)(NMHDR*, LRESULT*); };
@@ -32,7 +35,7 @@ template <class T> struct MessageHandlerEntry { UINT message; LRESULT (T::*handl
 
 template <class T>
 using MessageEntry = std::variant<MapEnd<T>, CreateEntry<T>, SimpleEntry<T>, TimerEntry<T>, SizeEntry<T>,
-                                  SetFocusEntry<T>, CommandEntry<T>, NotifyEntry<T>,
+                                  SetFocusEntry<T>, ContextMenuEntry<T>, CommandEntry<T>, NotifyEntry<T>,
                                   ListViewNotifyEntry<T>, MessageHandlerEntry<T>>;
 
 namespace detail {
@@ -86,6 +89,17 @@ bool Dispatch(T& self, const SetFocusEntry<T>& e, const Message& m, LRESULT& res
     if (m.message != WM_SETFOCUS)
         return false;
     (self.*e.handler)(reinterpret_cast<HWND>(m.wParam));
+    result = 0;
+    return true;
+}
+
+template <class T>
+bool Dispatch(T& self, const ContextMenuEntry<T>& e, const Message& m, LRESULT& result)
+{
+    if (m.message != WM_CONTEXTMENU)
+        return false;
+    (self.*e.handler)(reinterpret_cast<HWND>(m.wParam),
+                      POINT{static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))});
     result = 0;
     return true;
 }
@@ -178,6 +192,7 @@ protected:                    \
 #define ON_WM_TIMER() ::fw::TimerEntry<ThisClass>{&ThisClass::OnTimer},
 #define ON_WM_SIZE() ::fw::SizeEntry<ThisClass>{&ThisClass::OnSize},
 #define ON_WM_SETFOCUS() ::fw::SetFocusEntry<ThisClass>{&ThisClass::OnSetFocus},
+#define ON_WM_CONTEXTMENU() ::fw::ContextMenuEntry<ThisClass>{&ThisClass::OnContextMenu},
 #define ON_COMMAND(id, memberFxn) ::fw::CommandEntry<ThisClass>{id, 0, &ThisClass::memberFxn},
 #define ON_BN_CLICKED(id, memberFxn) \
     ::fw::CommandEntry<ThisClass>{id, BN_CLICKED, &ThisClass::memberFxn},

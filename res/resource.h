@@ -2,6 +2,7 @@
 #pragma once
 
 #define IDR_MAINFRAME                   128
+#define IDR_STARTUP_ENTRY               129
 
 #define IDP_OLE_INIT_FAILED             100
 #define IDP_SOCKETS_INIT_FAILED         104
@@ -56,6 +57,14 @@
 #define ID_UPDATESPEED_VERYSLOW         32815
 #define ID_UPDATESPEED_IDLE             32816
 #define ID_FILE_EXIT                    32818
+#define ID_FILE_SAVE_STARTUP_LIST       32819
+
+// What the Start-Up page's menu does with the selected entries
+#define ID_ENTRY_OPEN_LOCATION          32820
+#define ID_ENTRY_PROPERTIES             32821
+#define ID_ENTRY_JUMP                   32822
+#define ID_ENTRY_SEARCH                 32823
+#define ID_ENTRY_COPY                   32824
 
 // The application's title, the framework's default caption of message boxes.
 #define AFX_IDS_APP_TITLE               57344

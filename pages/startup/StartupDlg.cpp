@@ -1,11 +1,17 @@
 #include "pages/startup/StartupDlg.h"
 
+#include "pages/startup/DetailsWorker.h"
+#include "pages/startup/EntryLocation.h"
+#include "pages/startup/ProgramResolver.h"
+#include "pages/startup/ShellActions.h"
 #include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
 #include "pages/startup/StartupWatcher.h"
 #include "pages/startup/WebSearch.h"
 #include "res/resource.h"
 #include "ui/ListColumns.h"
+
+#include <commdlg.h>
 
 #include <algorithm>
 #include <functional>
@@ -18,6 +24,13 @@ IMPLEMENT_DYNCREATE(CStartupDlg, CPropertyPage)
 BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
     ON_WM_DESTROY()
     ON_MESSAGE(CStartupDlg::kSourcesChangedMessage, OnSourcesChanged)
+    ON_MESSAGE(CStartupDlg::kDetailsReadyMessage, OnDetailsReady)
+    ON_WM_CONTEXTMENU()
+    ON_COMMAND(ID_ENTRY_OPEN_LOCATION, OnOpenFileLocation)
+    ON_COMMAND(ID_ENTRY_PROPERTIES, OnProperties)
+    ON_COMMAND(ID_ENTRY_JUMP, OnJumpToEntry)
+    ON_COMMAND(ID_ENTRY_SEARCH, OnSearch)
+    ON_COMMAND(ID_ENTRY_COPY, OnCopy)
     ON_NOTIFY(NM_CUSTOMDRAW, IDC_STARTUP_LIST, OnCustomDraw)
     ON_NOTIFY(LVN_ITEMCHANGING, IDC_STARTUP_LIST, OnItemChanging)
     ON_LVN_ITEMCHANGED(IDC_STARTUP_LIST, OnItemChanged)
@@ -32,7 +45,7 @@ bool CStartupDlg::s_locationAscending = false;
 
 namespace {
 
-enum Column { kProgramColumn, kLocationColumn, kPathColumn };
+enum Column { kProgramColumn, kLocationColumn, kPathColumn, kPublisherColumn };
 
 bool IsChecked(UINT state)
 {
@@ -53,8 +66,21 @@ std::string AsciiText(const wchar_t* text)
     return ascii;
 }
 
-// Rows that appeared while the program runs stand out by this background.
+// Rows that appeared while the program runs stand out by this background,
+// rows whose program file is missing by their text.
 constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
+constexpr COLORREF kMissingFileColour = RGB(192, 0, 0);
+
+// What the details worker is asked for a row: a file of a Startup folder is
+// the program itself, quoted so that no shorter path with a space wins.
+std::wstring DetailsCommand(const StartupRow& row, const StartupSource& source)
+{
+    const std::wstring ownPath = L"\\" + row.name;
+    const bool fileItself = source.kind == StartupKind::Folder && row.command.size() > ownPath.size()
+                            && row.command.compare(row.command.size() - ownPath.size(), ownPath.size(), ownPath) == 0
+                            && row.command.find(L'"') == std::wstring::npos;
+    return fileItself ? L"\"" + row.command + L"\"" : row.command;
+}
 
 // What the list's sort hands to the comparison of two row ids.
 struct SortOrder {
@@ -115,8 +141,10 @@ BOOL CStartupDlg::OnInitDialog()
         {"Program", LVCFMT_LEFT, 150, {}},
         {"Location", LVCFMT_LEFT, 100, locations},
         {"Execution Path", LVCFMT_LEFT, 350, {}},
+        {"Publisher", LVCFMT_LEFT, 200, {"(File not found)"}},
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    m_details = std::make_unique<DetailsWorker>(m_hWnd, kDetailsReadyMessage);
     RefreshList();
     // Watched from the first reading on: whatever changes later is read again.
     m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);
@@ -126,6 +154,7 @@ BOOL CStartupDlg::OnInitDialog()
 void CStartupDlg::OnDestroy()
 {
     m_watcher.reset();
+    m_details.reset();
     Default();
 }
 
@@ -133,6 +162,11 @@ BOOL CStartupDlg::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F5) {
         RefreshList();
+        return TRUE;
+    }
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == 'C' && pMsg->hwnd == m_listStartup.m_hWnd
+        && ::GetKeyState(VK_CONTROL) < 0) {
+        OnCopy();
         return TRUE;
     }
     return CPropertyPage::PreTranslateMessage(pMsg);
@@ -164,6 +198,23 @@ void CStartupDlg::RefreshSources(SourceSet which)
         return;
     m_listReady = false;
     const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources, which), m_sources, which);
+    // A reading of everything asks for every row's details again, which only
+    // examines again the files that changed; otherwise the rows that are new
+    // or whose command changed.
+    std::vector<std::size_t> wanted;
+    if (which == kAllSources) {
+        if (m_details)
+            m_details->StartNewSet();
+        for (std::size_t id = 0; id < m_rows.Size(); ++id)
+            if (!m_rows.Row(id).removed)
+                wanted.push_back(id);
+    } else {
+        wanted = changes.added;
+        for (std::size_t id : changes.changed)
+            if (!m_rows.Row(id).detailsKnown)
+                wanted.push_back(id);
+    }
+    RequestDetails(wanted);
     {
         const ListRedrawPause pause(m_listStartup);
         if (!changes.changed.empty() || !changes.removed.empty())
@@ -179,15 +230,56 @@ void CStartupDlg::RefreshSources(SourceSet which)
     UpdateButtons();
 }
 
-void CStartupDlg::ShowChangedRows(const RowChanges& changes)
+std::vector<int> CStartupDlg::ItemPositions() const
 {
-    // Row ids to positions with one walk of the list.
+    // One walk of the list.
     std::vector<int> items(m_rows.Size(), -1);
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
         const std::size_t id = RowId(item);
         if (id < items.size())
             items[id] = item;
     }
+    return items;
+}
+
+void CStartupDlg::RequestDetails(const std::vector<std::size_t>& ids)
+{
+    if (!m_details || ids.empty())
+        return;
+    m_detailsAsked.resize(m_rows.Size(), 0);
+    std::vector<DetailsRequest> requests;
+    requests.reserve(ids.size());
+    for (std::size_t id : ids) {
+        const StartupRow& row = m_rows.Row(id);
+        requests.push_back({id, DetailsCommand(row, m_sources.at(row.source))});
+        ++m_detailsAsked[id];
+    }
+    m_detailsPending += ids.size();
+    m_details->Request(std::move(requests));
+}
+
+LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
+{
+    if (!m_details)
+        return 0;
+    const std::vector<DetailsResult> results = m_details->TakeResults();
+    const std::vector<int> items = ItemPositions();
+    const ListRedrawPause pause(m_listStartup);
+    for (const DetailsResult& result : results) {
+        --m_detailsPending;
+        // An answer to an earlier request for a row that was asked again is left out.
+        if (result.row >= m_detailsAsked.size() || --m_detailsAsked[result.row] != 0)
+            continue;
+        m_rows.SetDetails(result.row, result.programFile, result.details);
+        if (items[result.row] >= 0)
+            m_listStartup.SetItemText(items[result.row], kPublisherColumn, m_rows.Row(result.row).publisher.c_str());
+    }
+    return 0;
+}
+
+void CStartupDlg::ShowChangedRows(const RowChanges& changes)
+{
+    const std::vector<int> items = ItemPositions();
     for (std::size_t id : changes.changed) {
         if (items[id] < 0)
             continue;
@@ -212,6 +304,8 @@ void CStartupDlg::InsertRow(std::size_t id)
     const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), row.name.c_str(), id);
     m_listStartup.SetItemText(item, kLocationColumn, row.location);
     m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
+    if (row.detailsKnown)
+        m_listStartup.SetItemText(item, kPublisherColumn, row.publisher.c_str());
     m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
 }
 
@@ -225,6 +319,8 @@ void CStartupDlg::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
         const std::size_t id = static_cast<std::size_t>(draw->nmcd.lItemlParam);
         if (id < m_rows.Size() && m_rows.Row(id).isNew)
             draw->clrTextBk = kNewRowColour;
+        if (id < m_rows.Size() && m_rows.Row(id).detailsKnown && m_rows.Row(id).fileMissing)
+            draw->clrText = kMissingFileColour;
     }
 }
 
@@ -369,4 +465,141 @@ void CStartupDlg::OnSearch()
     const std::size_t id = RowId(item);
     if (id < m_rows.Size())
         SearchWebForCommand(m_rows.Row(id).command);
+}
+
+std::vector<std::size_t> CStartupDlg::SelectedRows() const
+{
+    std::vector<std::size_t> ids;
+    for (int item = m_listStartup.GetNextItem(-1, LVNI_SELECTED); item >= 0;
+         item = m_listStartup.GetNextItem(item, LVNI_SELECTED)) {
+        const std::size_t id = RowId(item);
+        if (id < m_rows.Size())
+            ids.push_back(id);
+    }
+    return ids;
+}
+
+const StartupRow* CStartupDlg::SingleSelectedRow() const
+{
+    if (m_listStartup.GetSelectedCount() != 1)
+        return nullptr;
+    const std::vector<std::size_t> ids = SelectedRows();
+    return ids.size() == 1 ? &m_rows.Row(ids[0]) : nullptr;
+}
+
+bool CStartupDlg::CommandApplies(UINT id) const
+{
+    const StartupRow* row = SingleSelectedRow();
+    switch (id) {
+    case ID_ENTRY_OPEN_LOCATION:
+        return row && row->detailsKnown && !row->programFile.empty();
+    case ID_ENTRY_PROPERTIES:
+        return row && row->detailsKnown && !row->fileMissing;
+    case ID_ENTRY_JUMP:
+        return row != nullptr;
+    case ID_ENTRY_SEARCH:
+    case ID_ENTRY_COPY:
+        return m_listStartup.GetSelectedCount() > 0;
+    default:
+        return false;
+    }
+}
+
+void CStartupDlg::OnContextMenu(HWND window, POINT point)
+{
+    if (window != m_listStartup.m_hWnd || m_listStartup.GetSelectedCount() == 0)
+        return;
+    if (point.x == -1 && point.y == -1) {
+        // From the keyboard: beside the focused row, or the first selected one.
+        int item = m_listStartup.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
+        if (item < 0)
+            item = m_listStartup.GetNextItem(-1, LVNI_SELECTED);
+        RECT bounds{LVIR_LABEL, 0, 0, 0};
+        m_listStartup.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds));
+        point = {bounds.left, bounds.bottom};
+        ::ClientToScreen(m_listStartup.m_hWnd, &point);
+    }
+    const HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_STARTUP_ENTRY));
+    if (!menu)
+        return;
+    const HMENU entries = ::GetSubMenu(menu, 0);
+    for (UINT id : {ID_ENTRY_OPEN_LOCATION, ID_ENTRY_PROPERTIES, ID_ENTRY_JUMP, ID_ENTRY_SEARCH, ID_ENTRY_COPY})
+        ::EnableMenuItem(entries, id, MF_BYCOMMAND | (CommandApplies(id) ? MF_ENABLED : MF_GRAYED));
+    // The chosen command comes back to this page as WM_COMMAND.
+    ::TrackPopupMenu(entries, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+    ::DestroyMenu(menu);
+}
+
+void CStartupDlg::OnOpenFileLocation()
+{
+    if (CommandApplies(ID_ENTRY_OPEN_LOCATION))
+        OpenFileLocation(SingleSelectedRow()->programFile);
+}
+
+void CStartupDlg::OnProperties()
+{
+    if (CommandApplies(ID_ENTRY_PROPERTIES))
+        ShowFileProperties(SingleSelectedRow()->programFile);
+}
+
+void CStartupDlg::OnJumpToEntry()
+{
+    if (const StartupRow* row = SingleSelectedRow())
+        JumpToEntry(EntryAddressOf(m_sources.at(row->source), row->place, row->name));
+}
+
+EntryReport CStartupDlg::ReportOf(std::size_t id) const
+{
+    EntryReport report = m_rows.Report(id);
+    if (!m_rows.Row(id).detailsKnown) {
+        report.programFile = ResolveProgramFile(DetailsCommand(m_rows.Row(id), m_sources.at(m_rows.Row(id).source)));
+        const FileDetails details = ExamineFile(report.programFile);
+        report.publisher = PublisherText(details);
+        report.verified = details.signature.state == SignatureState::Verified;
+        report.fileExists = details.stamp.exists;
+    }
+    return report;
+}
+
+void CStartupDlg::OnCopy()
+{
+    std::vector<EntryReport> reports;
+    for (std::size_t id : SelectedRows())
+        reports.push_back(ReportOf(id));
+    if (!reports.empty())
+        CopyTextToClipboard(m_hWnd, CopiedRowsText(reports));
+}
+
+bool CStartupDlg::SaveListTo(const std::wstring& path)
+{
+    std::vector<EntryReport> reports;
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
+        const std::size_t id = RowId(item);
+        if (id < m_rows.Size())
+            reports.push_back(ReportOf(id));
+    }
+    const DWORD error = SaveStartupList(path, reports);
+    if (error == ERROR_SUCCESS)
+        return true;
+    const std::wstring message = SaveFailureMessage(error);
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, message.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, message.c_str(), -1, text.data(), length, nullptr, nullptr);
+    MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+    return false;
+}
+
+void CStartupDlg::SaveList()
+{
+    wchar_t path[32768] = L"Start-Up List.csv";
+    OPENFILENAMEW choice{};
+    choice.lStructSize = sizeof(choice);
+    choice.hwndOwner = ::GetAncestor(m_hWnd, GA_ROOT);
+    choice.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
+    choice.lpstrFile = path;
+    choice.nMaxFile = static_cast<DWORD>(std::size(path));
+    choice.lpstrDefExt = L"csv";
+    choice.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    if (::GetSaveFileNameW(&choice))
+        SaveListTo(path);
 }

@@ -2,13 +2,15 @@
 // The "Start-Up" page: the programs that run at log-on, each with a check box.
 // Nothing is written until Apply; each changed row's entry is then moved
 // between the place Windows reads and Quorvane's place for switched-off
-// entries. The list follows changes that others make while it is open.
+// entries. The list follows changes that others make while it is open, and
+// tells who published each entry's program as the details come in.
 
 #include "framework/Framework.h"
 #include "pages/startup/StartupRows.h"
 
 #include <memory>
 
+class DetailsWorker;
 class StartupWatcher;
 
 class CStartupDlg : public CPropertyPage {
@@ -19,6 +21,8 @@ public:
 
     // Posted by the watcher when a key or folder of a source changed.
     static constexpr UINT kSourcesChangedMessage = WM_APP + 0x51;
+    // Posted by the details worker when details are ready to be taken.
+    static constexpr UINT kDetailsReadyMessage = WM_APP + 0x52;
     using RowComparison = int (StartupRowModel::*)(std::size_t, std::size_t, bool) const;
 
     // Reads every source again and brings the list in line: rows keep the
@@ -26,6 +30,16 @@ public:
     // entry went away are dropped.
     void RefreshList();
     BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // File > Save Start-Up List...: asks where, then saves every row.
+    void SaveList();
+    // Every row, in the order shown, as a CSV file at `path`; false, after
+    // telling the user, when it could not be written.
+    bool SaveListTo(const std::wstring& path);
+    // Whether a command of the entry menu applies to the rows selected now.
+    bool CommandApplies(UINT id) const;
+    // Whether every row's details are in.
+    bool DetailsComplete() const { return m_detailsPending == 0; }
 
     // Sort directions of the two sortable columns, kept for the process's
     // life; flipped before each sort, so the first click sorts ascending.
@@ -50,6 +64,12 @@ protected:
 
     void OnDestroy();
     LRESULT OnSourcesChanged(WPARAM, LPARAM);
+    LRESULT OnDetailsReady(WPARAM, LPARAM);
+    void OnContextMenu(HWND window, POINT point);
+    void OnOpenFileLocation();
+    void OnProperties();
+    void OnJumpToEntry();
+    void OnCopy();
     void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult);
@@ -69,9 +89,24 @@ private:
     // false when the row was dropped because its entry no longer exists.
     bool ApplyRow(int item);
     std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
+    // Row ids to their positions in the list, -1 for rows not shown.
+    std::vector<int> ItemPositions() const;
+    // The selected rows' ids, in the order shown.
+    std::vector<std::size_t> SelectedRows() const;
+    // The one selected row, or nothing when none or several are selected.
+    const StartupRow* SingleSelectedRow() const;
     void UpdateButtons();
+    void RequestDetails(const std::vector<std::size_t>& ids);
+    // The row for the saved list or the clipboard, its details found now if
+    // they are not in yet.
+    EntryReport ReportOf(std::size_t id) const;
 
     std::unique_ptr<StartupWatcher> m_watcher;
+    std::unique_ptr<DetailsWorker> m_details;
+    // Requests not answered yet, by row id: only the answer to a row's last
+    // request is shown.
+    std::vector<unsigned> m_detailsAsked;
+    std::size_t m_detailsPending = 0;
     bool m_applying = false;
     SourceSet m_pendingSources = 0; // changed while Apply was running
     // The last sort, repeated when a reading adds rows.

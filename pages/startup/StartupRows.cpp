@@ -84,6 +84,8 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
             if (row.checked == row.savedEnabled)
                 row.checked = saved; // a box the user left alone follows the entry
             row.savedEnabled = saved;
+            if (row.command != entry.value.command)
+                row.detailsKnown = false;
             row.command = entry.value.command;
         });
         changes.changed.push_back(id);
@@ -136,11 +138,30 @@ void StartupRowModel::SetChecked(std::size_t id, bool checked)
     Update(id, [checked](StartupRow& row) { row.checked = checked; });
 }
 
+void StartupRowModel::SetDetails(std::size_t id, const std::wstring& programFile, const FileDetails& details)
+{
+    StartupRow& row = m_rows.at(id);
+    row.detailsKnown = true;
+    row.programFile = programFile;
+    row.publisher = PublisherText(details);
+    row.verified = details.signature.state == SignatureState::Verified;
+    row.fileMissing = !details.stamp.exists;
+}
+
+EntryReport StartupRowModel::Report(std::size_t id) const
+{
+    const StartupRow& row = Row(id);
+    return {row.name, row.location,    row.command,     row.programFile,
+            row.publisher, row.verified, row.savedEnabled, !row.fileMissing};
+}
+
 void StartupRowModel::SetMoved(std::size_t id, bool enabled, EntryPlace place, const std::wstring& command)
 {
     Update(id, [&](StartupRow& row) {
         row.savedEnabled = enabled;
         row.place = place;
+        if (row.command != command)
+            row.detailsKnown = false;
         row.command = command;
     });
 }

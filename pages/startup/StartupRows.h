@@ -3,6 +3,8 @@
 // source and stored state by row id, and a running count of rows whose box
 // differs from the stored state, so the buttons never need a walk of all rows.
 
+#include "pages/startup/FileDetails.h"
+#include "pages/startup/StartupReport.h"
 #include "pages/startup/StartupStore.h"
 
 #include <cstddef>
@@ -21,6 +23,13 @@ struct StartupRow {
     bool checked = false;      // the box as the user has set it
     bool isNew = false;        // appeared after the first reading, while the program runs
     bool removed = false;      // no longer listed: the entry went away
+    // The program file behind the command and what is known of it, filled in
+    // after the row is listed; asked for anew when the command changes.
+    bool detailsKnown = false;
+    std::wstring programFile;
+    std::wstring publisher; // as the Publisher column shows it
+    bool verified = false;
+    bool fileMissing = false;
 };
 
 // The row ids that one reading of the sources added, changed or removed.
@@ -48,6 +57,10 @@ public:
     void SetMoved(std::size_t id, bool enabled, EntryPlace place, const std::wstring& command);
     // The row's entry went away; its box no longer counts.
     void Remove(std::size_t id);
+    // What was found of the program file behind the row's command.
+    void SetDetails(std::size_t id, const std::wstring& programFile, const FileDetails& details);
+    // The row as the saved list and the copied text show it.
+    EntryReport Report(std::size_t id) const;
 
     bool Differs(std::size_t id) const;
     std::size_t DifferingCount() const { return m_differing; }

@@ -6,6 +6,7 @@
 #include "pages/startup/ProgramResolver.h"
 #include "support/ScratchFolder.h"
 #include "support/RegistrySandbox.h"
+#include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,14 @@
 #include <string>
 
 namespace {
-constexpr char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+const std::wstring kAppPaths = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+// An App Paths entry, in the view that 64-bit Windows' shell reads whichever
+// program asks.
+void RegisterAppPath(HKEY hive, const std::wstring& name, const std::wstring& path)
+{
+    WriteStored(hive, (kAppPaths + name).c_str(), "", Sz(U8(path)), KEY_WOW64_64KEY);
+}
 
 // Sets an environment variable for as long as the object lives.
 class ScopedVariable {
@@ -68,14 +76,9 @@ TEST(ProgramResolver, FindsTheFileAsWindowsWouldStartIt)
     const std::wstring vbs = scratch.Write(L"scripts\\job.vbs");
     const std::wstring ps1 = scratch.Write(L"scripts\\task.ps1");
     const std::wstring library = scratch.Write(L"Program Files\\Tool\\lib.dll");
-    // The registry helpers write ANSI text; the scratch folder's name is ASCII.
-    const std::string narrowRoot(r.begin(), r.end());
-    WriteStringValue(HKEY_CURRENT_USER, (std::string(kAppPaths) + "apptool.exe").c_str(), "",
-                     "\"" + narrowRoot + "\\apps\\user.exe\"");
-    WriteStringValue(HKEY_LOCAL_MACHINE, (std::string(kAppPaths) + "apptool.exe").c_str(), "",
-                     narrowRoot + "\\apps\\machine.exe");
-    WriteStringValue(HKEY_LOCAL_MACHINE, (std::string(kAppPaths) + "machtool.exe").c_str(), "",
-                     narrowRoot + "\\apps\\machine.exe");
+    RegisterAppPath(HKEY_CURRENT_USER, L"apptool.exe", L"\"" + r + L"\\apps\\user.exe\"");
+    RegisterAppPath(HKEY_LOCAL_MACHINE, L"apptool.exe", r + L"\\apps\\machine.exe");
+    RegisterAppPath(HKEY_LOCAL_MACHINE, L"machtool.exe", r + L"\\apps\\machine.exe");
     const ScopedVariable root(L"QV_ROOT", r);
     wchar_t path[32767];
     const DWORD pathLength = ::GetEnvironmentVariableW(L"PATH", path, 32767);
@@ -114,8 +117,7 @@ TEST(ProgramResolver, NamesTheMissingFileOrTheBestCandidate)
     ScratchFolder scratch;
     RegistrySandbox registry;
     const std::wstring& r = scratch.Path();
-    WriteStringValue(HKEY_CURRENT_USER, (std::string(kAppPaths) + "gone.exe").c_str(), "",
-                     std::string(r.begin(), r.end()) + "\\gone\\gone.exe");
+    RegisterAppPath(HKEY_CURRENT_USER, L"gone.exe", r + L"\\gone\\gone.exe");
     ExpectResolved({
         {r + L"\\Program Files\\Missing\\gone.exe /x", r + L"\\Program Files\\Missing\\gone.exe"},
         {L"\"" + r + L"\\nowhere\\x.exe\" -y", r + L"\\nowhere\\x.exe"},

@@ -48,23 +48,24 @@ bool StartupPageFixture::Enabled(int controlId) const
     return ::IsWindowEnabled(::GetDlgItem(PageWindow(), controlId)) != FALSE;
 }
 
+std::string StartupPageFixture::Text(int item, int column) const
+{
+    wchar_t buffer[1024] = {};
+    LVITEMW request{};
+    request.iSubItem = column;
+    request.pszText = buffer;
+    request.cchTextMax = static_cast<int>(std::size(buffer));
+    ::SendMessageW(List(), LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&request));
+    return U8(buffer);
+}
+
 std::vector<ShownRow> StartupPageFixture::Rows() const
 {
     std::vector<ShownRow> rows;
     const HWND list = List();
     const int count = ListView_GetItemCount(list);
-    for (int item = 0; item < count; ++item) {
-        auto text = [&](int column) {
-            wchar_t buffer[1024] = {};
-            LVITEMW request{};
-            request.iSubItem = column;
-            request.pszText = buffer;
-            request.cchTextMax = static_cast<int>(std::size(buffer));
-            ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&request));
-            return U8(buffer);
-        };
-        rows.push_back({text(0), text(1), text(2), ListView_GetCheckState(list, item) != FALSE});
-    }
+    for (int item = 0; item < count; ++item)
+        rows.push_back({Text(item, 0), Text(item, 1), Text(item, 2), ListView_GetCheckState(list, item) != FALSE});
     return rows;
 }
 

@@ -36,6 +36,8 @@ protected:
     bool Enabled(int controlId) const;
 
     std::vector<ShownRow> Rows() const;
+    // The text shown in one cell.
+    std::string Text(int item, int column) const;
     std::vector<std::string> Programs() const;
     int RowOf(const std::string& program, const std::string& location) const;
     // Whether the row shown at `item` is marked as having appeared while the program runs.

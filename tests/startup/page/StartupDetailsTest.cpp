@@ -1,0 +1,122 @@
+// The start-up page with what it finds about each entry's program: the
+// Publisher column filling in after the rows, missing files marked, the entry
+// menu's actions on the selection (none of which starts the entry), Copy and
+// the saved list.
+
+#include "startup/page/StartupPageFixture.h"
+
+#include "pages/startup/ShellActions.h"
+#include "pages/startup/StartupDlg.h"
+#include "pages/startup/StartupStore.h"
+#include "res/resource.h"
+#include "startup/store/StoredValue.h"
+#include "support/MessagePump.h"
+#include "support/ProcessWindows.h"
+#include "support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace {
+
+using StartupDetailsTest = StartupPageFixture;
+
+const char kUser[] = "User Start-Up";
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return text;
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+TEST_F(StartupDetailsTest, PublishersFillInAfterTheRowsAndTheMenuActsOnTheSelectionWithoutStartingTheEntry)
+{
+    // A stand-in for the entry's program, which records any start of it.
+    const ScratchFolder folder;
+    const std::wstring program = folder.Path() + L"\\Анна tool.exe";
+    ASSERT_TRUE(::CopyFileW((ThisProgramDirectoryW() + L"entry_stand_in.exe").c_str(), program.c_str(), FALSE));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "a tool", Sz(U8(program) + " /tray"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "b gone", Sz("\"C:\\missing folder\\gone.exe\" -x"));
+    std::vector<std::wstring> shown;
+    std::vector<std::wstring> started;
+    SetShellLaunchers({[&](const std::wstring& file) { return shown.push_back(file), true; },
+                       [&](const std::wstring& dir) { return shown.push_back(dir), true; }, [] {},
+                       [&](const std::wstring& editor) { return started.push_back(editor), true; }});
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    PumpFor(50);
+
+    const int tool = RowOf("a tool", kUser);
+    const int gone = RowOf("b gone", kUser);
+    EXPECT_EQ(Text(tool, 3), "(Not verified)");
+    EXPECT_EQ(Text(gone, 3), "(File not found)");
+    EXPECT_FALSE(Page().m_rows.Row(0).fileMissing);
+    EXPECT_TRUE(Page().m_rows.Row(1).fileMissing) << "drawn so that it stands out";
+
+    const UINT commands[] = {ID_ENTRY_OPEN_LOCATION, ID_ENTRY_PROPERTIES, ID_ENTRY_JUMP, ID_ENTRY_SEARCH,
+                             ID_ENTRY_COPY};
+    const struct {
+        std::vector<int> selected;
+        std::vector<bool> applies;
+    } selections[] = {
+        {{}, {false, false, false, false, false}},
+        {{tool}, {true, true, true, true, true}},
+        {{gone}, {true, false, true, true, true}}, // the missing file's nearest folder; no Properties
+        {{tool, gone}, {false, false, false, true, true}},
+    };
+    for (const auto& selection : selections) {
+        for (int row = 0; row < 2; ++row)
+            Select(row, std::find(selection.selected.begin(), selection.selected.end(), row) != selection.selected.end());
+        for (std::size_t i = 0; i < std::size(commands); ++i)
+            EXPECT_EQ(Page().CommandApplies(commands[i]), selection.applies[i])
+                << "command " << commands[i] << " with " << selection.selected.size() << " rows";
+    }
+
+    Select(gone, false);
+    Select(tool, true);
+    for (UINT command : {ID_ENTRY_OPEN_LOCATION, ID_ENTRY_JUMP, ID_ENTRY_COPY})
+        ::SendMessageW(PageWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    EXPECT_EQ(shown, std::vector<std::wstring>{program});
+    ASSERT_EQ(started.size(), 1u) << "Registry Editor, at the entry's key";
+    EXPECT_NE(ClipboardText().find(L"a tool\tUser Start-Up\t" + program + L" /tray\t(Not verified)\t" + program),
+              std::wstring::npos)
+        << U8(ClipboardText());
+    PumpFor(300);
+    EXPECT_FALSE(ReadBytes(program + L".started")) << "no action starts the entry's own program";
+    SetShellLaunchers({});
+}
+
+TEST_F(StartupDetailsTest, SaveWritesEveryRowAndAFailedWriteSaysSoAndLeavesNoFile)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "=cmd", Sz("\"C:\\missing\\a.exe\", with a comma"));
+    WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "Анна", Sz("C:\\missing\\b.exe"));
+    StartApp();
+    const ScratchFolder folder;
+    const std::wstring path = folder.Path() + L"\\list.csv";
+
+    ASSERT_TRUE(Page().SaveListTo(path));
+    EXPECT_EQ(ReadBytes(path), std::string("\xEF\xBB\xBF")
+                                   + "Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists\r\n"
+                                     "'=cmd,User Start-Up,\"\"\"C:\\missing\\a.exe\"\", with a comma\",C:\\missing\\a.exe,"
+                                     "(File not found),no,yes,no\r\n"
+                                     "Анна,User Start-Up,C:\\missing\\b.exe,C:\\missing\\b.exe,(File not found),no,no,no\r\n");
+
+    EXPECT_FALSE(Page().SaveListTo(folder.Path() + L"\\no such folder\\list.csv"));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text.rfind("Could not save the start-up list: ", 0), 0u) << m_messages[0].text;
+    EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"list.csv"}) << "no partial file";
+}
+
+} // namespace
