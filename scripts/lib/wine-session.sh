@@ -56,6 +56,7 @@ wine_session_start() {
     touch "$WINEPREFIX/.quorvane-prefix-v2"
   fi
   wine_session_virtual_desktop || return 1
+  wine_session_fonts
 
   # A persistent server makes each further Wine process start in milliseconds.
   wineserver -p 2>/dev/null || true  # already running is fine
@@ -91,6 +92,19 @@ wine_session_virtual_desktop() {
   done
   echo "wine-session: could not set the virtual desktop in $WINEPREFIX" >&2
   return 1
+}
+
+# Wine's own fonts (Debian's fonts-wine: Tahoma, the Marlett symbols of the
+# caption buttons, ...) in the prefix's Fonts folder, where this Wine looks
+# for them; without them the caption buttons draw as "0 1 r".
+wine_session_fonts() {
+  local fonts=/usr/share/wine/fonts target="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -d "$fonts" ] || return 0
+  mkdir -p "$target"
+  local font
+  for font in "$fonts"/*.ttf; do
+    [ -e "$target/${font##*/}" ] || cp "$font" "$target/"
+  done
 }
 
 # Starts a private Xvfb on a display number that the server itself picks

@@ -1,8 +1,10 @@
 // Drives Quorvane for the screenshot script: finds the program's window on
-// this desktop, shows each tab in turn and, for each, signals that the screen
-// is ready by creating "<dir>\tab-N.ready", then waits for the script to
-// answer with "<dir>\tab-N.done" once it has taken its picture. Closes the
-// program last.
+// this desktop and shows in turn the Start-Up tab, the same with its list
+// scrolled to the last column (the publishers), and the Sytem Metrics tab.
+// For each it signals that the screen is ready by creating
+// "<dir>\<picture>.ready", then waits for the script to answer with
+// "<dir>\<picture>.done" once it has taken its picture. Closes the program
+// last.
 //
 // Usage: screenshot_driver <sync directory>
 
@@ -13,6 +15,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -63,11 +66,22 @@ int main(int argc, char** argv)
     const HWND sheet = tabs.empty() ? nullptr : ::GetParent(tabs.front());
     const int count = tabs.empty() ? 0 : static_cast<int>(::SendMessageA(tabs.front(), TCM_GETITEMCOUNT, 0, 0));
 
-    for (int tab = 0; tab < count; ++tab) {
-        ::SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(tab), 0);
-        // Let the status bar tick and everything paint.
+    const std::vector<HWND> lists = FindDescendants(frame, WC_LISTVIEWA);
+    const HWND startupList = lists.empty() ? nullptr : lists.front();
+    const struct {
+        const char* picture;
+        int tab;
+        bool scrolled; // the start-up list shows its last column
+    } shots[] = {{"startup-tab", 0, false}, {"startup-tab-details", 0, true}, {"metrics-tab", 1, false}};
+    for (const auto& shot : shots) {
+        if (shot.tab >= count)
+            break;
+        ::SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(shot.tab), 0);
+        if (shot.scrolled && startupList)
+            ::SendMessageA(startupList, LVM_SCROLL, 10000, 0);
+        // Let the status bar tick, the details come in and everything paint.
         ::Sleep(1200);
-        const std::string name = sync + "tab-" + std::to_string(tab);
+        const std::string name = sync + shot.picture;
         Touch(name + ".ready");
         if (!WaitForFile(name + ".done", 30000))
             break;
