@@ -5,9 +5,6 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
-#include <vector>
-
 namespace {
 const struct {
     int csidl;
@@ -22,12 +19,6 @@ const struct {
 
 StartupFolderSandbox::StartupFolderSandbox()
 {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    char name[64];
-    std::snprintf(name, sizeof(name), "QuorvaneTestFolders-%lu-%lu", ::GetCurrentProcessId(), ::GetTickCount());
-    m_root = U8(temp) + name;
-    ::CreateDirectoryW(W(m_root).c_str(), nullptr);
     for (const auto& folder : kFolders)
         ::CreateDirectoryW(W(Path(folder.csidl)).c_str(), nullptr);
     SetKnownFolderPathsForTesting([this](int csidl) { return W(Path(csidl)); });
@@ -36,42 +27,24 @@ StartupFolderSandbox::StartupFolderSandbox()
 StartupFolderSandbox::~StartupFolderSandbox()
 {
     SetKnownFolderPathsForTesting({});
-    std::wstring from = W(m_root);
-    from.append(2, L'\0'); // a list of one path
-    SHFILEOPSTRUCTW remove{};
-    remove.wFunc = FO_DELETE;
-    remove.pFrom = from.c_str();
-    remove.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&remove);
 }
 
 std::string StartupFolderSandbox::Path(int csidl) const
 {
     for (const auto& folder : kFolders)
         if (folder.csidl == csidl)
-            return m_root + "\\" + folder.folder;
+            return U8(m_root.Path()) + "\\" + folder.folder;
     return {};
 }
 
 void WriteFileText(const std::string& path, const std::string& text)
 {
-    if (FILE* file = ::_wfopen(W(path).c_str(), L"wb")) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
+    WriteBytes(W(path), text);
 }
 
 std::optional<std::string> ReadFileText(const std::string& path)
 {
-    FILE* file = ::_wfopen(W(path).c_str(), L"rb");
-    if (!file)
-        return std::nullopt;
-    std::string text;
-    char buffer[4096];
-    for (std::size_t read; (read = std::fread(buffer, 1, sizeof(buffer), file)) > 0;)
-        text.append(buffer, read);
-    std::fclose(file);
-    return text;
+    return ReadBytes(W(path));
 }
 
 bool MakeShortcut(const std::string& path, const std::string& target, const std::string& arguments)

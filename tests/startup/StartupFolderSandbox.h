@@ -3,6 +3,8 @@
 // the user and of all users, for as long as the object lives, and the files
 // that tests put there. Paths and texts are UTF-8.
 
+#include "support/ScratchFolder.h"
+
 #include <optional>
 #include <string>
 
@@ -17,7 +19,7 @@ public:
     std::string Path(int csidl) const;
 
 private:
-    std::string m_root;
+    ScratchFolder m_root;
 };
 
 void WriteFileText(const std::string& path, const std::string& text);
