@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -264,15 +265,23 @@ LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
         return 0;
     const std::vector<DetailsResult> results = m_details->TakeResults();
     const std::vector<int> items = ItemPositions();
-    const ListRedrawPause pause(m_listStartup);
+    std::optional<ListRedrawPause> pause; // only while something shown changes
     for (const DetailsResult& result : results) {
         --m_detailsPending;
         // An answer to an earlier request for a row that was asked again is left out.
         if (result.row >= m_detailsAsked.size() || --m_detailsAsked[result.row] != 0)
             continue;
+        const StartupRow& row = m_rows.Row(result.row);
+        const bool shownBefore = row.detailsKnown;
+        const std::wstring before = row.publisher;
+        const bool missingBefore = row.fileMissing;
         m_rows.SetDetails(result.row, result.programFile, result.details);
-        if (items[result.row] >= 0)
-            m_listStartup.SetItemText(items[result.row], kPublisherColumn, m_rows.Row(result.row).publisher.c_str());
+        // A reading of everything asks again for every row: most answers change nothing shown.
+        if (items[result.row] >= 0 && (!shownBefore || before != row.publisher || missingBefore != row.fileMissing)) {
+            if (!pause)
+                pause.emplace(m_listStartup);
+            m_listStartup.SetItemText(items[result.row], kPublisherColumn, row.publisher.c_str());
+        }
     }
     return 0;
 }
