@@ -58,6 +58,21 @@ bool BoxChanges(const NMLISTVIEW& change)
     return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
 }
 
+// The keys that ask for a window's context menu: the Menu key, Shift+F10.
+bool IsMenuKey(const MSG& message)
+{
+    switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        return message.wParam == VK_APPS;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        return message.wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0;
+    default:
+        return false;
+    }
+}
+
 // The program's own texts, which are plain ASCII, for the narrow calls.
 std::string AsciiText(const wchar_t* text)
 {
@@ -163,6 +178,14 @@ BOOL CStartupDlg::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F5) {
         RefreshList();
+        return TRUE;
+    }
+    if (pMsg->hwnd == m_listStartup.m_hWnd && IsMenuKey(*pMsg)) {
+        // The Menu key and Shift+F10 open the entry menu here, where the
+        // dialog's own key handling does not swallow them; their release,
+        // from which the system would open it a second time, goes too.
+        if (pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN)
+            OnContextMenu(m_listStartup.m_hWnd, POINT{-1, -1});
         return TRUE;
     }
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == 'C' && pMsg->hwnd == m_listStartup.m_hWnd

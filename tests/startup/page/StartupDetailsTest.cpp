@@ -18,6 +18,7 @@
 
 #include <commctrl.h>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -96,6 +97,70 @@ TEST_F(StartupDetailsTest, PublishersFillInAfterTheRowsAndTheMenuActsOnTheSelect
     PumpFor(300);
     EXPECT_FALSE(ReadBytes(program + L".started")) << "no action starts the entry's own program";
     SetShellLaunchers({});
+}
+
+// What the entry menu shows once it is open, read from another thread while
+// the menu's own loop runs; the menu is then closed with Escape.
+struct OpenedMenu {
+    bool opened = false;
+    std::vector<UINT> greyed;
+};
+
+OpenedMenu WatchForMenu()
+{
+    OpenedMenu seen;
+    for (int i = 0; i < 200 && !seen.opened; ++i) {
+        if (const HWND popup = ::FindWindowA("#32768", nullptr)) {
+            const auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+            seen.opened = menu != nullptr;
+            for (int item = 0, count = ::GetMenuItemCount(menu); item < count; ++item)
+                if ((::GetMenuState(menu, static_cast<UINT>(item), MF_BYPOSITION) & MF_GRAYED)
+                    && ::GetMenuItemID(menu, item) != 0) // a separator is no command
+                    seen.greyed.push_back(::GetMenuItemID(menu, item));
+            ::PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+        ::Sleep(20);
+    }
+    return seen;
+}
+
+TEST_F(StartupDetailsTest, TheEntryMenuOpensFromTheMenuKeyAndARightClickWithWhatDoesNotApplyGreyed)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "gone", Sz("C:\\missing\\gone.exe"));
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    Select(0, true);
+    RECT row{LVIR_LABEL, 0, 0, 0};
+    ::SendMessageA(List(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    const LPARAM onRow = MAKELPARAM(row.left + 5, (row.top + row.bottom) / 2);
+    const struct {
+        const char* how;
+        UINT down, up;
+        WPARAM key;
+        LPARAM where;
+        bool shift;
+    } asks[] = {{"the Menu key", WM_KEYDOWN, WM_KEYUP, VK_APPS, 0x015d0001, false},
+                {"Shift+F10", WM_SYSKEYDOWN, WM_SYSKEYUP, VK_F10, 0x00440001, true},
+                {"a right click", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, onRow, false}};
+    for (const auto& ask : asks) {
+        SCOPED_TRACE(ask.how);
+        const bool key = ask.down != WM_RBUTTONDOWN;
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_SHIFT] = ask.shift ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        OpenedMenu seen;
+        std::thread watcher([&] { seen = WatchForMenu(); });
+        ::PostMessageA(List(), ask.down, ask.key, ask.where);
+        // A key's release: the previous state and the transition bits set.
+        ::PostMessageA(List(), ask.up, key ? ask.key : 0, key ? ask.where | 0xc0000000 : ask.where);
+        PumpUntil([&] { return seen.opened; }, 3000);
+        watcher.join();
+        keys[VK_SHIFT] = 0;
+        ::SetKeyboardState(keys);
+        EXPECT_TRUE(seen.opened);
+        EXPECT_EQ(seen.greyed, std::vector<UINT>{ID_ENTRY_PROPERTIES}) << "a missing file has no Properties";
+    }
 }
 
 TEST_F(StartupDetailsTest, SaveWritesEveryRowAndAFailedWriteSaysSoAndLeavesNoFile)
