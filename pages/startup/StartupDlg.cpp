@@ -1,8 +1,7 @@
 #include "pages/startup/StartupDlg.h"
 
-#include "pages/startup/DetailsWorker.h"
 #include "pages/startup/EntryLocation.h"
-#include "pages/startup/ProgramResolver.h"
+#include "pages/startup/RowDetails.h"
 #include "pages/startup/ShellActions.h"
 #include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
@@ -15,7 +14,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,17 +85,6 @@ std::string AsciiText(const wchar_t* text)
 constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
 constexpr COLORREF kMissingFileColour = RGB(192, 0, 0);
 
-// What the details worker is asked for a row: a file of a Startup folder is
-// the program itself, quoted so that no shorter path with a space wins.
-std::wstring DetailsCommand(const StartupRow& row, const StartupSource& source)
-{
-    const std::wstring ownPath = L"\\" + row.name;
-    const bool fileItself = source.kind == StartupKind::Folder && row.command.size() > ownPath.size()
-                            && row.command.compare(row.command.size() - ownPath.size(), ownPath.size(), ownPath) == 0
-                            && row.command.find(L'"') == std::wstring::npos;
-    return fileItself ? L"\"" + row.command + L"\"" : row.command;
-}
-
 // What the list's sort hands to the comparison of two row ids.
 struct SortOrder {
     const StartupRowModel* rows;
@@ -160,7 +147,7 @@ BOOL CStartupDlg::OnInitDialog()
         {"Publisher", LVCFMT_LEFT, 200, {"(File not found)"}},
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    m_details = std::make_unique<DetailsWorker>(m_hWnd, kDetailsReadyMessage);
+    m_details = std::make_unique<RowDetails>(m_hWnd, kDetailsReadyMessage);
     RefreshList();
     // Watched from the first reading on: whatever changes later is read again.
     m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);
@@ -238,7 +225,8 @@ void CStartupDlg::RefreshSources(SourceSet which)
             if (!m_rows.Row(id).detailsKnown)
                 wanted.push_back(id);
     }
-    RequestDetails(wanted);
+    if (m_details)
+        m_details->Ask(m_rows, m_sources, wanted);
     {
         const ListRedrawPause pause(m_listStartup);
         if (!changes.changed.empty() || !changes.removed.empty())
@@ -266,46 +254,18 @@ std::vector<int> CStartupDlg::ItemPositions() const
     return items;
 }
 
-void CStartupDlg::RequestDetails(const std::vector<std::size_t>& ids)
-{
-    if (!m_details || ids.empty())
-        return;
-    m_detailsAsked.resize(m_rows.Size(), 0);
-    std::vector<DetailsRequest> requests;
-    requests.reserve(ids.size());
-    for (std::size_t id : ids) {
-        const StartupRow& row = m_rows.Row(id);
-        requests.push_back({id, DetailsCommand(row, m_sources.at(row.source))});
-        ++m_detailsAsked[id];
-    }
-    m_detailsPending += ids.size();
-    m_details->Request(std::move(requests));
-}
-
 LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
 {
     if (!m_details)
         return 0;
-    const std::vector<DetailsResult> results = m_details->TakeResults();
+    const std::vector<std::size_t> changed = m_details->Take(m_rows);
+    if (changed.empty())
+        return 0;
     const std::vector<int> items = ItemPositions();
-    std::optional<ListRedrawPause> pause; // only while something shown changes
-    for (const DetailsResult& result : results) {
-        --m_detailsPending;
-        // An answer to an earlier request for a row that was asked again is left out.
-        if (result.row >= m_detailsAsked.size() || --m_detailsAsked[result.row] != 0)
-            continue;
-        const StartupRow& row = m_rows.Row(result.row);
-        const bool shownBefore = row.detailsKnown;
-        const std::wstring before = row.publisher;
-        const bool missingBefore = row.fileMissing;
-        m_rows.SetDetails(result.row, result.programFile, result.details);
-        // A reading of everything asks again for every row: most answers change nothing shown.
-        if (items[result.row] >= 0 && (!shownBefore || before != row.publisher || missingBefore != row.fileMissing)) {
-            if (!pause)
-                pause.emplace(m_listStartup);
-            m_listStartup.SetItemText(items[result.row], kPublisherColumn, row.publisher.c_str());
-        }
-    }
+    const ListRedrawPause pause(m_listStartup);
+    for (std::size_t id : changed)
+        if (items[id] >= 0)
+            m_listStartup.SetItemText(items[id], kPublisherColumn, m_rows.Row(id).publisher.c_str());
     return 0;
 }
 
@@ -537,6 +497,11 @@ bool CStartupDlg::CommandApplies(UINT id) const
     }
 }
 
+bool CStartupDlg::DetailsComplete() const
+{
+    return !m_details || m_details->Complete();
+}
+
 void CStartupDlg::OnContextMenu(HWND window, POINT point)
 {
     if (window != m_listStartup.m_hWnd || m_listStartup.GetSelectedCount() == 0)
@@ -580,24 +545,11 @@ void CStartupDlg::OnJumpToEntry()
         JumpToEntry(EntryAddressOf(m_sources.at(row->source), row->place, row->name));
 }
 
-EntryReport CStartupDlg::ReportOf(std::size_t id) const
-{
-    EntryReport report = m_rows.Report(id);
-    if (!m_rows.Row(id).detailsKnown) {
-        report.programFile = ResolveProgramFile(DetailsCommand(m_rows.Row(id), m_sources.at(m_rows.Row(id).source)));
-        const FileDetails details = ExamineFile(report.programFile);
-        report.publisher = PublisherText(details);
-        report.verified = details.signature.state == SignatureState::Verified;
-        report.fileExists = details.stamp.exists;
-    }
-    return report;
-}
-
 void CStartupDlg::OnCopy()
 {
     std::vector<EntryReport> reports;
     for (std::size_t id : SelectedRows())
-        reports.push_back(ReportOf(id));
+        reports.push_back(CompleteReport(m_rows, m_sources, id));
     if (!reports.empty())
         CopyTextToClipboard(m_hWnd, CopiedRowsText(reports));
 }
@@ -608,7 +560,7 @@ bool CStartupDlg::SaveListTo(const std::wstring& path)
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
         const std::size_t id = RowId(item);
         if (id < m_rows.Size())
-            reports.push_back(ReportOf(id));
+            reports.push_back(CompleteReport(m_rows, m_sources, id));
     }
     const DWORD error = SaveStartupList(path, reports);
     if (error == ERROR_SUCCESS)

@@ -10,7 +10,7 @@
 
 #include <memory>
 
-class DetailsWorker;
+class RowDetails;
 class StartupWatcher;
 
 class CStartupDlg : public CPropertyPage {
@@ -39,7 +39,7 @@ public:
     // Whether a command of the entry menu applies to the rows selected now.
     bool CommandApplies(UINT id) const;
     // Whether every row's details are in.
-    bool DetailsComplete() const { return m_detailsPending == 0; }
+    bool DetailsComplete() const;
 
     // Sort directions of the two sortable columns, kept for the process's
     // life; flipped before each sort, so the first click sorts ascending.
@@ -96,17 +96,9 @@ private:
     // The one selected row, or nothing when none or several are selected.
     const StartupRow* SingleSelectedRow() const;
     void UpdateButtons();
-    void RequestDetails(const std::vector<std::size_t>& ids);
-    // The row for the saved list or the clipboard, its details found now if
-    // they are not in yet.
-    EntryReport ReportOf(std::size_t id) const;
 
     std::unique_ptr<StartupWatcher> m_watcher;
-    std::unique_ptr<DetailsWorker> m_details;
-    // Requests not answered yet, by row id: only the answer to a row's last
-    // request is shown.
-    std::vector<unsigned> m_detailsAsked;
-    std::size_t m_detailsPending = 0;
+    std::unique_ptr<RowDetails> m_details;
     bool m_applying = false;
     SourceSet m_pendingSources = 0; // changed while Apply was running
     // The last sort, repeated when a reading adds rows.
