@@ -33,5 +33,8 @@ wine_use() {
 # programs only does.
 wine_runs_32bit() {
   [ -z "${QUORVANE_NO_32BIT:-}" ] || return 1
+  # Another test run's emulation, registered for the whole machine while that
+  # run lasts, is not this machine running 32-bit programs.
+  [ ! -e /proc/sys/fs/binfmt_misc/quorvane-i386 ] || return 1
   [ -x "$WINE32_LOADER" ] && "$WINE32_LOADER" --version >/dev/null 2>&1
 }

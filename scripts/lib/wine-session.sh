@@ -30,13 +30,20 @@ say_if_32bit_skipped() {
   fi
 }
 
-# wine_session_start BUILD_DIR ARCH: makes (once) the build directory's own
-# Wine prefix, starts a private Xvfb display and a persistent wineserver, and
-# arranges for both to end when the calling shell exits. Afterwards WINE is
-# the loader that runs the build's programs.
+# wine_session_start BUILD_DIR ARCH [TOOLS_ARCH]: makes (once) the build
+# directory's own Wine prefix, starts a private Xvfb display and a persistent
+# wineserver, and arranges for both to end when the calling shell exits.
+# Afterwards WINE is the loader that runs the build's programs. The prefix and
+# the session's own helpers (reg, cmd, the desktop keeper) are started with
+# the loader of TOOLS_ARCH where it is given: win64 where 32-bit programs are
+# emulated, since Wine's 64-bit side still runs natively there.
 wine_session_start() {
   local build=$1
   wine_use "$2"
+  WINE_SESSION_TOOLS=
+  if [ -n "${3:-}" ]; then
+    WINE_SESSION_TOOLS=$(wine_loader "$3")
+  fi
   export WINEPREFIX="$build/wineprefix"
   export WINEDEBUG=-all
   # No Mono or Gecko installers: nothing here needs them, and they cost time.
@@ -47,7 +54,7 @@ wine_session_start() {
   if [ ! -f "$WINEPREFIX/.quorvane-prefix-v2" ]; then
     echo "wine-session: creating prefix $WINEPREFIX (once per build directory)" >&2
     rm -rf "$WINEPREFIX"
-    "$WINE" wineboot -i >/dev/null 2>&1
+    wine_session_tool wineboot -i >/dev/null 2>&1
     wineserver -w
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "wine-session: Wine could not make the prefix $WINEPREFIX" >&2
@@ -63,13 +70,22 @@ wine_session_start() {
   trap wine_session_stop EXIT
   # Start the prefix's services now, with no pipes of ours: services started
   # by a test would inherit its output pipes and CTest would wait on them.
-  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+  wine_session_tool cmd /c exit </dev/null >/dev/null 2>&1
   # Keep the desktop open for the whole session: Wine closes an unused
   # desktop and starts it again for the next program, and a program started
   # just then can stall.
-  local keeper="$build/bin/desktop_keeper.exe"
+  local keeper=${WINE_SESSION_KEEPER:-$build/bin/desktop_keeper.exe}
   if [ -f "$keeper" ]; then
-    "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
+    wine_session_tool "$keeper" </dev/null >/dev/null 2>&1 &
+  fi
+}
+
+# wine_session_tool COMMAND...: runs one of the session's own helpers.
+wine_session_tool() {
+  if [ -n "$WINE_SESSION_TOOLS" ]; then
+    WINELOADER=$WINE_SESSION_TOOLS "$WINE_SESSION_TOOLS" "$@"
+  else
+    "$WINE" "$@"
   fi
 }
 
@@ -85,8 +101,8 @@ wine_session_virtual_desktop() {
        grep -q '^"Default"="1280x1024"' "$WINEPREFIX/user.reg" 2>/dev/null; then
       return 0
     fi
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+    wine_session_tool reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine_session_tool reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
     # The server writes the registry to the prefix when it ends.
     wineserver -w
   done

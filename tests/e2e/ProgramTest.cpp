@@ -8,12 +8,16 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <regex>
+#include <string>
+#include <vector>
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 15000;
+const DWORD kStartTimeoutMs = TestWaitMs(15000);
+const DWORD kExitTimeoutMs = TestWaitMs(2000);
 
 class RunningProgram {
 public:
@@ -58,7 +62,7 @@ void ExpectWindowWithTabsAndLiveStatus(RunningProgram& program)
     const HANDLE process = program.Process().Handle();
     // The indicator strings stand until the first tick, 500 ms after creation.
     const std::regex processes("Processes: [1-9][0-9]*");
-    const ULONGLONG deadline = ::GetTickCount64() + 3000;
+    const ULONGLONG deadline = ::GetTickCount64() + TestWaitMs(3000);
     while (!std::regex_match(RemoteStatusText(process, bar, 0), processes) && ::GetTickCount64() < deadline)
         ::Sleep(20);
     EXPECT_TRUE(std::regex_match(RemoteStatusText(process, bar, 0), processes));
@@ -67,15 +71,63 @@ void ExpectWindowWithTabsAndLiveStatus(RunningProgram& program)
                                  std::regex("Virtual Memory: [0-9]+ M Free / [1-9][0-9]* M Total")));
 }
 
+// A value in one view of the machine's Run key of the test prefix, there
+// while the test runs.
+class MachineRunValue {
+public:
+    MachineRunValue(REGSAM view, const char* name, const std::string& command) : m_name(name)
+    {
+        if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, nullptr, 0,
+                              KEY_SET_VALUE | view, nullptr, &m_key, nullptr)
+            != ERROR_SUCCESS)
+            m_key = nullptr;
+        else
+            ::RegSetValueExA(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                             static_cast<DWORD>(command.size() + 1));
+    }
+    ~MachineRunValue()
+    {
+        if (m_key) {
+            ::RegDeleteValueA(m_key, m_name);
+            ::RegCloseKey(m_key);
+        }
+    }
+    MachineRunValue(const MachineRunValue&) = delete;
+    MachineRunValue& operator=(const MachineRunValue&) = delete;
+
+private:
+    HKEY m_key = nullptr;
+    const char* m_name;
+};
+
+std::vector<std::string> ListedRows(HANDLE process, HWND list)
+{
+    std::vector<std::string> rows;
+    for (int item = 0, count = ListView_GetItemCount(list); item < count; ++item)
+        rows.push_back(RemoteListItemText(process, list, item, 0) + " | " + RemoteListItemText(process, list, item, 1)
+                       + " | " + RemoteListItemText(process, list, item, 2));
+    return rows;
+}
+
 } // namespace
 
-TEST(Program, ShowsItsWindowAndEndsWithCodeZeroWhenClosed)
+TEST(Program, ShowsItsWindowListsAnEntryOfEachMachineViewAndEndsWithCodeZeroWhenClosed)
 {
+    const MachineRunValue native(KEY_WOW64_64KEY, "QuorvaneTestNative", "C:\\quorvane-test\\native.exe");
+    const MachineRunValue redirected(KEY_WOW64_32KEY, "QuorvaneTest32", "C:\\quorvane-test\\32-bit.exe");
     RunningProgram program;
     ExpectWindowWithTabsAndLiveStatus(program);
     ASSERT_NE(program.Frame(), nullptr);
+
+    const HWND list = program.Child(WC_LISTVIEWA);
+    ASSERT_NE(list, nullptr);
+    const std::vector<std::string> rows = ListedRows(program.Process().Handle(), list);
+    for (const char* row : {"QuorvaneTestNative | System Start-Up | C:\\quorvane-test\\native.exe",
+                            "QuorvaneTest32 | System Start-Up (32-bit) | C:\\quorvane-test\\32-bit.exe"})
+        EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row;
+
     ::PostMessageA(program.Frame(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.Process().WaitForExit(2000), 0u);
+    EXPECT_EQ(program.Process().WaitForExit(kExitTimeoutMs), 0u);
 }
 
 TEST(Program, EndsWithCodeZeroThroughExit)
@@ -84,7 +136,7 @@ TEST(Program, EndsWithCodeZeroThroughExit)
     ExpectWindowWithTabsAndLiveStatus(program);
     ASSERT_NE(program.Frame(), nullptr);
     ::PostMessageA(program.Frame(), WM_COMMAND, MAKEWPARAM(ID_FILE_EXIT, 0), 0);
-    EXPECT_EQ(program.Process().WaitForExit(2000), 0u);
+    EXPECT_EQ(program.Process().WaitForExit(kExitTimeoutMs), 0u);
 }
 
 TEST(Program, SecondTabGetsItsPageWhenSelected)
@@ -120,5 +172,5 @@ TEST(Program, SecondTabGetsItsPageWhenSelected)
     EXPECT_EQ(WindowText(::GetDlgItem(page, IDC_TOTAL_ALLOCABLE)), expected);
 
     ::PostMessageA(program.Frame(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.Process().WaitForExit(2000), 0u);
+    EXPECT_EQ(program.Process().WaitForExit(kExitTimeoutMs), 0u);
 }

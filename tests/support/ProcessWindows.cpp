@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 
 ChildProcess::ChildProcess(const std::string& commandLine, ChildOutput output)
@@ -91,6 +92,14 @@ std::string SystemProgramPath(const char* fileName)
     return fileName;
 }
 
+DWORD TestWaitMs(DWORD ms)
+{
+    char factor[16] = {};
+    const DWORD length = ::GetEnvironmentVariableA("QUORVANE_TEST_WAIT_FACTOR", factor, sizeof(factor));
+    const long parsed = length > 0 && length < sizeof(factor) ? std::strtol(factor, nullptr, 10) : 1;
+    return ms * static_cast<DWORD>(parsed >= 1 && parsed <= 1000 ? parsed : 1);
+}
+
 namespace {
 struct WindowSearch {
     DWORD processId;
@@ -155,6 +164,24 @@ private:
 };
 
 constexpr SIZE_T kTextRoom = 512;
+
+// Sends a message that fills the text of an item structure (pszText and
+// cchTextMax), with the structure and the text both in the other process,
+// and reads the text back.
+template <class Item>
+std::string RemoteItemText(HANDLE process, HWND window, UINT message, WPARAM index, Item item)
+{
+    RemoteBuffer buffer(process, sizeof(Item) + kTextRoom);
+    if (!buffer.Address())
+        return {};
+    item.pszText = buffer.Address() + sizeof(Item);
+    item.cchTextMax = static_cast<int>(kTextRoom);
+    buffer.Write(0, &item, sizeof(item));
+    ::SendMessageA(window, message, index, reinterpret_cast<LPARAM>(buffer.Address()));
+    char text[kTextRoom] = {};
+    buffer.Read(sizeof(Item), text, sizeof(text) - 1);
+    return text;
+}
 } // namespace
 
 HWND FindTopLevelWindow(DWORD processId)
@@ -193,18 +220,9 @@ std::string WindowText(HWND hWnd)
 
 std::string RemoteTabCaption(HANDLE process, HWND tab, int index)
 {
-    RemoteBuffer buffer(process, sizeof(TCITEMA) + kTextRoom);
-    if (!buffer.Address())
-        return {};
     TCITEMA item{};
     item.mask = TCIF_TEXT;
-    item.pszText = buffer.Address() + sizeof(TCITEMA);
-    item.cchTextMax = static_cast<int>(kTextRoom);
-    buffer.Write(0, &item, sizeof(item));
-    ::SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.Address()));
-    char text[kTextRoom] = {};
-    buffer.Read(sizeof(TCITEMA), text, sizeof(text) - 1);
-    return text;
+    return RemoteItemText(process, tab, TCM_GETITEMA, static_cast<WPARAM>(index), item);
 }
 
 std::string RemoteStatusText(HANDLE process, HWND statusBar, int pane)
@@ -219,4 +237,11 @@ std::string RemoteStatusText(HANDLE process, HWND statusBar, int pane)
     char text[kTextRoom] = {};
     buffer.Read(0, text, sizeof(text) - 1);
     return text;
+}
+
+std::string RemoteListItemText(HANDLE process, HWND list, int item, int column)
+{
+    LVITEMA cell{};
+    cell.iSubItem = column;
+    return RemoteItemText(process, list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), cell);
 }

@@ -37,6 +37,11 @@ std::string QuorvaneCommandLine();
 // A program that comes with Windows, of the same bitness as this build.
 std::string SystemProgramPath(const char* fileName);
 
+// A wait of a test that starts programs: the time given, stretched by the
+// whole factor in QUORVANE_TEST_WAIT_FACTOR where the test command sets one
+// because every process starts slowly (32-bit programs under emulation).
+DWORD TestWaitMs(DWORD ms);
+
 // The visible top-level window of the process, waiting up to the time.
 HWND WaitForTopLevelWindow(DWORD processId, DWORD timeoutMs);
 HWND FindTopLevelWindow(DWORD processId);
@@ -47,3 +52,4 @@ std::string WindowText(HWND hWnd);
 // Texts of common controls in another process: the buffer must live there.
 std::string RemoteTabCaption(HANDLE process, HWND tab, int index);
 std::string RemoteStatusText(HANDLE process, HWND statusBar, int pane);
+std::string RemoteListItemText(HANDLE process, HWND list, int item, int column);
