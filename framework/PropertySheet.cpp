@@ -183,6 +183,14 @@ void CPropertySheet::TrimToTabs()
 
 BOOL CPropertySheet::PreTranslateMessage(MSG* pMsg)
 {
+    // The sheet's dialog handling takes every key; a sheet inside a window
+    // first lets that window see it, so its menu's shortcuts work from the pages.
+    if ((m_dwStyle & WS_CHILD) && pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) {
+        const HWND root = ::GetAncestor(m_hWnd, GA_ROOT);
+        CWnd* window = root != m_hWnd ? CWnd::FromHandlePermanent(root) : nullptr;
+        if (window && window->PreTranslateMessage(pMsg))
+            return TRUE;
+    }
     return SendMessage(PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(pMsg)) ? TRUE : FALSE;
 }
 

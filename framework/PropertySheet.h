@@ -25,7 +25,8 @@ public:
     // dwStyle -1 means a captioned popup sheet.
     virtual BOOL Create(CWnd* pParentWnd = nullptr, DWORD dwStyle = static_cast<DWORD>(-1), DWORD dwExStyle = 0);
 
-    // Tab, arrow keys and mnemonics of the pages.
+    // Tab, arrow keys and mnemonics of the pages; within a window, that
+    // window's own keys (its accelerators) first.
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:

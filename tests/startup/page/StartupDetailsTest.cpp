@@ -18,6 +18,7 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -163,11 +164,35 @@ TEST_F(StartupDetailsTest, TheEntryMenuOpensFromTheMenuKeyAndARightClickWithWhat
     }
 }
 
-TEST_F(StartupDetailsTest, SaveWritesEveryRowAndAFailedWriteSaysSoAndLeavesNoFile)
+TEST_F(StartupDetailsTest, CtrlSAsksWhereSaveWritesEveryRowAndAFailedWriteSaysSoAndLeavesNoFile)
 {
     WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "=cmd", Sz("\"C:\\missing\\a.exe\", with a comma"));
     WriteStored(HKEY_CURRENT_USER, kDisabledKeyPath, "Анна", Sz("C:\\missing\\b.exe"));
     StartApp();
+
+    // Ctrl+S while the list has the focus: the Save As dialog, cancelled from
+    // another thread while its own loop runs.
+    ::SetFocus(List());
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    std::atomic<bool> asked{false};
+    std::thread canceller([&] {
+        for (int i = 0; i < 250 && !asked; ++i, ::Sleep(20)) {
+            if (const HWND dialog = ::FindWindowA("#32770", "Save As")) {
+                asked = true;
+                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            }
+        }
+    });
+    ::PostMessageA(List(), WM_KEYDOWN, 'S', 0x001f0001);
+    PumpUntil([&] { return asked.load(); }, 5000);
+    canceller.join();
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_TRUE(asked) << "Ctrl+S asks where to save";
+    PumpFor(100);
     const ScratchFolder folder;
     const std::wstring path = folder.Path() + L"\\list.csv";
 
