@@ -91,6 +91,13 @@ struct GdiObjectTraits {
     static void Close(Handle h) noexcept { ::DeleteObject(h); }
 };
 
+// LoadLibrary: nullptr on failure, released by FreeLibrary.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::FreeLibrary(h); }
+};
+
 // Certificate stores, cryptographic messages and certificates (crypt32).
 struct CertStoreTraits {
     using Handle = HCERTSTORE;
@@ -116,6 +123,7 @@ using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueChangeNotification = UniqueHandle<ChangeNotificationTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueCertStore = UniqueHandle<CertStoreTraits>;
 using UniqueCryptMsg = UniqueHandle<CryptMsgTraits>;
 using UniqueCertContext = UniqueHandle<CertContextTraits>;

@@ -1,5 +1,6 @@
 #include "pages/startup/StartupDlg.h"
 
+#include "framework/UniqueHandle.h"
 #include "pages/startup/EntryLocation.h"
 #include "pages/startup/RowDetails.h"
 #include "pages/startup/ShellActions.h"
@@ -236,22 +237,26 @@ void CStartupDlg::RefreshSources(SourceSet which)
         if (!changes.added.empty() && m_sortCompare) {
             SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
             m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+            m_itemPositions.clear();
         }
     }
     m_listReady = true;
     UpdateButtons();
 }
 
-std::vector<int> CStartupDlg::ItemPositions() const
+const std::vector<int>& CStartupDlg::ItemPositions()
 {
-    // One walk of the list.
-    std::vector<int> items(m_rows.Size(), -1);
+    // One walk of the list, kept until rows move: details arrive in many
+    // batches, and each walk asks the control for every row.
+    if (m_itemPositions.size() == m_rows.Size())
+        return m_itemPositions;
+    m_itemPositions.assign(m_rows.Size(), -1);
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
         const std::size_t id = RowId(item);
-        if (id < items.size())
-            items[id] = item;
+        if (id < m_itemPositions.size())
+            m_itemPositions[id] = item;
     }
-    return items;
+    return m_itemPositions;
 }
 
 LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
@@ -261,17 +266,23 @@ LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
     const std::vector<std::size_t> changed = m_details->Take(m_rows);
     if (changed.empty())
         return 0;
-    const std::vector<int> items = ItemPositions();
-    const ListRedrawPause pause(m_listStartup);
-    for (std::size_t id : changed)
-        if (items[id] >= 0)
-            m_listStartup.SetItemText(items[id], kPublisherColumn, m_rows.Row(id).publisher.c_str());
+    // Each changed row is redrawn on its own, the red of a missing file
+    // included: most of a batch lies outside the visible part of the list,
+    // and a pause of the drawing would repaint all of it.
+    const std::vector<int>& items = ItemPositions();
+    for (std::size_t id : changed) {
+        const int item = items[id];
+        if (item < 0)
+            continue;
+        m_listStartup.SetItemText(item, kPublisherColumn, m_rows.Row(id).publisher.c_str());
+        m_listStartup.SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(item), static_cast<LPARAM>(item));
+    }
     return 0;
 }
 
 void CStartupDlg::ShowChangedRows(const RowChanges& changes)
 {
-    const std::vector<int> items = ItemPositions();
+    const std::vector<int>& items = ItemPositions();
     for (std::size_t id : changes.changed) {
         if (items[id] < 0)
             continue;
@@ -286,6 +297,8 @@ void CStartupDlg::ShowChangedRows(const RowChanges& changes)
     std::sort(removed.begin(), removed.end(), std::greater<int>());
     for (int item : removed)
         m_listStartup.DeleteItem(item);
+    if (!removed.empty())
+        m_itemPositions.clear();
 }
 
 void CStartupDlg::InsertRow(std::size_t id)
@@ -294,6 +307,11 @@ void CStartupDlg::InsertRow(std::size_t id)
     // this row already carry it.
     const StartupRow& row = m_rows.Row(id);
     const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), row.name.c_str(), id);
+    // Appended: the rows before it keep their places.
+    if (m_itemPositions.size() + 1 == m_rows.Size() && id + 1 == m_rows.Size())
+        m_itemPositions.push_back(item);
+    else
+        m_itemPositions.clear();
     m_listStartup.SetItemText(item, kLocationColumn, row.location);
     m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
     if (row.detailsKnown)
@@ -388,6 +406,7 @@ void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
     m_sortCompare = order.compare;
     m_sortAscending = order.ascending;
     m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+    m_itemPositions.clear();
 }
 
 void CStartupDlg::OnApply()
@@ -431,6 +450,7 @@ bool CStartupDlg::ApplyRow(int item)
         MessageBox(kEntryGoneMessage, nullptr, MB_OK);
         m_rows.Remove(id);
         m_listStartup.DeleteItem(item);
+        m_itemPositions.clear();
         kept = false;
         break;
     }
@@ -584,6 +604,17 @@ void CStartupDlg::SaveList()
     choice.nMaxFile = static_cast<DWORD>(std::size(path));
     choice.lpstrDefExt = L"csv";
     choice.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (::GetSaveFileNameW(&choice))
+    // The common dialogs are loaded only when asked for: linked in, they
+    // cost every process megabytes of memory under Wine.
+    const fw::UniqueModule dialogs(::LoadLibraryW(L"comdlg32.dll"));
+    using SaveDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const auto askWhere = dialogs ? reinterpret_cast<SaveDialog>(
+                                        reinterpret_cast<void*>(::GetProcAddress(dialogs.Get(), "GetSaveFileNameW")))
+                                  : nullptr;
+    if (!askWhere) {
+        MessageBox("The Save As dialog is not available.", nullptr, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (askWhere(&choice))
         SaveListTo(path);
 }

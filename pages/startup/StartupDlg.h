@@ -89,8 +89,9 @@ private:
     // false when the row was dropped because its entry no longer exists.
     bool ApplyRow(int item);
     std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
-    // Row ids to their positions in the list, -1 for rows not shown.
-    std::vector<int> ItemPositions() const;
+    // Row ids to their positions in the list, -1 for rows not shown; kept
+    // until rows are inserted out of turn, removed or sorted.
+    const std::vector<int>& ItemPositions();
     // The selected rows' ids, in the order shown.
     std::vector<std::size_t> SelectedRows() const;
     // The one selected row, or nothing when none or several are selected.
@@ -104,4 +105,5 @@ private:
     // The last sort, repeated when a reading adds rows.
     RowComparison m_sortCompare = nullptr;
     bool m_sortAscending = false;
+    std::vector<int> m_itemPositions; // empty: to be walked again
 };
