@@ -98,47 +98,19 @@ std::vector<std::string> ThirtyTwoBitUpdates(std::uint32_t physTotal, std::uint3
 
 } // namespace
 
-TEST(MemoryPanel, PhysicalFiguresAndFreeShare)
-{
-    const MemoryPanelView view = ComputeMemoryPanel(Memory(512 * MiB, 128 * MiB, GiB, GiB));
-    EXPECT_EQ(TextOf(view, IDC_PHYS_TOTAL), "512.0 M");
-    EXPECT_EQ(TextOf(view, IDC_PHYS_USED), "384.0 M");
-    EXPECT_EQ(TextOf(view, IDC_PHYS_FREE), "128.0 M");
-    EXPECT_EQ(TextOf(view, IDC_PERCENT_PHYS), "25%");
-    EXPECT_EQ(view.gauges[kPhys].position * 4, view.gauges[kPhys].high);
-    // The page file is wholly available: a full gauge.
-    EXPECT_EQ(view.gauges[kPage].position, view.gauges[kPage].high);
-    EXPECT_EQ(TextOf(view, IDC_PERCENT_PAGE), "100%");
-}
-
-TEST(MemoryPanel, PercentagesAreTruncated)
-{
-    const MemoryPanelView view = ComputeMemoryPanel(Memory(1000 * KiB, 999 * KiB, GiB, 0));
-    EXPECT_EQ(TextOf(view, IDC_PERCENT_PHYS), "99%");
-    EXPECT_EQ(TextOf(view, IDC_PERCENT_PAGE), "0%");
-}
-
-TEST(MemoryPanel, RemaindersAreDroppedBeforeAnythingElse)
-{
-    // 1023 bytes available twice: each is 0 KB, so their sum is too.
-    const MemoryPanelView view = ComputeMemoryPanel(Memory(1536 * KiB, 1023, 2 * MiB, 1023));
-    EXPECT_EQ(TextOf(view, IDC_PHYS_TOTAL), "1.5 M");
-    EXPECT_EQ(TextOf(view, IDC_PHYS_FREE), "0.0 M");
-    EXPECT_EQ(view.gauges[kAll].position, 0);
-}
-
-TEST(MemoryPanel, TotalsBelowOneKilobyteCountAsOne)
-{
-    const MemoryPanelView view = ComputeMemoryPanel(Memory(MiB, 0, 1000, 1000, 0));
-    EXPECT_EQ(TextOf(view, IDC_PAGE_TOTAL), "0.0 M");
-    EXPECT_EQ(TextOf(view, IDC_PERCENT_PAGE), "0%");
-    EXPECT_EQ(view.gauges[kPage].high, 1);
-    EXPECT_EQ(view.gauges[kAll].high, 1025);
-    EXPECT_EQ(TextOf(view, IDC_TOTAL_ALLOCABLE), "0.0 M");
-}
-
 TEST(MemoryPanel, MatchesThirtyTwoBitArithmeticBelowFourGiB)
 {
+    // First the edges: a quarter free, truncated percentages, remainders of
+    // a kilobyte dropped before any sum, totals below a kilobyte counted as one.
+    const std::uint32_t edges[][5] = {
+        {512 * MiB, 128 * MiB, GiB, GiB, 2 * GiB},
+        {1000 * KiB, 999 * KiB, GiB, 0, 2 * GiB},
+        {1536 * KiB, 1023, 2 * MiB, 1023, 2 * GiB},
+        {MiB, 0, 1000, 1000, 0},
+    };
+    for (const auto& e : edges)
+        EXPECT_EQ(Updates(ComputeMemoryPanel(Memory(e[0], e[1], e[2], e[3], e[4]))),
+                  ThirtyTwoBitUpdates(e[0], e[1], e[2], e[3], e[4]));
     std::mt19937 random(20240611);
     auto count = [&] { return static_cast<std::uint32_t>(random()) >> (random() % 32); };
     auto availOf = [&](std::uint32_t total) {
