@@ -259,19 +259,27 @@ LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
     if (!m_details)
         return 0;
     const std::vector<std::size_t> changed = m_details->Take(m_rows);
-    if (changed.empty())
+    m_rowsToShow.insert(m_rowsToShow.end(), changed.begin(), changed.end());
+    if (m_rowsToShow.empty())
         return 0;
-    // Each changed row is redrawn on its own, the red of a missing file
-    // included: most of a batch lies outside the visible part of the list,
-    // and a pause of the drawing would repaint all of it.
+    // Answers for files already examined come faster than the list takes
+    // them: one message shows a share, and the rest follow in messages of
+    // their own, so the window answers in between. Each row is redrawn on
+    // its own, the red of a missing file included: a pause of the drawing
+    // would repaint the whole list for rows that are mostly out of sight.
+    const std::size_t count = std::min(m_rowsToShow.size(), kRowsShownPerMessage);
     const std::vector<int>& items = ItemPositions();
-    for (std::size_t id : changed) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t id = m_rowsToShow[i];
         const int item = items[id];
         if (item < 0)
             continue;
         m_listStartup.SetItemText(item, kPublisherColumn, m_rows.Row(id).publisher.c_str());
         m_listStartup.SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(item), static_cast<LPARAM>(item));
     }
+    m_rowsToShow.erase(m_rowsToShow.begin(), m_rowsToShow.begin() + static_cast<std::ptrdiff_t>(count));
+    if (!m_rowsToShow.empty())
+        PostMessage(kDetailsReadyMessage);
     return 0;
 }
 
@@ -476,5 +484,5 @@ void CStartupDlg::OnSearch()
 
 bool CStartupDlg::DetailsComplete() const
 {
-    return !m_details || m_details->Complete();
+    return (!m_details || m_details->Complete()) && m_rowsToShow.empty();
 }

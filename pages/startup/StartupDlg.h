@@ -8,6 +8,7 @@
 #include "framework/Framework.h"
 #include "pages/startup/StartupRows.h"
 
+#include <deque>
 #include <memory>
 
 class RowDetails;
@@ -38,7 +39,7 @@ public:
     bool SaveListTo(const std::wstring& path);
     // Whether a command of the entry menu applies to the rows selected now.
     bool CommandApplies(UINT id) const;
-    // Whether every row's details are in.
+    // Whether every row's details are in and shown.
     bool DetailsComplete() const;
 
     // Sort directions of the two sortable columns, kept for the process's
@@ -106,4 +107,7 @@ private:
     RowComparison m_sortCompare = nullptr;
     bool m_sortAscending = false;
     std::vector<int> m_itemPositions; // empty: to be walked again
+    // Rows whose new details are not shown yet, and how many one message shows.
+    std::deque<std::size_t> m_rowsToShow;
+    static constexpr std::size_t kRowsShownPerMessage = 256;
 };

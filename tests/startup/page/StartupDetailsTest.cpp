@@ -100,6 +100,20 @@ TEST_F(StartupDetailsTest, PublishersFillInAfterTheRowsAndTheMenuActsOnTheSelect
     SetShellLaunchers({});
 }
 
+TEST_F(StartupDetailsTest, AnswersArrivingAllAtOnceReachEveryRow)
+{
+    // More answers than one message shows: a file already examined answers at once.
+    const int entries = 700;
+    for (int i = 0; i < entries; ++i)
+        WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "entry " + std::to_string(i), Sz("C:\\missing\\same.exe"));
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 20000));
+    int shown = 0;
+    for (int item = 0; item < entries; ++item)
+        shown += Text(item, 3) == "(File not found)" ? 1 : 0;
+    EXPECT_EQ(shown, entries);
+}
+
 // What the entry menu shows once it is open, read from another thread while
 // the menu's own loop runs; the menu is then closed with Escape.
 struct OpenedMenu {
