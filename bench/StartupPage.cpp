@@ -5,11 +5,13 @@
 // applying 1,000 changed boxes, and reading everything again after a change.
 // Next to the page, the same work on a bare list view with the same rows, and
 // the button update done the plain way, walking every row after each box
-// change.
+// change. Then, in a process of its own, the details of the rows' program
+// files as they fill in (StartupPageDetails.cpp).
 //
 // Usage: startup_page [entries]
 
 #include "app/MonitorApp.h"
+#include "bench/StartupPageDetails.h"
 #include "pages/startup/StartupApproved.h"
 #include "pages/startup/StartupDlg.h"
 #include "pages/startup/StartupFolders.h"
@@ -18,6 +20,7 @@
 #include "startup/StartupFolderSandbox.h"
 #include "support/DialogInput.h"
 #include "support/MessagePump.h"
+#include "support/ProcessWindows.h"
 #include "support/RegistrySandbox.h"
 #include "support/WideText.h"
 #include "ui/MainFrame.h"
@@ -226,10 +229,33 @@ double ClearBoxes(HWND list, int count)
     });
 }
 
+// This benchmark's own program, quoted for a command line.
+std::string QuotedThisProgram()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return "\"" + std::string(path) + "\"";
+}
+
 } // namespace
+
+void CloseQuorvaneWindow()
+{
+    theApp.m_pMainWnd->DestroyWindow();
+    PumpUntil([] { return theApp.m_pMainWnd == nullptr; }, 2000);
+    theApp.ExitInstance();
+    // The quit that the closed window posted, or every later pump stops at it.
+    MSG quit;
+    ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--details") {
+        const int entries = std::max(10, std::atoi(argv[2]));
+        MeasureStartupDetails(entries, entries / 5, 3);
+        return 0;
+    }
     const int entries = argc > 1 ? std::max(10, std::atoi(argv[1])) : 5000;
     const int changed = std::min(1000, entries / 5);
     const std::vector<Entry> rows = MakeEntries(entries);
@@ -242,93 +268,93 @@ int main(int argc, char** argv)
         RegistrySandbox empty;
         StartupFolderSandbox emptyFolders;
         openEmptyMs = Millis([] { theApp.InitInstance(); });
-        theApp.m_pMainWnd->DestroyWindow();
-        PumpUntil([] { return theApp.m_pMainWnd == nullptr; }, 2000);
-        theApp.ExitInstance();
-        // The quit that the closed window posted, or every later pump stops at it.
-        MSG quit;
-        ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        CloseQuorvaneWindow();
     }
-    RegistrySandbox sandbox;
-    StartupFolderSandbox folders;
-    const int switchable = WriteEntries(rows, folders);
-    const double openMs = Millis([] { theApp.InitInstance(); });
-    if (!theApp.m_pMainFrame)
-        return 1;
-    CStartupDlg& page = *theApp.m_pMainFrame->m_pMainSheet->m_pStartupPage;
-    const HWND list = page.m_listStartup.m_hWnd;
-    const int shown = ListView_GetItemCount(list);
-    PumpFor(200);
+    {
+        RegistrySandbox sandbox;
+        StartupFolderSandbox folders;
+        const int switchable = WriteEntries(rows, folders);
+        const double openMs = Millis([] { theApp.InitInstance(); });
+        if (!theApp.m_pMainFrame)
+            return 1;
+        CStartupDlg& page = *theApp.m_pMainFrame->m_pMainSheet->m_pStartupPage;
+        const HWND list = page.m_listStartup.m_hWnd;
+        const int shown = ListView_GetItemCount(list);
+        PumpFor(200);
 
-    const double sortProgramMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 0); });
-    const double sortProgramAgainMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 0); });
-    const double sortLocationMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 1); });
-    const double sortPathMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 2); });
+        const double sortProgramMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 0); });
+        const double sortProgramAgainMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 0); });
+        const double sortLocationMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 1); });
+        const double sortPathMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 2); });
 
-    const double clearMs = ClearBoxes(list, changed);
-    const std::size_t differing = page.m_rows.DifferingCount();
-    const double revertMs = Millis([&] { ClickButton(page.m_hWnd, IDC_REVERT); });
-    const bool revertClean = !page.m_btnApply.IsWindowEnabled();
-    ClearBoxes(list, changed);
-    const std::size_t parkedBefore = ParkedCount();
-    const double applyMs = Millis([&] { ClickButton(page.m_hWnd, IDC_APPLY); });
-    const std::size_t parkedAfter = ParkedCount();
-    // The watcher saw the page's own moves; what it posted goes first.
-    PumpFor(500);
-    const double rereadSameMs = Millis([&] { page.RefreshList(); });
+        const double clearMs = ClearBoxes(list, changed);
+        const std::size_t differing = page.m_rows.DifferingCount();
+        const double revertMs = Millis([&] { ClickButton(page.m_hWnd, IDC_REVERT); });
+        const bool revertClean = !page.m_btnApply.IsWindowEnabled();
+        ClearBoxes(list, changed);
+        const std::size_t parkedBefore = ParkedCount();
+        const double applyMs = Millis([&] { ClickButton(page.m_hWnd, IDC_APPLY); });
+        const std::size_t parkedAfter = ParkedCount();
+        // The watcher saw the page's own moves; what it posted goes first.
+        PumpFor(500);
+        const double rereadSameMs = Millis([&] { page.RefreshList(); });
 
-    // One entry added by another program: read again at once (as F5 does),
-    // and as the watcher brings it without a click, reading only its source.
-    WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, "zz added", "added.exe");
-    const double rereadOneMs = Millis([&] { page.RefreshList(); });
-    const bool oneShown = ListView_GetItemCount(list) == shown + 1;
-    PumpFor(300);
-    WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, "zz added too", "added.exe");
-    bool noticed = false;
-    const double noticedMs =
-        Millis([&] { noticed = PumpUntil([&] { return ListView_GetItemCount(list) == shown + 2; }, 5000); });
+        // One entry added by another program: read again at once (as F5 does),
+        // and as the watcher brings it without a click, reading only its source.
+        WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, "zz added", "added.exe");
+        const double rereadOneMs = Millis([&] { page.RefreshList(); });
+        const bool oneShown = ListView_GetItemCount(list) == shown + 1;
+        PumpFor(300);
+        WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, "zz added too", "added.exe");
+        bool noticed = false;
+        const double noticedMs =
+            Millis([&] { noticed = PumpUntil([&] { return ListView_GetItemCount(list) == shown + 2; }, 5000); });
 
-    std::size_t read = 0;
-    const double readMs = Millis([&] { read = ReadStartupEntries(StartupSources()).size(); });
+        std::size_t read = 0;
+        const double readMs = Millis([&] { read = ReadStartupEntries(StartupSources()).size(); });
 
-    BareList bare{nullptr, rows};
-    const double bareFillMs = FillBareList(bare, page.m_hWnd);
-    const double bareSortMs =
-        Millis([&] { ListView_SortItems(bare.window, CompareBareNames, reinterpret_cast<LPARAM>(&bare)); });
-    const double walkMs = WalkEveryRowPerChange(bare.window, changed);
-    const double bareClearMs = ClearBoxes(bare.window, changed);
+        BareList bare{nullptr, rows};
+        const double bareFillMs = FillBareList(bare, page.m_hWnd);
+        const double bareSortMs =
+            Millis([&] { ListView_SortItems(bare.window, CompareBareNames, reinterpret_cast<LPARAM>(&bare)); });
+        const double walkMs = WalkEveryRowPerChange(bare.window, changed);
+        const double bareClearMs = ClearBoxes(bare.window, changed);
 
-    const double fillMs = openMs - openEmptyMs;
-    std::printf("start-up page with %d entries over every source (%d rows shown, %d switchable), milliseconds\n",
-                entries, shown, switchable);
-    std::printf("  open the window, sources empty       %9.1f\n", openEmptyMs);
-    std::printf("  open the window, page filled         %9.1f   bare list fill %9.1f   ratio %.2f\n", openMs,
-                bareFillMs, bareFillMs > 0 ? fillMs / bareFillMs : 0.0);
-    std::printf("  of which reading every source        %9.1f   (%zu entries)\n", readMs, read);
-    std::printf("  sort by Program (ascending)          %9.1f   bare list sort %9.1f   ratio %.2f\n", sortProgramMs,
-                bareSortMs, bareSortMs > 0 ? sortProgramMs / bareSortMs : 0.0);
-    std::printf("  sort by Program (descending)         %9.1f\n", sortProgramAgainMs);
-    std::printf("  sort by Location                     %9.1f\n", sortLocationMs);
-    std::printf("  click on Execution Path (no sort)    %9.3f\n", sortPathMs);
-    std::printf("  clear %d boxes                     %9.1f   bare list %9.1f   ratio %.2f\n", changed, clearMs,
-                bareClearMs, bareClearMs > 0 ? clearMs / bareClearMs : 0.0);
-    std::printf("  walking all rows after each of %d changes, as a plain page would: %.1f\n", changed, walkMs);
-    std::printf("  revert %zu boxes                    %9.1f   (buttons disabled after: %s)\n", differing, revertMs,
-                revertClean ? "yes" : "NO");
-    std::printf("  apply %d changes                   %9.1f   (switched-off entries %zu before, %zu after)\n",
-                changed, applyMs, parkedBefore, parkedAfter);
-    auto toFill = [fillMs](double ms) { return fillMs > 0 ? ms / fillMs : 0.0; };
-    std::printf("  fill (page filled less sources empty)%9.1f\n", fillMs);
-    std::printf("  read all again (F5), nothing changed %9.1f   ratio to fill %.2f\n", rereadSameMs,
-                toFill(rereadSameMs));
-    std::printf("  read all again (F5), one entry added %9.1f   ratio to fill %.2f   (row shown: %s)\n", rereadOneMs,
-                toFill(rereadOneMs), oneShown ? "yes" : "NO");
-    std::printf("  one entry added, shown without a click %7.1f   ratio to fill %.2f   (from the write, watcher "
-                "included; shown: %s)\n",
-                noticedMs, toFill(noticedMs), noticed ? "yes" : "NO");
+        const double fillMs = openMs - openEmptyMs;
+        std::printf("start-up page with %d entries over every source (%d rows shown, %d switchable), milliseconds\n",
+                    entries, shown, switchable);
+        std::printf("  open the window, sources empty       %9.1f\n", openEmptyMs);
+        std::printf("  open the window, page filled         %9.1f   bare list fill %9.1f   ratio %.2f\n", openMs,
+                    bareFillMs, bareFillMs > 0 ? fillMs / bareFillMs : 0.0);
+        std::printf("  of which reading every source        %9.1f   (%zu entries)\n", readMs, read);
+        std::printf("  sort by Program (ascending)          %9.1f   bare list sort %9.1f   ratio %.2f\n", sortProgramMs,
+                    bareSortMs, bareSortMs > 0 ? sortProgramMs / bareSortMs : 0.0);
+        std::printf("  sort by Program (descending)         %9.1f\n", sortProgramAgainMs);
+        std::printf("  sort by Location                     %9.1f\n", sortLocationMs);
+        std::printf("  click on Execution Path (no sort)    %9.3f\n", sortPathMs);
+        std::printf("  clear %d boxes                     %9.1f   bare list %9.1f   ratio %.2f\n", changed, clearMs,
+                    bareClearMs, bareClearMs > 0 ? clearMs / bareClearMs : 0.0);
+        std::printf("  walking all rows after each of %d changes, as a plain page would: %.1f\n", changed, walkMs);
+        std::printf("  revert %zu boxes                    %9.1f   (buttons disabled after: %s)\n", differing, revertMs,
+                    revertClean ? "yes" : "NO");
+        std::printf("  apply %d changes                   %9.1f   (switched-off entries %zu before, %zu after)\n",
+                    changed, applyMs, parkedBefore, parkedAfter);
+        auto toFill = [fillMs](double ms) { return fillMs > 0 ? ms / fillMs : 0.0; };
+        std::printf("  fill (page filled less sources empty)%9.1f\n", fillMs);
+        std::printf("  read all again (F5), nothing changed %9.1f   ratio to fill %.2f\n", rereadSameMs,
+                    toFill(rereadSameMs));
+        std::printf("  read all again (F5), one entry added %9.1f   ratio to fill %.2f   (row shown: %s)\n",
+                    rereadOneMs, toFill(rereadOneMs), oneShown ? "yes" : "NO");
+        std::printf("  one entry added, shown without a click %7.1f   ratio to fill %.2f   (from the write, watcher "
+                    "included; shown: %s)\n",
+                    noticedMs, toFill(noticedMs), noticed ? "yes" : "NO");
 
-    ::PostMessageA(theApp.m_pMainFrame->m_hWnd, WM_CLOSE, 0, 0);
-    const int exitCode = theApp.Run();
+        CloseQuorvaneWindow();
+    }
     fw::SetMessageBoxFunction({});
-    return exitCode;
+    // The details in a process of their own, whose threads, memory and
+    // signature checks nothing before has touched.
+    std::fflush(stdout);
+    const ChildProcess details(QuotedThisProgram() + " --details " + std::to_string(entries), ChildOutput::Shared);
+    return details.Valid() && details.WaitForExit(600000) == 0 ? 0 : 1;
 }
