@@ -125,6 +125,8 @@ struct Answers {
     std::size_t longestAt = 0; // its place among the answers, from 1
     std::size_t slow = 0; // 50 ms or more
     std::size_t count = 0;
+    double mean = 0;
+    double p99 = 0;
 };
 
 Answers Summarise(const std::vector<double>& answers)
@@ -137,7 +139,11 @@ Answers Summarise(const std::vector<double>& answers)
             summary.longestAt = i + 1;
         }
         summary.slow += answers[i] >= 50 ? 1 : 0;
+        summary.mean += answers[i] / static_cast<double>(answers.size());
     }
+    std::vector<double> sorted = answers;
+    std::sort(sorted.begin(), sorted.end());
+    summary.p99 = sorted.empty() ? 0 : sorted[sorted.size() * 99 / 100];
     return summary;
 }
 
@@ -149,6 +155,7 @@ struct Round {
     int threadsMost = 0;
     int threadsAfter = 0;
     Memory before;
+    Memory atRows; // the window just filled, details under way
     Memory fillingMemory; // when its private bytes were most
     Memory after;
     Answers filling;
@@ -274,6 +281,7 @@ Round OpenOnce()
     const Clock::time_point start = Clock::now();
     theApp.InitInstance();
     round.rowsMs = MsSince(start);
+    round.atRows = OwnMemory();
     if (!theApp.m_pMainFrame)
         return round;
     CStartupDlg& page = *theApp.m_pMainFrame->m_pMainSheet->m_pStartupPage;
@@ -296,7 +304,9 @@ Round OpenOnce()
         round.filling = Summarise(probe.Stop());
     }
     const Clock::time_point allIn = Clock::now();
-    if (PumpUntil([&] { return OwnThreadCount() <= round.threadsBefore + 1; }, 5000)) // the page's own: none
+    // The window keeps one thread of its own, the sampling worker; the
+    // details worker is gone once only that one is left.
+    if (PumpUntil([&] { return OwnThreadCount() <= round.threadsBefore + 1; }, 5000))
         round.workerGoneMs = MsSince(allIn);
     round.threadsAfter = OwnThreadCount();
     PumpFor(300);
@@ -316,10 +326,25 @@ Round OpenOnce()
     return round;
 }
 
-double Median(std::vector<double> values)
+std::string WorkerGone(double ms)
 {
+    if (ms < 0)
+        return "STILL RUNNING 5 s after the last detail";
+    char text[64];
+    std::snprintf(text, sizeof(text), "gone %.0f ms after the last detail", ms);
+    return text;
+}
+
+// "median (least to most)" of a figure over the openings.
+std::string Spread(std::vector<double> values)
+{
+    if (values.empty())
+        return "-";
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.1f (%.1f to %.1f)", values[values.size() / 2], values.front(),
+                  values.back());
+    return text;
 }
 
 } // namespace
@@ -340,27 +365,36 @@ void MeasureStartupDetails(int entries, int files, int rounds)
     std::printf("start-up details: %d entries over %d program files (%d signed, %d missing; test authority "
                 "trusted: %s), %d openings of the window\n",
                 entries, files, signedFiles, missingFiles, trusted ? "yes" : "no", rounds);
-    std::vector<double> rows, details, longest, idleLongest;
+    std::vector<double> rows, details, longest, idleLongest, grown;
     for (int i = 0; i < rounds; ++i) {
         const Round round = OpenOnce();
         rows.push_back(round.rowsMs);
         details.push_back(round.detailsMs);
         longest.push_back(round.filling.longest);
         idleLongest.push_back(round.idle.longest);
-        std::printf("  opening %d: rows %7.1f ms, every detail %8.1f ms; answers while filling: longest %5.1f ms "
-                    "(answer %zu), %zu of %zu took 50 ms or more; idle page: longest %5.1f ms, %zu of %zu\n",
-                    i + 1, round.rowsMs, round.detailsMs, round.filling.longest, round.filling.longestAt,
-                    round.filling.slow, round.filling.count, round.idle.longest, round.idle.slow, round.idle.count);
-        std::printf("             threads before the window %d, at most %d while filling, %d after (worker gone "
-                    "%.0f ms after the last detail)\n",
-                    round.threadsBefore, round.threadsMost, round.threadsAfter, round.workerGoneMs);
-        std::printf("             private bytes (resident) before the window %.1f (%.1f) MiB, at most %.1f (%.1f) "
-                    "while filling, %.1f (%.1f) after\n",
-                    round.before.privateBytes, round.before.resident, round.fillingMemory.privateBytes,
-                    round.fillingMemory.resident, round.after.privateBytes, round.after.resident);
+        grown.push_back(round.after.privateBytes - round.atRows.privateBytes);
+        std::printf("  opening %d: rows %7.1f ms, every detail %8.1f ms\n", i + 1, round.rowsMs, round.detailsMs);
+        for (const auto& [when, answers] : {std::pair<const char*, const Answers&>{"while filling", round.filling},
+                                            {"idle page", round.idle}})
+            std::printf("             answers %-13s: longest %5.1f ms (answer %zu), %zu of %zu took 50 ms or more, "
+                        "mean %.2f ms, 99th percentile %.1f ms\n",
+                        when, answers.longest, answers.longestAt, answers.slow, answers.count, answers.mean,
+                        answers.p99);
+        std::printf("             threads before the window %d, at most %d while filling, %d after (the sampling "
+                    "worker; details worker %s)\n",
+                    round.threadsBefore, round.threadsMost, round.threadsAfter, WorkerGone(round.workerGoneMs).c_str());
+        std::printf("             private bytes (resident), MiB: before the window %.1f (%.1f), at the rows %.1f (%.1f), "
+                    "at most %.1f (%.1f) while filling, %.1f (%.1f) after\n",
+                    round.before.privateBytes, round.before.resident, round.atRows.privateBytes,
+                    round.atRows.resident, round.fillingMemory.privateBytes, round.fillingMemory.resident,
+                    round.after.privateBytes, round.after.resident);
         std::printf("             publishers: %d verified, %d not verified, %d files not found\n", round.verified,
                     round.notVerified, round.missing);
     }
-    std::printf("  medians: rows %.1f ms, every detail %.1f ms, longest answer while filling %.1f ms (idle %.1f ms)\n",
-                Median(rows), Median(details), Median(longest), Median(idleLongest));
+    std::printf("  median (least to most) of %d openings, ms:\n", rounds);
+    std::printf("    rows                          %s\n", Spread(rows).c_str());
+    std::printf("    every detail                  %s\n", Spread(details).c_str());
+    std::printf("    longest answer while filling  %s\n", Spread(longest).c_str());
+    std::printf("    longest answer, idle page     %s\n", Spread(idleLongest).c_str());
+    std::printf("  private bytes grown from the rows to every detail, MiB: %s\n", Spread(grown).c_str());
 }
