@@ -253,7 +253,7 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--details") {
         const int entries = std::max(10, std::atoi(argv[2]));
-        MeasureStartupDetails(entries, entries / 5, 3);
+        MeasureStartupDetails(entries, entries / 5, 5);
         return 0;
     }
     const int entries = argc > 1 ? std::max(10, std::atoi(argv[1])) : 5000;
