@@ -1,14 +1,21 @@
-// Quorvane's own CPU use and resident memory while it watches the machine,
-// next to Task Manager at its fastest update speed, measured in one run.
+// Quorvane's own CPU use and memory while it watches the machine, next to
+// Task Manager at its fastest update speed, measured in one run. Memory as
+// Linux counts it (private dirty, private clean, resident; see UnixMemory.h),
+// each beside the empty window's and taskmgr's, at the end of each round.
 // "Hidden" samples as fast with the Start-Up tab in front after the metrics
 // page was opened, "minimised" with the metrics page in a minimised window:
 // neither draws the page. Memory is compared above an empty window, which
 // shows what Wine costs any windowed program. The hidden, minimised and idle
 // figures are compared with the taskmgr of the same round.
 // Wine counts thread times in 10 ms ticks, so short runs are coarse.
+// With a baseline (scripts/bench, QUORVANE_BENCH_BASELINE) an earlier
+// revision's program samples at Very Fast on its metrics tab beside the
+// other scenarios, compared with the same round's taskmgr.
 //
 // Usage: resource_use [seconds per round, default 20] [rounds, default 3]
 
+#include "Baseline.h"
+#include "UnixMemory.h"
 #include "res/resource.h"
 #include "support/ProcessWindows.h"
 
@@ -70,6 +77,7 @@ struct Usage {
     double residentMiB;  // working set at the end
     double peakMiB;      // peak working set
     int threads;
+    UnixMemory memory;
 };
 
 struct Scenario {
@@ -83,7 +91,10 @@ std::vector<Usage> MeasureTogether(const std::vector<Scenario>& scenarios, int s
 {
     std::vector<std::unique_ptr<ChildProcess>> processes;
     std::vector<HWND> windows;
+    std::vector<int> unixIds;
     for (const Scenario& scenario : scenarios) {
+        const std::string fileName = ProgramFileName(scenario.commandLine);
+        const std::set<int> running = UnixProcessIds(fileName);
         processes.push_back(std::make_unique<ChildProcess>(scenario.commandLine));
         ChildProcess& process = *processes.back();
         const HWND window = process.Valid() ? WaitForTopLevelWindow(process.Id(), 20000) : nullptr;
@@ -91,6 +102,7 @@ std::vector<Usage> MeasureTogether(const std::vector<Scenario>& scenarios, int s
             std::fprintf(stderr, "resource_use: %s did not show its window\n", scenario.commandLine.c_str());
             std::exit(1);
         }
+        unixIds.push_back(NewUnixProcess(running, fileName));
         scenario.configure(window);
         windows.push_back(window);
     }
@@ -112,7 +124,8 @@ std::vector<Usage> MeasureTogether(const std::vector<Scenario>& scenarios, int s
         ::GetProcessMemoryInfo(processes[i]->Handle(), &memory, sizeof(memory));
         usage.push_back({100.0 * static_cast<double>(cpu) / (static_cast<double>(wall) * 10000.0),
                          static_cast<double>(memory.WorkingSetSize) / (1 << 20),
-                         static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20), threads.threads});
+                         static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20), threads.threads,
+                         ReadUnixMemory(unixIds[i])});
     }
     for (std::size_t i = 0; i < processes.size(); ++i) {
         ::PostMessageA(windows[i], WM_CLOSE, 0, 0);
@@ -147,10 +160,26 @@ void ShowMetricsThenMinimiseAt(HWND frame, UINT speed)
     ::ShowWindowAsync(frame, SW_MINIMIZE);
 }
 
-void Print(const char* name, const Usage& u)
+void Print(const std::string& name, const Usage& u)
 {
-    std::printf("  %-28s CPU %6.2f %%  resident %7.1f MiB  peak %7.1f MiB  threads %d\n", name, u.cpuPercent,
-                u.residentMiB, u.peakMiB, u.threads);
+    std::printf("  %-30s CPU %6.2f %%  threads %d  working set %6.1f MiB (peak %6.1f)", name.c_str(), u.cpuPercent,
+                u.threads, u.residentMiB, u.peakMiB);
+    if (u.memory.known)
+        std::printf("  private dirty %5.1f  private clean %5.1f  resident %5.1f MiB", u.memory.privateDirtyMiB,
+                    u.memory.privateCleanMiB, u.memory.residentMiB);
+    std::printf("\n");
+}
+
+// The three memory figures of a process, above those of the empty window.
+struct Above {
+    double dirty, allPrivate, resident;
+};
+
+Above AboveEmpty(const UnixMemory& m, const UnixMemory& empty)
+{
+    return {m.privateDirtyMiB - empty.privateDirtyMiB,
+            m.privateDirtyMiB + m.privateCleanMiB - empty.privateDirtyMiB - empty.privateCleanMiB,
+            m.residentMiB - empty.residentMiB};
 }
 
 double Median(std::vector<double> values)
@@ -176,20 +205,28 @@ int main(int argc, char** argv)
         {taskManager, [](HWND w) { ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(kTaskManagerSpeedHigh, 0), 0); }},
     };
     const char* againstPeerNames[] = {"Quorvane, Very Fast, metrics", "taskmgr, High"};
-    enum { kHidden, kMinimised, kIdle, kEmpty };
-    const std::vector<Scenario> others = {
+    enum { kHidden, kMinimised, kIdle, kEmpty, kBaseline };
+    std::vector<Scenario> others = {
         {quorvane, [](HWND w) { ShowMetricsThenHideAt(w, ID_UPDATESPEED_VERYFAST); }},
         {quorvane, [](HWND w) { ShowMetricsThenMinimiseAt(w, ID_UPDATESPEED_VERYFAST); }},
         {quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_IDLE); }},
         {emptyWindow, [](HWND) {}},
     };
-    const char* otherNames[] = {"Quorvane, Very Fast, hidden", "Quorvane, Very Fast, minimised",
-                                "Quorvane, Idle, metrics", "empty window"};
+    std::vector<std::string> otherNames = {"Quorvane, Very Fast, hidden", "Quorvane, Very Fast, minimised",
+                                           "Quorvane, Idle, metrics", "empty window"};
+    const BaselineProgram baseline = Baseline();
+    if (!baseline.commandLine.empty()) {
+        others.push_back({baseline.commandLine, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_VERYFAST); }});
+        otherNames.push_back(baseline.name + ", Very Fast, metrics");
+    }
 
     std::printf("CPU use and memory, %d rounds of twice %d s: Quorvane beside taskmgr, then the other scenarios "
                 "side by side (CPU in %% of one processor)\n",
                 rounds, seconds);
-    std::vector<double> veryFastRatios, hiddenRatios, minimisedRatios, residentRatios, residentAboveRatios;
+    std::vector<double> veryFastRatios, hiddenRatios, minimisedRatios, residentRatios, residentAboveRatios,
+        baselineRatios;
+    // Above the empty window: Quorvane, taskmgr and the baseline, each figure by round.
+    std::vector<Above> oursAbove, peerAbove, baselineAbove;
     for (int round = 0; round < rounds; ++round) {
         const std::vector<Usage> pair = MeasureTogether(againstPeer, seconds);
         const std::vector<Usage> usage = MeasureTogether(others, seconds);
@@ -200,10 +237,20 @@ int main(int argc, char** argv)
             Print(otherNames[i], usage[i]);
         const Usage& ours = pair[kVeryFast];
         const Usage& peer = pair[kTaskManager];
+        const bool withBaseline = usage.size() > kBaseline;
         if (peer.cpuPercent > 0) {
             veryFastRatios.push_back(ours.cpuPercent / peer.cpuPercent);
             hiddenRatios.push_back(usage[kHidden].cpuPercent / peer.cpuPercent);
             minimisedRatios.push_back(usage[kMinimised].cpuPercent / peer.cpuPercent);
+            if (withBaseline)
+                baselineRatios.push_back(usage[kBaseline].cpuPercent / peer.cpuPercent);
+        }
+        const UnixMemory& emptyMemory = usage[kEmpty].memory;
+        if (ours.memory.known && peer.memory.known && emptyMemory.known) {
+            oursAbove.push_back(AboveEmpty(ours.memory, emptyMemory));
+            peerAbove.push_back(AboveEmpty(peer.memory, emptyMemory));
+            if (withBaseline && usage[kBaseline].memory.known)
+                baselineAbove.push_back(AboveEmpty(usage[kBaseline].memory, emptyMemory));
         }
         if (peer.residentMiB > 0)
             residentRatios.push_back(ours.residentMiB / peer.residentMiB);
@@ -221,5 +268,35 @@ int main(int argc, char** argv)
     if (!residentAboveRatios.empty())
         std::printf("  median ratio resident above the empty window (Quorvane - empty) / (taskmgr - empty): %.3f\n",
                     Median(residentAboveRatios));
+    if (!baselineRatios.empty())
+        std::printf("  median ratio CPU %s Very Fast / taskmgr High: %.3f\n", baseline.name.c_str(),
+                    Median(baselineRatios));
+    if (oursAbove.empty()) {
+        std::printf("  memory as Linux counts it: not known here (no /proc on drive Z:)\n");
+        return 0;
+    }
+    // Medians over the rounds of each figure above the empty window, and their ratios.
+    auto median = [](const std::vector<Above>& rounds, double Above::*figure) {
+        std::vector<double> values;
+        for (const Above& above : rounds)
+            values.push_back(above.*figure);
+        return Median(values);
+    };
+    std::printf("  memory above the empty window, medians over the rounds (MiB; ratio to taskmgr):\n");
+    const struct {
+        const char* name;
+        double Above::*figure;
+    } figures[] = {{"private dirty", &Above::dirty}, {"all private", &Above::allPrivate}, {"resident", &Above::resident}};
+    for (const auto& f : figures) {
+        const double theirs = median(peerAbove, f.figure);
+        const double ours = median(oursAbove, f.figure);
+        std::printf("    %-14s Quorvane %6.2f  taskmgr %6.2f  ratio %.2f", f.name, ours, theirs,
+                    theirs > 0 ? ours / theirs : 0.0);
+        if (!baselineAbove.empty()) {
+            const double before = median(baselineAbove, f.figure);
+            std::printf("  %s %6.2f  ratio %.2f", baseline.name.c_str(), before, theirs > 0 ? before / theirs : 0.0);
+        }
+        std::printf("\n");
+    }
     return 0;
 }

@@ -1,10 +1,17 @@
 // Time from starting a program to its window being shown: Quorvane next to
 // Wine's (or Windows') own Task Manager, measured alternately in one run,
 // each also above an empty window's start, which every windowed program pays.
+// For Quorvane also the time from the window to its start-up list showing
+// every entry's details (each row's Publisher), read from outside.
+// With a baseline (scripts/bench, QUORVANE_BENCH_BASELINE) an earlier
+// revision's program is measured in the same rounds.
 //
 // Usage: startup_time [runs]
 
+#include "Baseline.h"
 #include "support/ProcessWindows.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +21,9 @@
 
 namespace {
 
+// The start-up list's Publisher column.
+constexpr int kPublisherColumn = 3;
+
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {
     LARGE_INTEGER frequency;
@@ -21,22 +31,102 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// One start: milliseconds until a visible top-level window, or a negative value.
-double TimeOneStart(const std::string& commandLine)
+// Looks at the Publisher texts of another process's start-up list through
+// one buffer in that process, allocated and written once: under Wine an
+// allocation in or a write to another process stops its threads, and the
+// looking must not slow down what it measures. Each look is then a message
+// whose answer is the text's length. Rows that show their publisher keep it,
+// so each look starts at the first row that did not.
+class PublisherWatch {
+public:
+    PublisherWatch(HANDLE process, HWND list)
+        : m_process(process), m_list(list),
+          m_buffer(static_cast<char*>(
+              ::VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kRoom, MEM_COMMIT, PAGE_READWRITE)))
+    {
+        LVITEMA cell{};
+        cell.iSubItem = kPublisherColumn;
+        cell.pszText = m_buffer + sizeof(LVITEMA);
+        cell.cchTextMax = static_cast<int>(kRoom);
+        if (m_buffer && !::WriteProcessMemory(m_process, m_buffer, &cell, sizeof(cell), nullptr)) {
+            ::VirtualFreeEx(m_process, m_buffer, 0, MEM_RELEASE);
+            m_buffer = nullptr;
+        }
+    }
+    ~PublisherWatch()
+    {
+        if (m_buffer)
+            ::VirtualFreeEx(m_process, m_buffer, 0, MEM_RELEASE);
+    }
+    PublisherWatch(const PublisherWatch&) = delete;
+    PublisherWatch& operator=(const PublisherWatch&) = delete;
+
+    bool Valid() const { return m_buffer != nullptr; }
+
+    // Whether every row shows its publisher now.
+    bool AllShown()
+    {
+        const int count = static_cast<int>(::SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0));
+        for (; m_shown < count; ++m_shown)
+            if (!Shows(m_shown))
+                return false;
+        return true;
+    }
+
+private:
+    static constexpr SIZE_T kRoom = 8;
+
+    // The control reads the item's column and text room from the buffer and
+    // leaves them as they are.
+    bool Shows(int item)
+    {
+        const LRESULT length = ::SendMessageA(m_list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+                                              reinterpret_cast<LPARAM>(m_buffer));
+        return length > 0;
+    }
+
+    HANDLE m_process;
+    HWND m_list;
+    char* m_buffer;
+    int m_shown = 0;
+};
+
+struct Start {
+    double shownMs = -1;   // start to visible window
+    double detailsMs = -1; // window to every entry's details shown; -1 when not asked or not seen
+};
+
+Start TimeOneStart(const std::string& commandLine, bool hasList)
 {
-    LARGE_INTEGER start, shown;
-    ::QueryPerformanceCounter(&start);
+    Start start;
+    LARGE_INTEGER begin, shown;
+    ::QueryPerformanceCounter(&begin);
     ChildProcess process(commandLine);
     if (!process.Valid())
-        return -1;
+        return start;
     const HWND window = WaitForTopLevelWindow(process.Id(), 20000);
     ::QueryPerformanceCounter(&shown);
     if (!window)
-        return -1;
+        return start;
+    start.shownMs = Milliseconds(begin, shown);
+    const std::vector<HWND> lists = hasList ? FindDescendants(window, WC_LISTVIEWA) : std::vector<HWND>();
+    if (!lists.empty()) {
+        PublisherWatch watch(process.Handle(), lists.front());
+        const ULONGLONG deadline = ::GetTickCount64() + 10000;
+        while (watch.Valid() && ::GetTickCount64() < deadline) {
+            if (watch.AllShown()) {
+                LARGE_INTEGER done;
+                ::QueryPerformanceCounter(&done);
+                start.detailsMs = Milliseconds(shown, done);
+                break;
+            }
+            ::Sleep(5);
+        }
+    }
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     if (process.WaitForExit(5000) == STILL_ACTIVE)
         process.Kill();
-    return Milliseconds(start, shown);
+    return start;
 }
 
 struct Summary {
@@ -51,46 +141,70 @@ Summary Summarise(std::vector<double> samples)
     return {median, samples.front(), samples.back()};
 }
 
+struct Program {
+    std::string name;
+    std::string commandLine;
+    bool hasList; // a Quorvane: its list's details are waited for too
+    std::vector<double> shown, details;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-    const char* names[] = {"empty window", "Quorvane", "taskmgr"};
-    const std::string commandLines[] = {
-        "\"" + ThisProgramDirectory() + "empty_window.exe\"",
-        QuorvaneCommandLine(),
-        "\"" + SystemProgramPath("taskmgr.exe") + "\"",
+    std::vector<Program> programs = {
+        {"empty window", "\"" + ThisProgramDirectory() + "empty_window.exe\"", false, {}, {}},
+        {"Quorvane", QuorvaneCommandLine(), true, {}, {}},
+        {"taskmgr", "\"" + SystemProgramPath("taskmgr.exe") + "\"", false, {}, {}},
     };
+    const BaselineProgram baseline = Baseline();
+    if (!baseline.commandLine.empty())
+        programs.insert(programs.begin() + 2, {baseline.name, baseline.commandLine, true, {}, {}});
 
     // One unmeasured start of each warms the file cache and the server.
-    for (const std::string& commandLine : commandLines)
-        TimeOneStart(commandLine);
+    for (const Program& program : programs)
+        TimeOneStart(program.commandLine, false);
 
-    std::vector<double> samples[3];
     for (int i = 0; i < runs; ++i) {
-        for (int program = 0; program < 3; ++program) {
-            const double ms = TimeOneStart(commandLines[program]);
-            if (ms < 0) {
-                std::fprintf(stderr, "startup_time: %s did not show its window\n", names[program]);
+        for (Program& program : programs) {
+            const Start start = TimeOneStart(program.commandLine, program.hasList);
+            if (start.shownMs < 0) {
+                std::fprintf(stderr, "startup_time: %s did not show its window\n", program.name.c_str());
                 return 1;
             }
-            samples[program].push_back(ms);
+            program.shown.push_back(start.shownMs);
+            if (start.detailsMs >= 0)
+                program.details.push_back(start.detailsMs);
         }
     }
     std::printf("start to window shown, %d runs each, alternating (ms)\n", runs);
-    Summary summaries[3];
-    for (int program = 0; program < 3; ++program) {
-        summaries[program] = Summarise(samples[program]);
-        const Summary& s = summaries[program];
-        std::printf("  %-14s median %7.1f  min %7.1f  max %7.1f\n", names[program], s.median, s.min, s.max);
+    for (const Program& program : programs) {
+        const Summary s = Summarise(program.shown);
+        std::printf("  %-22s median %7.1f  min %7.1f  max %7.1f\n", program.name.c_str(), s.median, s.min, s.max);
     }
-    const double empty = summaries[0].median;
-    const double ours = summaries[1].median;
-    const double theirs = summaries[2].median;
-    std::printf("  ratio Quorvane / taskmgr (medians): %.2f\n", ours / theirs);
-    if (theirs > empty)
-        std::printf("  ratio above the empty window (Quorvane - empty) / (taskmgr - empty): %.2f\n",
-                    (ours - empty) / (theirs - empty));
+    const double empty = Summarise(programs.front().shown).median;
+    const double theirs = Summarise(programs.back().shown).median;
+    for (const Program& program : programs) {
+        if (!program.hasList)
+            continue;
+        const double ours = Summarise(program.shown).median;
+        std::printf("  ratio %s / taskmgr (medians): %.2f\n", program.name.c_str(), ours / theirs);
+        if (theirs > empty)
+            std::printf("  ratio above the empty window (%s - empty) / (taskmgr - empty): %.2f\n",
+                        program.name.c_str(), (ours - empty) / (theirs - empty));
+    }
+    std::printf("window shown to every start-up entry's details shown (ms)\n");
+    for (const Program& program : programs) {
+        if (!program.hasList)
+            continue;
+        if (program.details.empty()) {
+            std::printf("  %-22s not seen within 10 s\n", program.name.c_str());
+            continue;
+        }
+        const Summary s = Summarise(program.details);
+        std::printf("  %-22s median %7.1f  min %7.1f  max %7.1f  (%zu of %d runs)\n", program.name.c_str(), s.median,
+                    s.min, s.max, program.details.size(), runs);
+    }
     return 0;
 }

@@ -31,7 +31,7 @@ say_if_32bit_skipped() {
 }
 
 # wine_session_start BUILD_DIR ARCH [TOOLS_ARCH]: makes (once) the build
-# directory's own Wine prefix, starts a private Xvfb display and a persistent
+# directory's own Wine prefix (or WINE_SESSION_PREFIX where that names another), starts a private Xvfb display and a persistent
 # wineserver, and arranges for both to end when the calling shell exits.
 # Afterwards WINE is the loader that runs the build's programs. The prefix and
 # the session's own helpers (reg, cmd, the desktop keeper) are started with
@@ -44,7 +44,7 @@ wine_session_start() {
   if [ -n "${3:-}" ]; then
     WINE_SESSION_TOOLS=$(wine_loader "$3")
   fi
-  export WINEPREFIX="$build/wineprefix"
+  export WINEPREFIX="${WINE_SESSION_PREFIX:-$build/wineprefix}"
   export WINEDEBUG=-all
   # No Mono or Gecko installers: nothing here needs them, and they cost time.
   export WINEDLLOVERRIDES="mscoree,mshtml="
