@@ -1,6 +1,8 @@
 #include "pages/startup/DetailsWorker.h"
 
+#include "app/StartupSteps.h"
 #include "pages/startup/ProgramResolver.h"
+#include "pages/startup/TrustLibraries.h"
 
 #include <system_error>
 #include <utility>
@@ -18,8 +20,8 @@ std::wstring CacheKey(std::wstring path)
 }
 } // namespace
 
-DetailsWorker::DetailsWorker(HWND window, UINT message, Examiner examine)
-    : m_window(window), m_message(message), m_examine(std::move(examine))
+DetailsWorker::DetailsWorker(HWND window, UINT message, Examiner examine, bool held)
+    : m_window(window), m_message(message), m_examine(std::move(examine)), m_held(held)
 {
 }
 
@@ -36,14 +38,31 @@ DetailsWorker::~DetailsWorker()
 
 void DetailsWorker::Request(std::vector<DetailsRequest> requests)
 {
-    std::thread ended;
     {
         std::lock_guard<std::mutex> hold(m_lock);
         if (m_stopping)
             return;
         for (DetailsRequest& request : requests)
             m_queue.push_back({std::move(request), m_set});
-        if (m_running || m_queue.empty())
+    }
+    StartIfIdle();
+}
+
+void DetailsWorker::Resume()
+{
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_held = false;
+    }
+    StartIfIdle();
+}
+
+void DetailsWorker::StartIfIdle()
+{
+    std::thread ended;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (m_stopping || m_held || m_running || m_queue.empty())
             return;
         m_running = true;
         // A thread from an earlier run has let go of everything and is only
@@ -76,6 +95,11 @@ std::vector<DetailsResult> DetailsWorker::TakeResults()
 
 void DetailsWorker::Run()
 {
+    // The window's thread comes first: it draws what the user sees.
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    // Loaded at the first signed file, the signature check's libraries serve
+    // the whole run and are let go with it.
+    const TrustLibraries::Keeper keepTrust;
     ULONGLONG lastPost = 0;
     for (;;) {
         Queued queued;
@@ -118,8 +142,15 @@ DetailsResult DetailsWorker::Answer(const Queued& queued)
     }
     DetailsResult result;
     result.row = queued.request.row;
-    result.programFile = ResolveProgramFile(queued.request.command);
-    const FileStamp stamp = ReadFileStamp(result.programFile);
+    {
+        const StartupWorkTimer timer("details: program file found");
+        result.programFile = ResolveProgramFile(queued.request.command);
+    }
+    FileStamp stamp;
+    {
+        const StartupWorkTimer timer("details: file's size and time");
+        stamp = ReadFileStamp(result.programFile);
+    }
     const std::wstring key = CacheKey(result.programFile);
     if (!stamp.exists) {
         m_kept.erase(key);

@@ -1,8 +1,11 @@
 #pragma once
 // Finds and examines the program files behind start-up commands on a thread
 // of its own, so the page's thread never waits for a file or a signature.
-// The thread runs only while there is work: it ends when the last request is
-// answered and starts again with the next one. Each file is examined once
+// The thread runs only while there is work, below the priority of the
+// window's thread: it ends when the last request is answered, letting go of
+// the signature check's libraries, and starts again with the next one. A
+// worker made held queues requests without starting until Resume: the page
+// holds it while the window is being shown. Each file is examined once
 // and kept by path, size and last-write time; a request for a known file
 // only compares the size and time, and examines it again when they changed.
 // Results are posted in batches: one message tells the window to take all
@@ -42,7 +45,7 @@ public:
 
     // Posts `message` to `window` when results are ready; files are examined
     // with `examine`.
-    DetailsWorker(HWND window, UINT message, Examiner examine = ExamineFile);
+    DetailsWorker(HWND window, UINT message, Examiner examine = ExamineFile, bool held = false);
     // Stops once the file in hand is done, and waits for that.
     ~DetailsWorker();
     DetailsWorker(const DetailsWorker&) = delete;
@@ -51,6 +54,8 @@ public:
     // Queues requests; each is answered once, in order. Never waits for the
     // work in hand.
     void Request(std::vector<DetailsRequest> requests);
+    // A held worker starts on what was queued meanwhile.
+    void Resume();
     // The requests from now on make a new set: the page is reading every row
     // again.
     void StartNewSet();
@@ -70,6 +75,9 @@ private:
 
     void Run();
     DetailsResult Answer(const Queued& queued);
+    // Starts a thread on the queue unless one runs, the worker is held or
+    // there is nothing to do.
+    void StartIfIdle();
 
     const HWND m_window;
     const UINT m_message;
@@ -82,6 +90,7 @@ private:
     bool m_running = false; // a thread is working through the queue
     bool m_posted = false;  // the window has been told and has not taken yet
     bool m_stopping = false;
+    bool m_held = false;
 
     std::thread m_thread; // started and joined by the owner's thread only
 

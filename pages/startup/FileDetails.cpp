@@ -1,16 +1,15 @@
 #include "pages/startup/FileDetails.h"
 
-#include "framework/UniqueHandle.h"
+#include "app/StartupSteps.h"
+#include "pages/startup/CertificateTable.h"
 #include "pages/startup/NativeFilePath.h"
+#include "pages/startup/TrustLibraries.h"
 
 #include <windows.h>
 
-#include <softpub.h>
-#include <wincrypt.h>
-#include <wintrust.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -20,7 +19,7 @@ namespace {
 // the examination of its results ends.
 class TrustVerification {
 public:
-    explicit TrustVerification(const std::wstring& path)
+    TrustVerification(const TrustLibraries& trust, const std::wstring& path) : m_trust(trust)
     {
         m_file.cbStruct = sizeof(m_file);
         m_file.pcwszFilePath = path.c_str();
@@ -31,12 +30,12 @@ public:
         m_data.pFile = &m_file;
         m_data.dwStateAction = WTD_STATEACTION_VERIFY;
         m_data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
-        m_status = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &m_action, &m_data);
+        m_status = m_trust.WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &m_action, &m_data);
     }
     ~TrustVerification()
     {
         m_data.dwStateAction = WTD_STATEACTION_CLOSE;
-        ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &m_action, &m_data);
+        m_trust.WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &m_action, &m_data);
     }
     TrustVerification(const TrustVerification&) = delete;
     TrustVerification& operator=(const TrustVerification&) = delete;
@@ -46,24 +45,25 @@ public:
     // The first signer as the provider saw it; null when it got no signer.
     CRYPT_PROVIDER_SGNR* Signer() const
     {
-        CRYPT_PROVIDER_DATA* provider = ::WTHelperProvDataFromStateData(m_data.hWVTStateData);
-        return provider ? ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+        CRYPT_PROVIDER_DATA* provider = m_trust.WTHelperProvDataFromStateData(m_data.hWVTStateData);
+        return provider ? m_trust.WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
     }
 
 private:
+    const TrustLibraries& m_trust;
     GUID m_action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     WINTRUST_FILE_INFO m_file{};
     WINTRUST_DATA m_data{};
     LONG m_status = 0;
 };
 
-std::wstring CertificateName(PCCERT_CONTEXT certificate)
+std::wstring CertificateName(const TrustLibraries& trust, PCCERT_CONTEXT certificate)
 {
-    const DWORD length = ::CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, nullptr, 0);
+    const DWORD length = trust.CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, nullptr, 0);
     if (length <= 1)
         return {};
     std::wstring name(length, L'\0');
-    ::CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name.data(), length);
+    trust.CertGetNameStringW(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name.data(), length);
     name.resize(length - 1);
     return name;
 }
@@ -71,33 +71,40 @@ std::wstring CertificateName(PCCERT_CONTEXT certificate)
 // The signer's name read from the signature itself, for a signature that
 // failed before the provider took its certificate (a file changed after
 // signing): the certificate named by the signer's issuer and serial number.
-std::wstring EmbeddedSignerName(const std::wstring& path)
+std::wstring EmbeddedSignerName(const TrustLibraries& trust, const std::wstring& path)
 {
     DWORD encoding = 0, contentType = 0, formatType = 0;
-    fw::UniqueCertStore store;
-    fw::UniqueCryptMsg message;
-    if (!::CryptQueryObject(CERT_QUERY_OBJECT_FILE, path.c_str(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
-                            CERT_QUERY_FORMAT_FLAG_BINARY, 0, &encoding, &contentType, &formatType, store.Put(),
-                            message.Put(), nullptr))
+    HCERTSTORE store = nullptr;
+    HCRYPTMSG message = nullptr;
+    if (!trust.CryptQueryObject(CERT_QUERY_OBJECT_FILE, path.c_str(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
+                                CERT_QUERY_FORMAT_FLAG_BINARY, 0, &encoding, &contentType, &formatType, &store,
+                                &message, nullptr))
         return {};
+    std::wstring name;
     DWORD size = 0;
-    if (!::CryptMsgGetParam(message.Get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, nullptr, &size) || size == 0)
-        return {};
-    std::vector<BYTE> info(size);
-    if (!::CryptMsgGetParam(message.Get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, info.data(), &size))
-        return {};
-    const fw::UniqueCertContext certificate(::CertFindCertificateInStore(
-        store.Get(), encoding, 0, CERT_FIND_SUBJECT_CERT, reinterpret_cast<const CERT_INFO*>(info.data()), nullptr));
-    return certificate ? CertificateName(certificate.Get()) : std::wstring();
+    if (trust.CryptMsgGetParam(message, CMSG_SIGNER_CERT_INFO_PARAM, 0, nullptr, &size) && size > 0) {
+        std::vector<BYTE> info(size);
+        if (trust.CryptMsgGetParam(message, CMSG_SIGNER_CERT_INFO_PARAM, 0, info.data(), &size)) {
+            if (const PCCERT_CONTEXT certificate =
+                    trust.CertFindCertificateInStore(store, encoding, 0, CERT_FIND_SUBJECT_CERT,
+                                                     reinterpret_cast<const CERT_INFO*>(info.data()), nullptr)) {
+                name = CertificateName(trust, certificate);
+                trust.CertFreeCertificateContext(certificate);
+            }
+        }
+    }
+    trust.CryptMsgClose(message);
+    trust.CertCloseStore(store, 0);
+    return name;
 }
 
-bool AuthenticodePolicyAccepts(PCCERT_CHAIN_CONTEXT chain)
+bool AuthenticodePolicyAccepts(const TrustLibraries& trust, PCCERT_CHAIN_CONTEXT chain)
 {
     CERT_CHAIN_POLICY_PARA policy{};
     policy.cbSize = sizeof(policy);
     CERT_CHAIN_POLICY_STATUS status{};
     status.cbSize = sizeof(status);
-    return ::CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_AUTHENTICODE, chain, &policy, &status)
+    return trust.CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_AUTHENTICODE, chain, &policy, &status)
            && status.dwError == ERROR_SUCCESS;
 }
 
@@ -168,9 +175,13 @@ std::wstring ReadCompanyName(const std::wstring& path)
 Signature CheckSignature(const std::wstring& path)
 {
     const std::wstring native = NativeFilePath(path);
-    if (native.empty())
+    // A PE file without a certificate table is unsigned: nothing to load to say so.
+    if (native.empty() || ReadCertificateTable(native) == CertificateTable::Absent)
         return {};
-    const TrustVerification verification(native);
+    const std::shared_ptr<const TrustLibraries> trust = TrustLibraries::Acquire();
+    if (!trust)
+        return {};
+    const TrustVerification verification(*trust, native);
     const LONG status = verification.Status();
     if (status == TRUST_E_NOSIGNATURE || status == TRUST_E_SUBJECT_FORM_UNKNOWN || status == TRUST_E_PROVIDER_UNKNOWN)
         return {};
@@ -178,10 +189,11 @@ Signature CheckSignature(const std::wstring& path)
     Signature signature;
     signature.state = SignatureState::NotVerified;
     const CRYPT_PROVIDER_SGNR* signer = verification.Signer();
-    const CRYPT_PROVIDER_CERT* leaf = signer ? ::WTHelperGetProvCertFromChain(const_cast<CRYPT_PROVIDER_SGNR*>(signer), 0)
+    const CRYPT_PROVIDER_CERT* leaf = signer ? trust->WTHelperGetProvCertFromChain(const_cast<CRYPT_PROVIDER_SGNR*>(signer), 0)
                                              : nullptr;
-    signature.signer = leaf && leaf->pCert ? CertificateName(leaf->pCert) : EmbeddedSignerName(native);
-    if (status == ERROR_SUCCESS && signer && signer->pChainContext && AuthenticodePolicyAccepts(signer->pChainContext))
+    signature.signer = leaf && leaf->pCert ? CertificateName(*trust, leaf->pCert) : EmbeddedSignerName(*trust, native);
+    if (status == ERROR_SUCCESS && signer && signer->pChainContext
+        && AuthenticodePolicyAccepts(*trust, signer->pChainContext))
         signature.state = SignatureState::Verified;
     return signature;
 }
@@ -192,7 +204,11 @@ FileDetails ExamineFile(const std::wstring& path)
     details.stamp = ReadFileStamp(path);
     if (!details.stamp.exists)
         return details;
-    details.companyName = ReadCompanyName(path);
+    {
+        const StartupWorkTimer timer("details: version resource");
+        details.companyName = ReadCompanyName(path);
+    }
+    const StartupWorkTimer timer("details: signature");
     details.signature = CheckSignature(path);
     return details;
 }

@@ -4,8 +4,8 @@
 
 #include <utility>
 
-RowDetails::RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine)
-    : m_worker(window, message, std::move(examine))
+RowDetails::RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine, bool held)
+    : m_worker(window, message, std::move(examine), held)
 {
 }
 

@@ -13,11 +13,13 @@
 
 class RowDetails {
 public:
-    // The worker posts `message` to `window` when answers are ready.
-    RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine = ExamineFile);
+    // The worker posts `message` to `window` when answers are ready; a held
+    // one starts only at Resume.
+    RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine = ExamineFile, bool held = false);
 
     // A reading of every row begins: the files it does not name are forgotten.
     void StartNewSet() { m_worker.StartNewSet(); }
+    void Resume() { m_worker.Resume(); }
     void Ask(const StartupRowModel& rows, const std::vector<StartupSource>& sources,
              const std::vector<std::size_t>& ids);
     // Brings the answers that are ready into `rows`; the ids of the rows

@@ -1,5 +1,6 @@
 #include "pages/startup/StartupDlg.h"
 
+#include "app/StartupSteps.h"
 #include "pages/startup/RowDetails.h"
 #include "pages/startup/StartupMoves.h"
 #include "pages/startup/StartupStore.h"
@@ -20,6 +21,7 @@ BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
     ON_WM_DESTROY()
     ON_MESSAGE(CStartupDlg::kSourcesChangedMessage, OnSourcesChanged)
     ON_MESSAGE(CStartupDlg::kDetailsReadyMessage, OnDetailsReady)
+    ON_MESSAGE(CStartupDlg::kShownMessage, OnShown)
     ON_WM_CONTEXTMENU()
     ON_COMMAND(ID_ENTRY_OPEN_LOCATION, OnOpenFileLocation)
     ON_COMMAND(ID_ENTRY_PROPERTIES, OnProperties)
@@ -143,11 +145,34 @@ BOOL CStartupDlg::OnInitDialog()
         {"Publisher", LVCFMT_LEFT, 200, {"(File not found)"}},
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    m_details = std::make_unique<RowDetails>(m_hWnd, kDetailsReadyMessage);
-    RefreshList();
-    // Watched from the first reading on: whatever changes later is read again.
-    m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);
+    // The details worker is held until the window has been drawn: until
+    // then it would only compete with the drawing.
+    m_details = std::make_unique<RowDetails>(m_hWnd, kDetailsReadyMessage, ExamineFile, true);
+    {
+        const StartupWorkTimer timer("page: list filled");
+        RefreshList();
+    }
+    // The message loop takes posted messages only once the window is shown
+    // and drawn.
+    PostMessage(kShownMessage);
     return TRUE;
+}
+
+LRESULT CStartupDlg::OnShown(WPARAM, LPARAM)
+{
+    if (m_watcher || !m_details)
+        return 0;
+    m_details->Resume();
+    {
+        const StartupWorkTimer timer("page: change notifications set up");
+        m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);
+    }
+    // What changed between the first reading and the start of the watch is
+    // read now; from here on the watcher tells.
+    const StartupWorkTimer timer("page: read again once watched");
+    m_pendingSources = 0;
+    RefreshSources(kAllSources, false);
+    return 0;
 }
 
 void CStartupDlg::OnDestroy()
@@ -187,7 +212,7 @@ LRESULT CStartupDlg::OnSourcesChanged(WPARAM, LPARAM)
     // Apply is done with it.
     m_pendingSources |= m_watcher->TakeChanges();
     if (!m_applying)
-        RefreshSources(std::exchange(m_pendingSources, 0));
+        RefreshSources(std::exchange(m_pendingSources, 0), false);
     return 0;
 }
 
@@ -196,20 +221,20 @@ void CStartupDlg::RefreshList()
     if (m_watcher)
         m_watcher->TakeChanges(); // all is read now
     m_pendingSources = 0;
-    RefreshSources(kAllSources);
+    RefreshSources(kAllSources, true);
 }
 
-void CStartupDlg::RefreshSources(SourceSet which)
+void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
 {
     if (!which)
         return;
     m_listReady = false;
     const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources, which), m_sources, which);
-    // A reading of everything asks for every row's details again, which only
-    // examines again the files that changed; otherwise the rows that are new
-    // or whose command changed.
+    // A reading of everything (F5) asks for every row's details again, which
+    // only examines again the files that changed; otherwise the rows that
+    // are new or whose command changed.
     std::vector<std::size_t> wanted;
-    if (which == kAllSources) {
+    if (everyRow) {
         if (m_details)
             m_details->StartNewSet();
         for (std::size_t id = 0; id < m_rows.Size(); ++id)
@@ -221,8 +246,10 @@ void CStartupDlg::RefreshSources(SourceSet which)
             if (!m_rows.Row(id).detailsKnown)
                 wanted.push_back(id);
     }
-    if (m_details)
+    if (m_details) {
+        const StartupWorkTimer timer("page: details asked");
         m_details->Ask(m_rows, m_sources, wanted);
+    }
     {
         const ListRedrawPause pause(m_listStartup);
         if (!changes.changed.empty() || !changes.removed.empty())
@@ -423,7 +450,7 @@ void CStartupDlg::OnApply()
             ++item;
     }
     m_applying = false;
-    RefreshSources(std::exchange(m_pendingSources, 0));
+    RefreshSources(std::exchange(m_pendingSources, 0), false);
     UpdateButtons();
 }
 

@@ -24,6 +24,9 @@ public:
     static constexpr UINT kSourcesChangedMessage = WM_APP + 0x51;
     // Posted by the details worker when details are ready to be taken.
     static constexpr UINT kDetailsReadyMessage = WM_APP + 0x52;
+    // Posted to itself when the page is made: taken once the window is shown
+    // and drawn, to start what the first drawing does not need.
+    static constexpr UINT kShownMessage = WM_APP + 0x53;
     using RowComparison = int (StartupRowModel::*)(std::size_t, std::size_t, bool) const;
 
     // Reads every source again and brings the list in line: rows keep the
@@ -66,6 +69,7 @@ protected:
     void OnDestroy();
     LRESULT OnSourcesChanged(WPARAM, LPARAM);
     LRESULT OnDetailsReady(WPARAM, LPARAM);
+    LRESULT OnShown(WPARAM, LPARAM);
     void OnContextMenu(HWND window, POINT point);
     void OnOpenFileLocation();
     void OnProperties();
@@ -82,8 +86,10 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Reads the sources in `which` again and brings their rows in line.
-    void RefreshSources(SourceSet which);
+    // Reads the sources in `which` again and brings their rows in line; asks
+    // for the details of every row when `everyRow`, else only of rows that
+    // are new or whose command changed.
+    void RefreshSources(SourceSet which, bool everyRow);
     void InsertRow(std::size_t id);
     void ShowChangedRows(const RowChanges& changes);
     // Moves the row shown at `item` if its box differs from its stored state;

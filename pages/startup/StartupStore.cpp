@@ -1,5 +1,6 @@
 #include "pages/startup/StartupStore.h"
 
+#include "app/StartupSteps.h"
 #include "framework/UniqueHandle.h"
 #include "pages/startup/RegistryValueText.h"
 #include "pages/startup/StartupApproved.h"
@@ -132,6 +133,21 @@ NameSet NamesOffForWindows(const StartupSource& source)
     return names;
 }
 
+// What reading a kind of place is timed as, for the start-up benchmark.
+const char* ReadingWork(StartupKind kind, EntryPlace place)
+{
+    if (place == EntryPlace::Parked)
+        return "read: switched-off entries";
+    switch (kind) {
+    case StartupKind::Run: return "read: Run keys";
+    case StartupKind::RunOnce: return "read: Run-Once keys";
+    case StartupKind::RunOnceEx: return "read: Run-Once Ex sections";
+    case StartupKind::Folder: return "read: Startup folders";
+    case StartupKind::Value: return "read: log-on and boot values";
+    }
+    return "read: other";
+}
+
 // The values of one of the source's places: where Windows finds its entries,
 // or where Quorvane keeps the switched-off ones.
 StartupValueList ReadPlace(const StartupSource& source, EntryPlace place)
@@ -175,8 +191,17 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         if (!(which & SourceBit(index)))
             continue;
         const StartupSource& source = sources[index];
-        const NameSet offForWindows = NamesOffForWindows(source);
-        for (StartupValue& value : ReadPlace(source, EntryPlace::Startup)) {
+        NameSet offForWindows;
+        {
+            const StartupWorkTimer timer("read: Windows' own switches");
+            offForWindows = NamesOffForWindows(source);
+        }
+        StartupValueList values;
+        {
+            const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Startup));
+            values = ReadPlace(source, EntryPlace::Startup);
+        }
+        for (StartupValue& value : values) {
             const bool off = offForWindows.count(value.name) != 0;
             entries.push_back({index, EntryPlace::Startup, std::move(value), off});
         }
@@ -185,6 +210,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         const StartupSource& source = sources[index];
         if (!(which & SourceBit(index)) || !IsSwitchable(source))
             continue;
+        const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Parked));
         for (StartupValue& value : ReadPlace(source, EntryPlace::Parked))
             entries.push_back({index, EntryPlace::Parked, std::move(value)});
     }

@@ -9,7 +9,10 @@
 #include <prsht.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <regex>
 #include <string>
 #include <vector>
@@ -173,4 +176,67 @@ TEST(Program, SecondTabGetsItsPageWhenSelected)
 
     ::PostMessageA(program.Frame(), WM_CLOSE, 0, 0);
     EXPECT_EQ(program.Process().WaitForExit(kExitTimeoutMs), 0u);
+}
+
+namespace {
+// The libraries a program file names in its import table, in lower case.
+std::vector<std::string> ImportedLibraries(const std::string& path)
+{
+    std::vector<std::string> names;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return names;
+    std::vector<unsigned char> bytes;
+    unsigned char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof(buffer), file)) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    std::fclose(file);
+    // A little-endian number at a file offset; 0 past the end.
+    auto at = [&](std::size_t offset, auto value) {
+        if (offset + sizeof(value) <= bytes.size())
+            std::memcpy(&value, &bytes[offset], sizeof(value));
+        return value;
+    };
+    const std::size_t pe = at(0x3C, std::uint32_t{});
+    const std::size_t sections = at(pe + 6, std::uint16_t{});
+    const std::size_t optional = pe + 24;
+    const std::size_t firstSection = optional + at(pe + 20, std::uint16_t{});
+    const bool pe64 = at(optional, std::uint16_t{}) == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+    const std::uint32_t importRva = at(optional + (pe64 ? 112 : 96) + 8 * IMAGE_DIRECTORY_ENTRY_IMPORT, std::uint32_t{});
+    // The file offset of an address in the loaded image.
+    auto offsetOf = [&](std::uint32_t rva) -> std::size_t {
+        for (std::size_t i = 0; i < sections; ++i) {
+            const std::size_t header = firstSection + 40 * i;
+            const std::uint32_t address = at(header + 12, std::uint32_t{});
+            const std::uint32_t size = std::max(at(header + 8, std::uint32_t{}), at(header + 16, std::uint32_t{}));
+            if (rva >= address && rva < address + size)
+                return at(header + 20, std::uint32_t{}) + (rva - address);
+        }
+        return bytes.size();
+    };
+    for (std::size_t entry = offsetOf(importRva); entry + 20 <= bytes.size(); entry += 20) {
+        const std::uint32_t nameRva = at(entry + 12, std::uint32_t{});
+        if (nameRva == 0)
+            break;
+        const std::size_t nameAt = offsetOf(nameRva);
+        if (nameAt >= bytes.size())
+            break;
+        std::string name(reinterpret_cast<const char*>(&bytes[nameAt]), strnlen(reinterpret_cast<const char*>(&bytes[nameAt]), bytes.size() - nameAt));
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        names.push_back(name);
+    }
+    return names;
+}
+} // namespace
+
+TEST(Program, LoadsTheSignatureCheckOnlyWhenAnEntryNeedsIt)
+{
+    // Loading crypt32 and wintrust costs every start tens of milliseconds:
+    // the program names neither among the libraries it is linked with.
+    std::string path = QuorvaneCommandLine();
+    path = path.substr(1, path.size() - 2);
+    const std::vector<std::string> imports = ImportedLibraries(path);
+    ASSERT_NE(std::find(imports.begin(), imports.end(), "kernel32.dll"), imports.end()) << path;
+    EXPECT_EQ(std::find(imports.begin(), imports.end(), "crypt32.dll"), imports.end());
+    EXPECT_EQ(std::find(imports.begin(), imports.end(), "wintrust.dll"), imports.end());
 }

@@ -1,9 +1,12 @@
 // The details worker: every request answered once, each file examined once
-// until it changes, no thread left once the work is done, and a prompt stop.
+// until it changes, no thread and no signature library left once the work is
+// done, nothing done while it is held, and a prompt stop.
 
 #include "pages/startup/DetailsWorker.h"
-#include "support/ScratchFolder.h"
+#include "pages/startup/TrustLibraries.h"
 #include "support/MessagePump.h"
+#include "support/ProcessWindows.h"
+#include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -161,4 +164,36 @@ TEST_F(WorkerFixture, DestructionWhileBusyStopsAfterTheFileInHand)
     const int before = m_examinedTotal.load();
     m_worker.reset();
     EXPECT_LE(m_examinedTotal.load(), before + 1);
+}
+
+TEST_F(WorkerFixture, AHeldWorkerStartsOnlyWhenResumed)
+{
+    const std::wstring a = m_scratch.Write(L"a.exe");
+    m_worker = std::make_unique<DetailsWorker>(
+        m_window, kDetailsReady,
+        [this](const std::wstring& path) {
+            ++m_examinedTotal;
+            FileDetails details;
+            details.stamp = ReadFileStamp(path);
+            return details;
+        },
+        true);
+    m_worker->Request({{0, a}});
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(m_examinedTotal.load(), 0);
+    EXPECT_TRUE(m_results.empty());
+    m_worker->Resume();
+    ASSERT_TRUE(PumpUntil([&] { return m_results.size() == 1; }, 10000));
+    EXPECT_EQ(m_examinedTotal.load(), 1);
+}
+
+TEST_F(WorkerFixture, ARunKeepsTheSignatureLibrariesAndLetsGoOfThemWhenDone)
+{
+    const std::wstring fixtures = ThisProgramDirectoryW() + L"signed-fixtures\\";
+    m_worker = std::make_unique<DetailsWorker>(m_window, kDetailsReady);
+    m_worker->Request({{0, L"\"" + fixtures + L"trusted.exe\""}, {1, L"\"" + fixtures + L"untrusted.exe\""}});
+    ASSERT_TRUE(PumpUntil([&] { return m_results.size() == 2; }, 20000));
+    EXPECT_EQ(m_results[0].details.signature.state, SignatureState::Verified);
+    EXPECT_EQ(m_results[1].details.signature.state, SignatureState::NotVerified);
+    EXPECT_TRUE(PumpUntil([] { return !TrustLibraries::Loaded(); }, 5000));
 }

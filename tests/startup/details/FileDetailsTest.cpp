@@ -1,8 +1,12 @@
 // What is read from a file, with signed files made for this run: signed by an
 // authority the test prefix trusts, by one it does not, changed after
-// signing; an unsigned file with a version resource; no file at all.
+// signing; an unsigned file with a version resource; no file at all. And
+// what it costs: the signature check's libraries only for files that carry
+// a signature.
 
+#include "pages/startup/CertificateTable.h"
 #include "pages/startup/FileDetails.h"
+#include "pages/startup/TrustLibraries.h"
 #include "support/ScratchFolder.h"
 #include "support/ProcessWindows.h"
 
@@ -10,7 +14,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 FileDetails Unsigned(const wchar_t* company)
@@ -80,4 +88,92 @@ TEST(FileDetails, PublisherTextFollowsTheSignatureThenTheCompany)
     };
     for (const auto& c : cases)
         EXPECT_EQ(PublisherText(c.details), c.publisher);
+}
+
+namespace {
+// The headers of a PE file as far as the certificate table: a DOS header
+// pointing to PE headers at 0x80, with `directories` data directories and
+// the certificate table's offset and size.
+std::vector<std::uint8_t> PeHeaders(std::uint16_t magic, std::uint32_t directories, std::uint32_t tableOffset,
+                                    std::uint32_t tableSize)
+{
+    const bool pe64 = magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+    const std::size_t pe = 0x80, optional = pe + 24, directoriesAt = optional + (pe64 ? 112 : 96);
+    const std::uint16_t optionalSize = static_cast<std::uint16_t>(directoriesAt - optional + 8 * directories);
+    std::vector<std::uint8_t> bytes(optional + optionalSize, 0);
+    auto put = [&](std::size_t at, const void* value, std::size_t size) { std::memcpy(&bytes[at], value, size); };
+    put(0, "MZ", 2);
+    const std::uint32_t peAt = pe;
+    put(0x3C, &peAt, 4);
+    put(pe, "PE\0\0", 4);
+    put(pe + 4 + 16, &optionalSize, 2);
+    put(optional, &magic, 2);
+    put(optional + (pe64 ? 108 : 92), &directories, 4);
+    if (directories > IMAGE_DIRECTORY_ENTRY_SECURITY) {
+        put(directoriesAt + 8 * IMAGE_DIRECTORY_ENTRY_SECURITY, &tableOffset, 4);
+        put(directoriesAt + 8 * IMAGE_DIRECTORY_ENTRY_SECURITY + 4, &tableSize, 4);
+    }
+    return bytes;
+}
+} // namespace
+
+TEST(FileDetails, CertificateTableIsReadFromThePeHeadersAlone)
+{
+    constexpr std::uint16_t pe32 = IMAGE_NT_OPTIONAL_HDR32_MAGIC, pe64 = IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+    std::vector<std::uint8_t> notPe = PeHeaders(pe64, 16, 0, 0);
+    notPe[0x80] = 'N';
+    std::vector<std::uint8_t> farHeaders = PeHeaders(pe64, 16, 0, 0);
+    const std::uint32_t tooFar = 1u << 20;
+    std::memcpy(&farHeaders[0x3C], &tooFar, 4);
+    std::vector<std::uint8_t> cut = PeHeaders(pe64, 16, 0x400, 0x200);
+    cut.resize(0x100);
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        CertificateTable table;
+    } cases[] = {
+        {"64-bit, no table", PeHeaders(pe64, 16, 0, 0), CertificateTable::Absent},
+        {"64-bit, a table", PeHeaders(pe64, 16, 0x400, 0x200), CertificateTable::Present},
+        {"32-bit, a table", PeHeaders(pe32, 16, 0x400, 0x200), CertificateTable::Present},
+        {"32-bit, no table", PeHeaders(pe32, 16, 0, 0), CertificateTable::Absent},
+        {"too few directories for one", PeHeaders(pe64, 4, 0x400, 0x200), CertificateTable::Absent},
+        {"unknown optional header", PeHeaders(0x107, 16, 0x400, 0x200), CertificateTable::Unknown},
+        {"no PE signature", notPe, CertificateTable::Unknown},
+        {"headers past any loadable offset", farHeaders, CertificateTable::Unknown},
+        {"cut short before the directories", cut, CertificateTable::Unknown},
+        {"text", {'h', 'e', 'l', 'l', 'o'}, CertificateTable::Unknown},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CertificateTableOf(c.bytes.data(), c.bytes.size()), c.table) << c.what;
+
+    // From files: the headers are read as far as they go.
+    ScratchFolder scratch;
+    std::vector<std::uint8_t> padded = PeHeaders(pe64, 16, 0x400, 0x200);
+    const std::uint32_t deep = 6000; // beyond the first read
+    std::vector<std::uint8_t> deepHeaders(deep, 0);
+    std::copy(padded.begin(), padded.begin() + 0x40, deepHeaders.begin());
+    std::memcpy(&deepHeaders[0x3C], &deep, 4);
+    deepHeaders.insert(deepHeaders.end(), padded.begin() + 0x80, padded.end());
+    const std::wstring fixtures = ThisProgramDirectoryW() + L"signed-fixtures\\";
+    EXPECT_EQ(ReadCertificateTable(scratch.Write(L"deep.exe", std::string(deepHeaders.begin(), deepHeaders.end()))),
+              CertificateTable::Present);
+    EXPECT_EQ(ReadCertificateTable(ThisProgramDirectoryW() + L"versioned_tool.exe"), CertificateTable::Absent);
+    EXPECT_EQ(ReadCertificateTable(fixtures + L"trusted.exe"), CertificateTable::Present);
+    EXPECT_EQ(ReadCertificateTable(scratch.Path() + L"\\missing.exe"), CertificateTable::Unknown);
+}
+
+TEST(FileDetails, SignatureLibrariesAreLoadedForSignedFilesOnlyAndLetGoAfter)
+{
+    const std::wstring fixtures = ThisProgramDirectoryW() + L"signed-fixtures\\";
+    ExamineFile(ThisProgramDirectoryW() + L"versioned_tool.exe");
+    EXPECT_FALSE(TrustLibraries::Loaded()) << "an unsigned program needs no signature check";
+    EXPECT_EQ(CheckSignature(fixtures + L"trusted.exe").state, SignatureState::Verified);
+    EXPECT_FALSE(TrustLibraries::Loaded());
+    {
+        const TrustLibraries::Keeper keep;
+        EXPECT_EQ(CheckSignature(fixtures + L"untrusted.exe").state, SignatureState::NotVerified);
+        EXPECT_TRUE(TrustLibraries::Loaded()) << "kept for the next check";
+        EXPECT_EQ(CheckSignature(fixtures + L"trusted.exe").signer, L"Quorvane Test Signer");
+    }
+    EXPECT_FALSE(TrustLibraries::Loaded());
 }
