@@ -9,8 +9,9 @@
 // figures are compared with the taskmgr of the same round.
 // Wine counts thread times in 10 ms ticks, so short runs are coarse.
 // With a baseline (scripts/bench, QUORVANE_BENCH_BASELINE) an earlier
-// revision's program samples at Very Fast on its metrics tab beside the
-// other scenarios, compared with the same round's taskmgr.
+// revision's program is measured as today's is, beside a taskmgr of its own
+// in a round of its own: file pages count as private only while no other
+// process maps them, so the two programs never run at the same time.
 //
 // Usage: resource_use [seconds per round, default 20] [rounds, default 3]
 
@@ -205,24 +206,23 @@ int main(int argc, char** argv)
         {taskManager, [](HWND w) { ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(kTaskManagerSpeedHigh, 0), 0); }},
     };
     const char* againstPeerNames[] = {"Quorvane, Very Fast, metrics", "taskmgr, High"};
-    enum { kHidden, kMinimised, kIdle, kEmpty, kBaseline };
-    std::vector<Scenario> others = {
+    enum { kHidden, kMinimised, kIdle, kEmpty };
+    const std::vector<Scenario> others = {
         {quorvane, [](HWND w) { ShowMetricsThenHideAt(w, ID_UPDATESPEED_VERYFAST); }},
         {quorvane, [](HWND w) { ShowMetricsThenMinimiseAt(w, ID_UPDATESPEED_VERYFAST); }},
         {quorvane, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_IDLE); }},
         {emptyWindow, [](HWND) {}},
     };
-    std::vector<std::string> otherNames = {"Quorvane, Very Fast, hidden", "Quorvane, Very Fast, minimised",
-                                           "Quorvane, Idle, metrics", "empty window"};
+    const char* otherNames[] = {"Quorvane, Very Fast, hidden", "Quorvane, Very Fast, minimised",
+                                "Quorvane, Idle, metrics", "empty window"};
     const BaselineProgram baseline = Baseline();
-    if (!baseline.commandLine.empty()) {
-        others.push_back({baseline.commandLine, [](HWND w) { ShowMetricsAt(w, ID_UPDATESPEED_VERYFAST); }});
-        otherNames.push_back(baseline.name + ", Very Fast, metrics");
-    }
+    std::vector<Scenario> againstBaseline = againstPeer;
+    againstBaseline.front().commandLine = baseline.commandLine;
+    const std::string baselineName = baseline.name + ", Very Fast, metrics";
 
-    std::printf("CPU use and memory, %d rounds of twice %d s: Quorvane beside taskmgr, then the other scenarios "
-                "side by side (CPU in %% of one processor)\n",
-                rounds, seconds);
+    std::printf("CPU use and memory, %d rounds of %d s each: Quorvane beside taskmgr, then the other scenarios "
+                "side by side%s (CPU in %% of one processor)\n",
+                rounds, seconds, Baseline().commandLine.empty() ? "" : ", then the baseline beside taskmgr");
     std::vector<double> veryFastRatios, hiddenRatios, minimisedRatios, residentRatios, residentAboveRatios,
         baselineRatios;
     // Above the empty window: Quorvane, taskmgr and the baseline, each figure by round.
@@ -230,27 +230,30 @@ int main(int argc, char** argv)
     for (int round = 0; round < rounds; ++round) {
         const std::vector<Usage> pair = MeasureTogether(againstPeer, seconds);
         const std::vector<Usage> usage = MeasureTogether(others, seconds);
+        const bool withBaseline = !baseline.commandLine.empty();
+        const std::vector<Usage> basePair = withBaseline ? MeasureTogether(againstBaseline, seconds) : std::vector<Usage>();
         std::printf(" round %d\n", round + 1);
         for (std::size_t i = 0; i < pair.size(); ++i)
             Print(againstPeerNames[i], pair[i]);
         for (std::size_t i = 0; i < usage.size(); ++i)
             Print(otherNames[i], usage[i]);
+        for (std::size_t i = 0; i < basePair.size(); ++i)
+            Print(i == kVeryFast ? baselineName : std::string(againstPeerNames[i]), basePair[i]);
         const Usage& ours = pair[kVeryFast];
         const Usage& peer = pair[kTaskManager];
-        const bool withBaseline = usage.size() > kBaseline;
         if (peer.cpuPercent > 0) {
             veryFastRatios.push_back(ours.cpuPercent / peer.cpuPercent);
             hiddenRatios.push_back(usage[kHidden].cpuPercent / peer.cpuPercent);
             minimisedRatios.push_back(usage[kMinimised].cpuPercent / peer.cpuPercent);
-            if (withBaseline)
-                baselineRatios.push_back(usage[kBaseline].cpuPercent / peer.cpuPercent);
         }
+        if (withBaseline && basePair[kTaskManager].cpuPercent > 0)
+            baselineRatios.push_back(basePair[kVeryFast].cpuPercent / basePair[kTaskManager].cpuPercent);
         const UnixMemory& emptyMemory = usage[kEmpty].memory;
         if (ours.memory.known && peer.memory.known && emptyMemory.known) {
             oursAbove.push_back(AboveEmpty(ours.memory, emptyMemory));
             peerAbove.push_back(AboveEmpty(peer.memory, emptyMemory));
-            if (withBaseline && usage[kBaseline].memory.known)
-                baselineAbove.push_back(AboveEmpty(usage[kBaseline].memory, emptyMemory));
+            if (withBaseline && basePair[kVeryFast].memory.known)
+                baselineAbove.push_back(AboveEmpty(basePair[kVeryFast].memory, emptyMemory));
         }
         if (peer.residentMiB > 0)
             residentRatios.push_back(ours.residentMiB / peer.residentMiB);
