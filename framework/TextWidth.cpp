@@ -1,5 +1,7 @@
 #include "TextWidth.h"
 
+#include <algorithm>
+
 namespace fw {
 
 namespace {
@@ -41,13 +43,22 @@ private:
 
 int TextWidth(HWND hWnd, const std::string& text)
 {
+    return WidestText(hWnd, {text});
+}
+
+int WidestText(HWND hWnd, const std::vector<std::string>& texts)
+{
     WindowDC dc(hWnd);
     if (!dc.Get())
         return 0;
     SelectedObject font(dc.Get(), reinterpret_cast<HGDIOBJ>(::SendMessageA(hWnd, WM_GETFONT, 0, 0)));
-    SIZE extent{};
-    ::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
-    return extent.cx;
+    int widest = 0;
+    for (const std::string& text : texts) {
+        SIZE extent{};
+        ::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        widest = std::max(widest, static_cast<int>(extent.cx));
+    }
+    return widest;
 }
 
 } // namespace fw

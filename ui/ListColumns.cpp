@@ -39,8 +39,8 @@ void InsertListColumns(CListCtrl& list, const std::vector<ListColumn>& columns)
         list.InsertColumn(index, column.heading, column.format, width);
         // The header exists once the list has a column.
         width = std::max(width, HeadingWidth(list.GetHeaderWindow(), column.heading));
-        for (const std::string& text : column.widestTexts)
-            width = std::max(width, list.GetStringWidth(text.c_str()) + rowTextPadding);
+        if (!column.widestTexts.empty())
+            width = std::max(width, fw::WidestText(list.m_hWnd, column.widestTexts) + rowTextPadding);
         if (width > list.GetColumnWidth(index))
             list.SetColumnWidth(index, width);
         ++index;
