@@ -7,6 +7,7 @@
 
 #include <cwchar>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -71,7 +72,25 @@ bool IsShortcut(const std::wstring& path)
     return path.size() > length && ::lstrcmpiW(path.c_str() + path.size() - length, kExtension) == 0;
 }
 
-std::wstring CommandOf(ShortcutReader& shortcuts, const std::wstring& path)
+// The shell's link object, made at the first shortcut: a folder without one
+// needs neither COM nor the shell.
+class LazyShortcutReader {
+public:
+    bool Read(const std::wstring& path, std::wstring& command)
+    {
+        if (!m_reader) {
+            m_com.emplace();
+            m_reader.emplace();
+        }
+        return m_reader->Read(path, command);
+    }
+
+private:
+    std::optional<fw::ComScope> m_com; // before the reader, so it goes after it
+    std::optional<ShortcutReader> m_reader;
+};
+
+std::wstring CommandOf(LazyShortcutReader& shortcuts, const std::wstring& path)
 {
     std::wstring command;
     if (IsShortcut(path) && shortcuts.Read(path, command))
@@ -157,8 +176,7 @@ StartupValueList ReadFolderList(const std::wstring& folder)
     const fw::UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
     if (!search)
         return files;
-    const fw::ComScope com;
-    ShortcutReader shortcuts;
+    LazyShortcutReader shortcuts;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || ::lstrcmpiW(found.cFileName, L"desktop.ini") == 0)
             continue;
@@ -169,7 +187,6 @@ StartupValueList ReadFolderList(const std::wstring& folder)
 
 std::wstring FileCommand(const std::wstring& path)
 {
-    const fw::ComScope com;
-    ShortcutReader shortcuts;
+    LazyShortcutReader shortcuts;
     return CommandOf(shortcuts, path);
 }
