@@ -97,9 +97,13 @@ BOOL CMonitorApp::InitInstance()
 
     // The worker starts only now that the frame, the sheet and its pages exist.
     constexpr SIZE_T kWorkerStackBytes = 0x800000;
+    // Jobs are taken from now on: the worker does them from its start until it stops.
+    m_workerJobs.Open();
     if (m_hStopMutex && m_hSpeedChanged)
         m_hSamplingThread.Reset(
             ::CreateThread(nullptr, kWorkerStackBytes, &SamplingThreadProc, &m_SystemMetrics, 0, nullptr));
+    if (!m_hSamplingThread)
+        m_workerJobs.Close();
     StartupStepDone("speed, stop mutex, worker");
 
     m_pMainFrame->ResizeToSheet();

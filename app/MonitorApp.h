@@ -2,6 +2,7 @@
 // The application object: owns the metrics component for the whole run,
 // starts the program up and shuts it down, and handles every menu command.
 
+#include "app/WorkerJobs.h"
 #include "framework/Framework.h"
 #include "metrics/SystemMetrics.h"
 
@@ -38,6 +39,8 @@ public:
     // Not owning: the frame deletes itself with its window.
     CMainFrame* m_pMainFrame = nullptr;
     CSystemMetrics m_SystemMetrics;
+    // What the sampling worker does between samples for the pages.
+    WorkerJobs m_workerJobs;
 
 protected:
     void OnSpeedVeryFast();

@@ -9,25 +9,57 @@ namespace {
 
 constexpr DWORD kStopTestMs = 10;
 
-// True when the wait ended for any reason but its time running out: the
-// mutex was released (or abandoned), or the wait failed.
+// Whether a wait whose first object is the stop mutex ended with the stop
+// signal (the mutex acquired, or abandoned) or failed. The mutex is released
+// at once: nothing waits on it any more.
+bool Stopped(HANDLE stop, DWORD result)
+{
+    const bool acquired = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
+    if (acquired)
+        ::ReleaseMutex(stop);
+    return acquired || result == WAIT_FAILED;
+}
+
+// True when the wait ended for any reason but its time running out.
 bool StopSignalled(HANDLE stop, DWORD timeoutMs)
 {
     const DWORD result = ::WaitForSingleObject(stop, timeoutMs);
-    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED)
-        ::ReleaseMutex(stop);
+    Stopped(stop, result);
     return result != WAIT_TIMEOUT;
 }
 
-// Waits without a time limit for the stop signal or a change of speed; true
-// for the stop signal (or a failed wait).
-bool StopSignalledBeforeSpeedChange(HANDLE stop, HANDLE speedChanged)
+// Sleeps for the time, or until the stop signal, doing the jobs that come
+// meanwhile; true for the stop signal (or a failed wait).
+bool StopSignalledWhileSleeping(HANDLE stop, DWORD sleepMs, WorkerJobs& jobs)
 {
-    const HANDLE objects[] = {stop, speedChanged};
-    const DWORD result = ::WaitForMultipleObjects(2, objects, FALSE, INFINITE);
-    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0)
-        ::ReleaseMutex(stop);
-    return result != WAIT_OBJECT_0 + 1;
+    const ULONGLONG deadline = ::GetTickCount64() + sleepMs;
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        const HANDLE objects[] = {stop, jobs.Waiting()};
+        const DWORD result = ::WaitForMultipleObjects(2, objects, FALSE, left);
+        if (result == WAIT_TIMEOUT)
+            return false;
+        if (Stopped(stop, result) || result != WAIT_OBJECT_0 + 1)
+            return true;
+        jobs.RunShare();
+    }
+}
+
+// Waits without a time limit for the stop signal or a change of speed,
+// doing the jobs that come meanwhile; true for the stop signal (or a failed
+// wait).
+bool StopSignalledBeforeSpeedChange(HANDLE stop, HANDLE speedChanged, WorkerJobs& jobs)
+{
+    for (;;) {
+        const HANDLE objects[] = {stop, speedChanged, jobs.Waiting()};
+        const DWORD result = ::WaitForMultipleObjects(3, objects, FALSE, INFINITE);
+        if (result == WAIT_OBJECT_0 + 1)
+            return false;
+        if (Stopped(stop, result) || result != WAIT_OBJECT_0 + 2)
+            return true;
+        jobs.RunShare();
+    }
 }
 
 } // namespace
@@ -40,11 +72,13 @@ DWORD WINAPI SamplingThreadProc(LPVOID)
     // Set before the worker starts; valid until the worker has been stopped.
     CMetricsDlg* page = theApp.m_pMainFrame->m_pMainSheet->m_pMetricsPage;
 
+    WorkerJobs& jobs = theApp.m_workerJobs;
+
     metrics.UpdateDrivesSnapshot();
     while (!StopSignalled(stop, kStopTestMs)) {
         if (theApp.m_nUpdateInterval.load() == 0) {
-            // Idle: nothing to do until the user picks a speed or the program ends.
-            if (StopSignalledBeforeSpeedChange(stop, speedChanged))
+            // Idle: nothing but jobs until the user picks a speed or the program ends.
+            if (StopSignalledBeforeSpeedChange(stop, speedChanged, jobs))
                 break;
             continue;
         }
@@ -54,9 +88,10 @@ DWORD WINAPI SamplingThreadProc(LPVOID)
             page->RefreshMemoryAndCpu();
         // A speed chosen while sampling applies to this sleep; only the stop
         // signal cuts it short.
-        if (StopSignalled(stop, theApp.m_nUpdateInterval.load()))
+        if (StopSignalledWhileSleeping(stop, theApp.m_nUpdateInterval.load(), jobs))
             break;
     }
+    jobs.Close();
     return 0;
 }
 

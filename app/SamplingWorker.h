@@ -1,6 +1,7 @@
 #pragma once
 // The sampling worker: a background thread that retakes the CPU and memory
-// snapshots at the chosen update speed and has the metrics page redraw.
+// snapshots at the chosen update speed and has the metrics page redraw, and
+// between samples does the jobs that pages give it (theApp.m_workerJobs).
 
 #include <windows.h>
 

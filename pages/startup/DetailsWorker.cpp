@@ -11,6 +11,9 @@ namespace {
 // Results wait at most this long for others to share their message, while
 // more requests are queued.
 constexpr ULONGLONG kBatchMs = 50;
+// A share on a lent thread: short beside the samples it runs between.
+constexpr ULONGLONG kShareMs = 20;
+constexpr ULONGLONG kWholeRun = ~0ull;
 
 std::wstring CacheKey(std::wstring path)
 {
@@ -20,17 +23,20 @@ std::wstring CacheKey(std::wstring path)
 }
 } // namespace
 
-DetailsWorker::DetailsWorker(HWND window, UINT message, Examiner examine, bool held)
-    : m_window(window), m_message(message), m_examine(std::move(examine)), m_held(held)
+DetailsWorker::DetailsWorker(HWND window, UINT message, Examiner examine, bool held, Runner runner)
+    : m_window(window), m_message(message), m_examine(std::move(examine)), m_runner(std::move(runner)), m_held(held)
 {
 }
 
 DetailsWorker::~DetailsWorker()
 {
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::unique_lock<std::mutex> hold(m_lock);
         m_stopping = true;
         m_queue.clear();
+        // A share in hand ends after its file; a job that waits with the
+        // runner ends at its next share, or is dropped.
+        m_idle.wait(hold, [this] { return !m_running; });
     }
     if (m_thread.joinable())
         m_thread.join();
@@ -71,12 +77,15 @@ void DetailsWorker::StartIfIdle()
     }
     if (ended.joinable())
         ended.join();
+    if (m_runner && m_runner([this](bool dropped) { return dropped ? Abandon() : RunShare(kShareMs); }))
+        return;
     try {
         m_thread = std::thread(&DetailsWorker::Run, this);
     } catch (const std::system_error&) {
         // The queue stays; the next request tries again.
         std::lock_guard<std::mutex> hold(m_lock);
         m_running = false;
+        m_idle.notify_all();
     }
 }
 
@@ -97,19 +106,31 @@ void DetailsWorker::Run()
 {
     // The window's thread comes first: it draws what the user sees.
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    while (RunShare(kWholeRun)) {
+    }
+}
+
+bool DetailsWorker::RunShare(ULONGLONG shareMs)
+{
     // Loaded at the first signed file, the signature check's libraries serve
     // the whole run and are let go with it.
-    const TrustLibraries::Keeper keepTrust;
-    ULONGLONG lastPost = 0;
+    if (!m_keepTrust)
+        m_keepTrust = std::make_unique<TrustLibraries::Keeper>();
+    const ULONGLONG start = ::GetTickCount64();
     for (;;) {
         Queued queued;
         {
-            std::lock_guard<std::mutex> hold(m_lock);
+            std::unique_lock<std::mutex> hold(m_lock);
             if (m_stopping || m_queue.empty()) {
-                // From here on this thread touches nothing of the object.
+                std::unique_ptr<TrustLibraries::Keeper> release = std::move(m_keepTrust);
                 m_running = false;
-                return;
+                m_idle.notify_all();
+                // From here on this share touches nothing of the object.
+                hold.unlock();
+                return false;
             }
+            if (::GetTickCount64() - start >= shareMs)
+                return true;
             queued = std::move(m_queue.front());
             m_queue.pop_front();
         }
@@ -119,17 +140,26 @@ void DetailsWorker::Run()
         {
             std::lock_guard<std::mutex> hold(m_lock);
             m_results.push_back(std::move(result));
-            post = !m_posted && (m_queue.empty() || now - lastPost >= kBatchMs);
+            post = !m_posted && (m_queue.empty() || now - m_lastPost >= kBatchMs);
             m_posted = m_posted || post;
         }
         if (post) {
-            lastPost = now;
+            m_lastPost = now;
             if (!::PostMessageW(m_window, m_message, 0, 0)) {
                 std::lock_guard<std::mutex> hold(m_lock);
                 m_posted = false;
             }
         }
     }
+}
+
+bool DetailsWorker::Abandon()
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_keepTrust.reset();
+    m_running = false;
+    m_idle.notify_all();
+    return false;
 }
 
 DetailsResult DetailsWorker::Answer(const Queued& queued)

@@ -1,11 +1,13 @@
 #pragma once
-// Finds and examines the program files behind start-up commands on a thread
-// of its own, so the page's thread never waits for a file or a signature.
-// The thread runs only while there is work, below the priority of the
-// window's thread: it ends when the last request is answered, letting go of
-// the signature check's libraries, and starts again with the next one. A
-// worker made held queues requests without starting until Resume: the page
-// holds it while the window is being shown. Each file is examined once
+// Finds and examines the program files behind start-up commands away from
+// the page's thread, so that it never waits for a file or a signature: in
+// shares of a few milliseconds on a thread that a runner lends (the program's
+// sampling worker), else on a thread of its own. Either runs only while there
+// is work, below the priority of the window's thread: the work ends when the
+// last request is answered, letting go of the signature check's libraries,
+// and starts again with the next one. A worker made held queues requests
+// without starting until Resume: the page holds it while the window is being
+// shown. Each file is examined once
 // and kept by path, size and last-write time; a request for a known file
 // only compares the size and time, and examines it again when they changed.
 // Results are posted in batches: one message tells the window to take all
@@ -16,12 +18,15 @@
 // of the last two readings of the page.
 
 #include "pages/startup/FileDetails.h"
+#include "pages/startup/TrustLibraries.h"
 
 #include <windows.h>
 
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -42,10 +47,15 @@ struct DetailsResult {
 class DetailsWorker {
 public:
     using Examiner = std::function<FileDetails(const std::wstring& path)>;
+    // Runs a job in shares on another thread (as WorkerJobs does): false when
+    // it cannot take the job now. Requests that wait when a job is dropped
+    // are answered from the next request on.
+    using Job = std::function<bool(bool dropped)>;
+    using Runner = std::function<bool(Job job)>;
 
     // Posts `message` to `window` when results are ready; files are examined
     // with `examine`.
-    DetailsWorker(HWND window, UINT message, Examiner examine = ExamineFile, bool held = false);
+    DetailsWorker(HWND window, UINT message, Examiner examine = ExamineFile, bool held = false, Runner runner = {});
     // Stops once the file in hand is done, and waits for that.
     ~DetailsWorker();
     DetailsWorker(const DetailsWorker&) = delete;
@@ -73,7 +83,13 @@ private:
         unsigned set = 0; // the last set that asked for it
     };
 
+    // Answers requests until none is left or the share's time is up; true
+    // while more remain.
+    bool RunShare(ULONGLONG shareMs);
+    // On a thread of its own: shares until none is left.
     void Run();
+    // The runner dropped the job: the work stops, the queue stays.
+    bool Abandon();
     DetailsResult Answer(const Queued& queued);
     // Starts a thread on the queue unless one runs, the worker is held or
     // there is nothing to do.
@@ -82,8 +98,10 @@ private:
     const HWND m_window;
     const UINT m_message;
     const Examiner m_examine;
+    const Runner m_runner;
 
     std::mutex m_lock; // guards the queue, the results, the set and the flags
+    std::condition_variable m_idle; // told when the work stops
     std::deque<Queued> m_queue;
     std::vector<DetailsResult> m_results;
     unsigned m_set = 0;
@@ -94,8 +112,11 @@ private:
 
     std::thread m_thread; // started and joined by the owner's thread only
 
-    // Used by the running thread alone; one thread runs at a time, and each
-    // starts after the last one let go of the lock for good.
+    // Used by the running share alone; one runs at a time, and each starts
+    // after the last one let go of the lock.
     std::unordered_map<std::wstring, Kept> m_kept; // by upper-cased path
     unsigned m_keptSet = 0;
+    ULONGLONG m_lastPost = 0;
+    // Held from a run's first share to its end.
+    std::unique_ptr<TrustLibraries::Keeper> m_keepTrust;
 };

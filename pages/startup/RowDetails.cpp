@@ -4,8 +4,9 @@
 
 #include <utility>
 
-RowDetails::RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine, bool held)
-    : m_worker(window, message, std::move(examine), held)
+RowDetails::RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine, bool held,
+                       DetailsWorker::Runner runner)
+    : m_worker(window, message, std::move(examine), held, std::move(runner))
 {
 }
 

@@ -14,8 +14,9 @@
 class RowDetails {
 public:
     // The worker posts `message` to `window` when answers are ready; a held
-    // one starts only at Resume.
-    RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine = ExamineFile, bool held = false);
+    // one starts only at Resume. It works on the runner's thread where it lends one.
+    RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine = ExamineFile, bool held = false,
+               DetailsWorker::Runner runner = {});
 
     // A reading of every row begins: the files it does not name are forgotten.
     void StartNewSet() { m_worker.StartNewSet(); }

@@ -1,5 +1,6 @@
 #include "pages/startup/StartupDlg.h"
 
+#include "app/MonitorApp.h"
 #include "app/StartupSteps.h"
 #include "pages/startup/RowDetails.h"
 #include "pages/startup/StartupMoves.h"
@@ -146,8 +147,10 @@ BOOL CStartupDlg::OnInitDialog()
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     // The details worker is held until the window has been drawn: until
-    // then it would only compete with the drawing.
-    m_details = std::make_unique<RowDetails>(m_hWnd, kDetailsReadyMessage, ExamineFile, true);
+    // then it would only compete with the drawing. It works between the
+    // samples on the sampling worker's thread while that runs.
+    m_details = std::make_unique<RowDetails>(m_hWnd, kDetailsReadyMessage, ExamineFile, true,
+                                             [](DetailsWorker::Job job) { return theApp.m_workerJobs.Post(std::move(job)); });
     {
         const StartupWorkTimer timer("page: list filled");
         RefreshList();

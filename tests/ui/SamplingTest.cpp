@@ -160,3 +160,36 @@ TEST_F(Sampling, TheWorkerNeverWaitsForTheUserInterfaceThread)
     EXPECT_GE(readsWhileBusy, 2);
     EXPECT_TRUE(PumpUntil([] { return PhysicalTotalShown() == "4096.0 M"; }, 2000));
 }
+
+TEST_F(Sampling, TheWorkerDoesThePagesJobsInSharesBetweenSamplesAndDropsThemWhenItStops)
+{
+    StartApp();
+    Command(Frame(), ID_UPDATESPEED_VERYFAST);
+    std::atomic<int> shares{0};
+    std::atomic<DWORD> sharedOn{0};
+    std::atomic<int> priority{0};
+    ASSERT_TRUE(theApp.m_workerJobs.Post([&](bool dropped) {
+        if (dropped)
+            return false;
+        sharedOn = ::GetCurrentThreadId();
+        priority = ::GetThreadPriority(::GetCurrentThread());
+        ::Sleep(20);
+        return ++shares < 30; // about 600 ms of work
+    }));
+    const int readsBefore = MemoryReads(*m_metrics);
+    ASSERT_TRUE(PumpUntil([&] { return shares.load() == 30; }, 10000));
+    EXPECT_NE(sharedOn.load(), ::GetCurrentThreadId());
+    EXPECT_EQ(priority.load(), THREAD_PRIORITY_BELOW_NORMAL);
+    EXPECT_GE(MemoryReads(*m_metrics) - readsBefore, 1) << "samples went on between the shares";
+
+    // A job that never ends is dropped, once, when the worker stops; then none is taken.
+    std::atomic<int> dropped{0};
+    ASSERT_TRUE(theApp.m_workerJobs.Post([&](bool isDropped) {
+        dropped += isDropped;
+        ::Sleep(5);
+        return true;
+    }));
+    theApp.StopSamplingWorker();
+    EXPECT_EQ(dropped.load(), 1);
+    EXPECT_FALSE(theApp.m_workerJobs.Post([](bool) { return false; }));
+}

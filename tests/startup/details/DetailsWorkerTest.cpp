@@ -1,7 +1,9 @@
 // The details worker: every request answered once, each file examined once
 // until it changes, no thread and no signature library left once the work is
-// done, nothing done while it is held, and a prompt stop.
+// done, nothing done while it is held, work in shares on a thread lent to it,
+// and a prompt stop.
 
+#include "app/WorkerJobs.h"
 #include "pages/startup/DetailsWorker.h"
 #include "pages/startup/TrustLibraries.h"
 #include "support/MessagePump.h"
@@ -18,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace {
 constexpr UINT kDetailsReady = WM_APP + 7;
@@ -196,4 +199,90 @@ TEST_F(WorkerFixture, ARunKeepsTheSignatureLibrariesAndLetsGoOfThemWhenDone)
     EXPECT_EQ(m_results[0].details.signature.state, SignatureState::Verified);
     EXPECT_EQ(m_results[1].details.signature.state, SignatureState::NotVerified);
     EXPECT_TRUE(PumpUntil([] { return !TrustLibraries::Loaded(); }, 5000));
+}
+
+namespace {
+// A thread that lends itself to jobs in shares, as the sampling worker does.
+class LentThread {
+public:
+    LentThread()
+    {
+        m_jobs.Open();
+        m_thread = std::thread([this] {
+            m_id = ::GetCurrentThreadId();
+            while (!m_done) {
+                if (::WaitForSingleObject(m_jobs.Waiting(), 10) == WAIT_OBJECT_0)
+                    m_jobs.RunShare();
+            }
+            m_jobs.Close();
+        });
+    }
+    ~LentThread() { Stop(); }
+    void Stop()
+    {
+        m_done = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    DetailsWorker::Runner Runner()
+    {
+        return [this](DetailsWorker::Job job) { return m_jobs.Post(std::move(job)); };
+    }
+    DWORD Id() const { return m_id; }
+
+private:
+    WorkerJobs m_jobs;
+    std::atomic<bool> m_done{false};
+    std::atomic<DWORD> m_id{0};
+    std::thread m_thread;
+};
+} // namespace
+
+TEST_F(WorkerFixture, WorksInSharesOnALentThreadAndFallsBackToItsOwnWhenNoneIsLent)
+{
+    std::vector<DetailsRequest> requests;
+    for (std::size_t i = 0; i < 12; ++i)
+        requests.push_back({i, m_scratch.Write(L"f" + std::to_wstring(i) + L".exe")});
+    LentThread lent;
+    std::atomic<DWORD> examinedOn{0};
+    std::atomic<int> otherThreads{0};
+    const auto examine = [&](const std::wstring& path) {
+        ::Sleep(8); // a few files a share
+        const DWORD here = ::GetCurrentThreadId();
+        if (examinedOn.exchange(here) != 0 && examinedOn.load() != here)
+            ++otherThreads;
+        ++m_examinedTotal;
+        FileDetails details;
+        details.stamp = ReadFileStamp(path);
+        return details;
+    };
+    const int threadsBefore = ThreadsOfThisProcess();
+    m_worker = std::make_unique<DetailsWorker>(m_window, kDetailsReady, examine, false, lent.Runner());
+    m_worker->Request(requests);
+    ASSERT_TRUE(PumpUntil([&] { return m_results.size() == 12; }, 10000));
+    EXPECT_EQ(examinedOn.load(), lent.Id());
+    EXPECT_EQ(otherThreads.load(), 0);
+    EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore) << "no thread of its own";
+
+    // Destroyed while its job waits for shares: it stops after the file in hand.
+    for (DetailsRequest& request : requests)
+        request.command = L"\"" + request.command + L"\" /again";
+    m_worker->StartNewSet();
+    const int examinedBefore = m_examinedTotal.load();
+    m_scratch.Write(L"f0.exe", "changed"); // one file to examine again
+    m_worker->Request(requests);
+    m_worker.reset();
+    EXPECT_LE(m_examinedTotal.load(), examinedBefore + 1);
+
+    // Once the lender ends, a job that waits is dropped, and the next request
+    // finds the worker on a thread of its own: every request is answered.
+    m_results.clear();
+    examinedOn = 0;
+    m_worker = std::make_unique<DetailsWorker>(m_window, kDetailsReady, examine, true, lent.Runner());
+    m_worker->Request({requests.front()});
+    m_worker->Resume();
+    lent.Stop();
+    m_worker->Request({requests.back()});
+    ASSERT_TRUE(PumpUntil([&] { return m_results.size() == 2; }, 10000));
+    EXPECT_NE(examinedOn.load(), lent.Id());
 }
