@@ -1,7 +1,7 @@
 #include "app/DisabledStartupKey.h"
 
 #include "framework/UniqueHandle.h"
-#include "pages/startup/StartupStore.h"
+#include "pages/startup/store/StartupStore.h"
 
 void EnsureDisabledStartupKey()
 {

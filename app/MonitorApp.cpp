@@ -5,7 +5,7 @@
 #include "app/StartupSteps.h"
 #include "app/UpdateSpeed.h"
 #include "res/resource.h"
-#include "pages/startup/StartupDlg.h"
+#include "pages/startup/page/StartupDlg.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSheet.h"
 

@@ -9,9 +9,9 @@
 //
 // Usage: file_details_cost [calls]
 
-#include "pages/startup/FileDetails.h"
-#include "pages/startup/NativeFilePath.h"
-#include "pages/startup/ProgramResolver.h"
+#include "pages/startup/details/FileDetails.h"
+#include "pages/startup/details/NativeFilePath.h"
+#include "pages/startup/details/ProgramResolver.h"
 #include "support/ProcessWindows.h"
 
 #include <windows.h>

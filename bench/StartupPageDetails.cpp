@@ -9,8 +9,8 @@
 #include "bench/StartupPageDetails.h"
 
 #include "app/MonitorApp.h"
-#include "pages/startup/StartupDlg.h"
-#include "pages/startup/StartupSources.h"
+#include "pages/startup/page/StartupDlg.h"
+#include "pages/startup/store/StartupSources.h"
 #include "startup/StartupFolderSandbox.h"
 #include "support/MessagePump.h"
 #include "support/ProcessWindows.h"

@@ -10,7 +10,7 @@
 
 #include "app/MonitorApp.h"
 #include "app/StartupSteps.h"
-#include "pages/startup/StartupDlg.h"
+#include "pages/startup/page/StartupDlg.h"
 #include "support/MessagePump.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSheet.h"

@@ -1,7 +1,7 @@
 #include "ui/MainSheet.h"
 
 #include "pages/metrics/MetricsDlg.h"
-#include "pages/startup/StartupDlg.h"
+#include "pages/startup/page/StartupDlg.h"
 
 IMPLEMENT_DYNAMIC(CMainSheet, CPropertySheet)
 

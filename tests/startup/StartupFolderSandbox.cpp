@@ -1,6 +1,6 @@
 #include "startup/StartupFolderSandbox.h"
 
-#include "pages/startup/StartupFolders.h"
+#include "pages/startup/store/StartupFolders.h"
 #include "support/WideText.h"
 
 #include <shlobj.h>

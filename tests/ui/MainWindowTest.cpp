@@ -2,7 +2,7 @@
 
 #include "app/MonitorApp.h"
 #include "pages/metrics/MetricsDlg.h"
-#include "pages/startup/StartupDlg.h"
+#include "pages/startup/page/StartupDlg.h"
 #include "res/resource.h"
 #include "support/MessagePump.h"
 #include "ui/MainFrame.h"

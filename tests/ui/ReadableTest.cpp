@@ -6,7 +6,7 @@
 
 #include "app/MonitorApp.h"
 #include "pages/metrics/MetricsDlg.h"
-#include "pages/startup/StartupDlg.h"
+#include "pages/startup/page/StartupDlg.h"
 #include "startup/store/StoredValue.h"
 #include "support/MessagePump.h"
 #include "support/ProcessWindows.h"

@@ -1,8 +1,8 @@
 // Saving a file whole or not at all: what stands in the folder after a save
 // that worked and after each way one fails.
 
-#include "pages/startup/AtomicFile.h"
-#include "pages/startup/StartupReport.h"
+#include "pages/startup/actions/AtomicFile.h"
+#include "pages/startup/actions/StartupReport.h"
 #include "support/ScratchFolder.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // show (with stand-ins for both), the clipboard, and a stand-in entry program
 // that none of the real actions may start.
 
-#include "pages/startup/ShellActions.h"
+#include "pages/startup/actions/ShellActions.h"
 #include "support/RegistrySandbox.h"
 #include "support/ProcessWindows.h"
 #include "support/ScratchFolder.h"

@@ -1,7 +1,7 @@
 // The saved start-up list and the copied rows: what a spreadsheet or a text
 // editor reads back.
 
-#include "pages/startup/StartupReport.h"
+#include "pages/startup/actions/StartupReport.h"
 
 #include <gtest/gtest.h>
 

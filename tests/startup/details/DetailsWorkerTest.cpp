@@ -4,8 +4,8 @@
 // and a prompt stop.
 
 #include "app/WorkerJobs.h"
-#include "pages/startup/DetailsWorker.h"
-#include "pages/startup/TrustLibraries.h"
+#include "pages/startup/details/DetailsWorker.h"
+#include "pages/startup/details/TrustLibraries.h"
 #include "support/MessagePump.h"
 #include "support/ProcessWindows.h"
 #include "support/ScratchFolder.h"

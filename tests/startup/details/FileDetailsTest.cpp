@@ -4,9 +4,9 @@
 // what it costs: the signature check's libraries only for files that carry
 // a signature.
 
-#include "pages/startup/CertificateTable.h"
-#include "pages/startup/FileDetails.h"
-#include "pages/startup/TrustLibraries.h"
+#include "pages/startup/details/CertificateTable.h"
+#include "pages/startup/details/FileDetails.h"
+#include "pages/startup/details/TrustLibraries.h"
 #include "support/ScratchFolder.h"
 #include "support/ProcessWindows.h"
 

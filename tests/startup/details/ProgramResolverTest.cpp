@@ -1,9 +1,9 @@
 // Which file a start-up command starts: the forms Windows accepts, the hosts
 // that run another file, missing files, and text that is no command at all.
 
-#include "pages/startup/FileDetails.h"
-#include "pages/startup/NativeFilePath.h"
-#include "pages/startup/ProgramResolver.h"
+#include "pages/startup/details/FileDetails.h"
+#include "pages/startup/details/NativeFilePath.h"
+#include "pages/startup/details/ProgramResolver.h"
 #include "support/ScratchFolder.h"
 #include "support/RegistrySandbox.h"
 #include "startup/store/StoredValue.h"

@@ -5,9 +5,9 @@
 
 #include "startup/page/StartupPageFixture.h"
 
-#include "pages/startup/ShellActions.h"
-#include "pages/startup/StartupDlg.h"
-#include "pages/startup/StartupStore.h"
+#include "pages/startup/actions/ShellActions.h"
+#include "pages/startup/page/StartupDlg.h"
+#include "pages/startup/store/StartupStore.h"
 #include "res/resource.h"
 #include "startup/store/StoredValue.h"
 #include "support/MessagePump.h"

@@ -1,7 +1,7 @@
 #include "startup/page/StartupPageFixture.h"
 
 #include "app/MonitorApp.h"
-#include "pages/startup/StartupDlg.h"
+#include "pages/startup/page/StartupDlg.h"
 #include "res/resource.h"
 #include "support/DialogInput.h"
 #include "support/WideText.h"

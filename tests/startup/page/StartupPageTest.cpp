@@ -3,10 +3,10 @@
 
 #include "startup/page/StartupPageFixture.h"
 
-#include "pages/startup/StartupApproved.h"
-#include "pages/startup/StartupDlg.h"
-#include "pages/startup/StartupMoves.h"
-#include "pages/startup/StartupStore.h"
+#include "pages/startup/store/StartupApproved.h"
+#include "pages/startup/page/StartupDlg.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
 #include "res/resource.h"
 #include "startup/store/ForwardingCalls.h"
 #include "startup/store/StoredValue.h"

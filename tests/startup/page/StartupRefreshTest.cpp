@@ -4,9 +4,9 @@
 #include "startup/page/StartupPageFixture.h"
 
 #include "app/MonitorApp.h"
-#include "pages/startup/StartupDlg.h"
-#include "pages/startup/StartupFolders.h"
-#include "pages/startup/StartupStore.h"
+#include "pages/startup/page/StartupDlg.h"
+#include "pages/startup/store/StartupFolders.h"
+#include "pages/startup/store/StartupStore.h"
 #include "res/resource.h"
 #include "startup/store/StoredValue.h"
 #include "support/MessagePump.h"

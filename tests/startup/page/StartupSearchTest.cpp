@@ -3,8 +3,8 @@
 
 #include "startup/page/StartupPageFixture.h"
 
-#include "pages/startup/StartupStore.h"
-#include "pages/startup/WebSearch.h"
+#include "pages/startup/store/StartupStore.h"
+#include "pages/startup/search/WebSearch.h"
 #include "res/resource.h"
 #include "startup/store/StoredValue.h"
 #include "support/FakeBrowser.h"

@@ -1,7 +1,7 @@
 // The web search: the term taken from a command line, the encoded address,
 // the browser the user chose, and how it is started.
 
-#include "pages/startup/WebSearch.h"
+#include "pages/startup/search/WebSearch.h"
 #include "support/FakeBrowser.h"
 #include "support/RegistrySandbox.h"
 

@@ -1,6 +1,6 @@
 // Windows' own start-up switch: which values switch an entry off.
 
-#include "pages/startup/StartupApproved.h"
+#include "pages/startup/store/StartupApproved.h"
 
 #include <gtest/gtest.h>
 

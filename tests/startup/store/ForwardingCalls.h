@@ -4,7 +4,7 @@
 // own start-up switches are honoured, as on Windows 8 and later, whatever
 // version Wine reports.
 
-#include "pages/startup/StartupMoves.h"
+#include "pages/startup/store/StartupMoves.h"
 
 class ForwardingCalls : public StartupCalls {
 public:

@@ -1,7 +1,7 @@
 // The start-up sources of 32-bit and of 64-bit Windows, and which values of
 // the places that Windows alone fills are its own defaults.
 
-#include "pages/startup/StartupSources.h"
+#include "pages/startup/store/StartupSources.h"
 #include "support/WideText.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // Windows' switch as it was unless the move went through, and the move must
 // say which.
 
-#include "pages/startup/StartupFolders.h"
-#include "pages/startup/StartupMoves.h"
-#include "pages/startup/StartupStore.h"
+#include "pages/startup/store/StartupFolders.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"
 #include "startup/store/ForwardingCalls.h"

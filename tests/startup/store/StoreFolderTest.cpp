@@ -1,10 +1,10 @@
 // The Startup folders: what is listed, in any script, and files moved into
 // Quorvane's own folder and back without ever replacing a file.
 
-#include "pages/startup/StartupApproved.h"
-#include "pages/startup/StartupFolders.h"
-#include "pages/startup/StartupMoves.h"
-#include "pages/startup/StartupStore.h"
+#include "pages/startup/store/StartupApproved.h"
+#include "pages/startup/store/StartupFolders.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"
 #include "startup/store/ForwardingCalls.h"

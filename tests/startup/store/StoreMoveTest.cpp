@@ -2,8 +2,8 @@
 // name as it stands now and moved with its exact type and bytes, in any
 // script, and nothing that stands at the target is ever replaced.
 
-#include "pages/startup/StartupMoves.h"
-#include "pages/startup/StartupStore.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"
 #include "startup/store/ForwardingCalls.h"

@@ -1,7 +1,7 @@
 // Reading the value lists: what is listed, in which order, and how data that
 // is not a plain terminated string comes out.
 
-#include "pages/startup/StartupStore.h"
+#include "pages/startup/store/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/store/StoredValue.h"
 

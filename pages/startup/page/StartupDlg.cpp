@@ -1,0 +1,518 @@
+#include "pages/startup/page/StartupDlg.h"
+
+#include "app/MonitorApp.h"
+#include "app/StartupSteps.h"
+#include "pages/startup/page/RowDetails.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
+#include "pages/startup/store/StartupWatcher.h"
+#include "pages/startup/search/WebSearch.h"
+#include "res/resource.h"
+#include "ui/ListColumns.h"
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+IMPLEMENT_DYNCREATE(CStartupDlg, CPropertyPage)
+
+BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
+    ON_WM_DESTROY()
+    ON_MESSAGE(CStartupDlg::kSourcesChangedMessage, OnSourcesChanged)
+    ON_MESSAGE(CStartupDlg::kDetailsReadyMessage, OnDetailsReady)
+    ON_MESSAGE(CStartupDlg::kShownMessage, OnShown)
+    ON_WM_CONTEXTMENU()
+    ON_COMMAND(ID_ENTRY_OPEN_LOCATION, OnOpenFileLocation)
+    ON_COMMAND(ID_ENTRY_PROPERTIES, OnProperties)
+    ON_COMMAND(ID_ENTRY_JUMP, OnJumpToEntry)
+    ON_COMMAND(ID_ENTRY_SEARCH, OnSearch)
+    ON_COMMAND(ID_ENTRY_COPY, OnCopy)
+    ON_NOTIFY(NM_CUSTOMDRAW, IDC_STARTUP_LIST, OnCustomDraw)
+    ON_NOTIFY(LVN_ITEMCHANGING, IDC_STARTUP_LIST, OnItemChanging)
+    ON_LVN_ITEMCHANGED(IDC_STARTUP_LIST, OnItemChanged)
+    ON_LVN_COLUMNCLICK(IDC_STARTUP_LIST, OnColumnClick)
+    ON_BN_CLICKED(IDC_APPLY, OnApply)
+    ON_BN_CLICKED(IDC_REVERT, OnRevertChanges)
+    ON_BN_CLICKED(IDC_SEARCH, OnSearch)
+END_MESSAGE_MAP()
+
+bool CStartupDlg::s_programAscending = false;
+bool CStartupDlg::s_locationAscending = false;
+
+namespace {
+
+enum Column { kProgramColumn, kLocationColumn, kPathColumn, kPublisherColumn };
+
+bool IsChecked(UINT state)
+{
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+bool BoxChanges(const NMLISTVIEW& change)
+{
+    return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
+}
+
+// The keys that ask for a window's context menu: the Menu key, Shift+F10.
+bool IsMenuKey(const MSG& message)
+{
+    switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        return message.wParam == VK_APPS;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        return message.wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0;
+    default:
+        return false;
+    }
+}
+
+// The program's own texts, which are plain ASCII, for the narrow calls.
+std::string AsciiText(const wchar_t* text)
+{
+    std::string ascii;
+    for (; *text; ++text)
+        ascii += *text < 0x80 ? static_cast<char>(*text) : '?';
+    return ascii;
+}
+
+// Rows that appeared while the program runs stand out by this background,
+// rows whose program file is missing by their text.
+constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
+constexpr COLORREF kMissingFileColour = RGB(192, 0, 0);
+
+// What the list's sort hands to the comparison of two row ids.
+struct SortOrder {
+    const StartupRowModel* rows;
+    CStartupDlg::RowComparison compare;
+    bool ascending;
+};
+
+int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM order)
+{
+    const SortOrder& sort = *reinterpret_cast<const SortOrder*>(order);
+    return (sort.rows->*sort.compare)(static_cast<std::size_t>(first), static_cast<std::size_t>(second),
+                                      sort.ascending);
+}
+
+// Holds back the list's drawing while many rows change, then draws it once:
+// otherwise every inserted row or changed box repaints on its own.
+class ListRedrawPause {
+public:
+    explicit ListRedrawPause(CListCtrl& list) : m_list(list) { m_list.SendMessage(WM_SETREDRAW, FALSE); }
+    ~ListRedrawPause()
+    {
+        m_list.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_list.m_hWnd, nullptr, TRUE);
+    }
+    ListRedrawPause(const ListRedrawPause&) = delete;
+    ListRedrawPause& operator=(const ListRedrawPause&) = delete;
+
+private:
+    CListCtrl& m_list;
+};
+
+} // namespace
+
+CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP), m_sources(StartupSources())
+{
+}
+
+CStartupDlg::~CStartupDlg() = default;
+
+void CStartupDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_STARTUP_LIST, m_listStartup);
+    DDX_Control(pDX, IDC_APPLY, m_btnApply);
+    DDX_Control(pDX, IDC_REVERT, m_btnRevert);
+    DDX_Control(pDX, IDC_SEARCH, m_btnSearch);
+}
+
+BOOL CStartupDlg::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    // The Location column shows every source's text whole.
+    std::vector<std::string> locations;
+    for (const StartupSource& source : m_sources)
+        locations.push_back(AsciiText(source.location));
+    InsertListColumns(m_listStartup, {
+        {"Program", LVCFMT_LEFT, 150, {}},
+        {"Location", LVCFMT_LEFT, 100, locations},
+        {"Execution Path", LVCFMT_LEFT, 350, {}},
+        {"Publisher", LVCFMT_LEFT, 200, {"(File not found)"}},
+    });
+    m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    // The details worker is held until the window has been drawn: until
+    // then it would only compete with the drawing. It works between the
+    // samples on the sampling worker's thread while that runs.
+    m_details = std::make_unique<RowDetails>(m_hWnd, kDetailsReadyMessage, ExamineFile, true,
+                                             [](DetailsWorker::Job job) { return theApp.m_workerJobs.Post(std::move(job)); });
+    {
+        const StartupWorkTimer timer("page: list filled");
+        RefreshList();
+    }
+    // The message loop takes posted messages only once the window is shown
+    // and drawn.
+    PostMessage(kShownMessage);
+    return TRUE;
+}
+
+LRESULT CStartupDlg::OnShown(WPARAM, LPARAM)
+{
+    if (m_watcher || !m_details)
+        return 0;
+    m_details->Resume();
+    {
+        const StartupWorkTimer timer("page: change notifications set up");
+        m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);
+    }
+    // What changed between the first reading and the start of the watch is
+    // read now; from here on the watcher tells.
+    const StartupWorkTimer timer("page: read again once watched");
+    m_pendingSources = 0;
+    RefreshSources(kAllSources, false);
+    return 0;
+}
+
+void CStartupDlg::OnDestroy()
+{
+    m_watcher.reset();
+    m_details.reset();
+    Default();
+}
+
+BOOL CStartupDlg::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F5) {
+        RefreshList();
+        return TRUE;
+    }
+    if (pMsg->hwnd == m_listStartup.m_hWnd && IsMenuKey(*pMsg)) {
+        // The Menu key and Shift+F10 open the entry menu here, where the
+        // dialog's own key handling does not swallow them; their release,
+        // from which the system would open it a second time, goes too.
+        if (pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN)
+            OnContextMenu(m_listStartup.m_hWnd, POINT{-1, -1});
+        return TRUE;
+    }
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == 'C' && pMsg->hwnd == m_listStartup.m_hWnd
+        && ::GetKeyState(VK_CONTROL) < 0) {
+        OnCopy();
+        return TRUE;
+    }
+    return CPropertyPage::PreTranslateMessage(pMsg);
+}
+
+LRESULT CStartupDlg::OnSourcesChanged(WPARAM, LPARAM)
+{
+    if (!m_watcher)
+        return 0;
+    // A move's message box runs a message loop: the list changes only once
+    // Apply is done with it.
+    m_pendingSources |= m_watcher->TakeChanges();
+    if (!m_applying)
+        RefreshSources(std::exchange(m_pendingSources, 0), false);
+    return 0;
+}
+
+void CStartupDlg::RefreshList()
+{
+    if (m_watcher)
+        m_watcher->TakeChanges(); // all is read now
+    m_pendingSources = 0;
+    RefreshSources(kAllSources, true);
+}
+
+void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
+{
+    if (!which)
+        return;
+    m_listReady = false;
+    const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources, which), m_sources, which);
+    // A reading of everything (F5) asks for every row's details again, which
+    // only examines again the files that changed; otherwise the rows that
+    // are new or whose command changed.
+    std::vector<std::size_t> wanted;
+    if (everyRow) {
+        if (m_details)
+            m_details->StartNewSet();
+        for (std::size_t id = 0; id < m_rows.Size(); ++id)
+            if (!m_rows.Row(id).removed)
+                wanted.push_back(id);
+    } else {
+        wanted = changes.added;
+        for (std::size_t id : changes.changed)
+            if (!m_rows.Row(id).detailsKnown)
+                wanted.push_back(id);
+    }
+    if (m_details) {
+        const StartupWorkTimer timer("page: details asked");
+        m_details->Ask(m_rows, m_sources, wanted);
+    }
+    {
+        const ListRedrawPause pause(m_listStartup);
+        if (!changes.changed.empty() || !changes.removed.empty())
+            ShowChangedRows(changes);
+        for (std::size_t id : changes.added)
+            InsertRow(id);
+        if (!changes.added.empty() && m_sortCompare) {
+            SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
+            m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+            m_itemPositions.clear();
+        }
+    }
+    m_listReady = true;
+    UpdateButtons();
+}
+
+const std::vector<int>& CStartupDlg::ItemPositions()
+{
+    // One walk of the list, kept until rows move: details arrive in many
+    // batches, and each walk asks the control for every row.
+    if (m_itemPositions.size() == m_rows.Size())
+        return m_itemPositions;
+    m_itemPositions.assign(m_rows.Size(), -1);
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
+        const std::size_t id = RowId(item);
+        if (id < m_itemPositions.size())
+            m_itemPositions[id] = item;
+    }
+    return m_itemPositions;
+}
+
+LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
+{
+    if (!m_details)
+        return 0;
+    const std::vector<std::size_t> changed = m_details->Take(m_rows);
+    m_rowsToShow.insert(m_rowsToShow.end(), changed.begin(), changed.end());
+    if (m_rowsToShow.empty())
+        return 0;
+    // Answers for files already examined come faster than the list takes
+    // them: one message shows a share, and the rest follow in messages of
+    // their own, so the window answers in between. Each row is redrawn on
+    // its own, the red of a missing file included: a pause of the drawing
+    // would repaint the whole list for rows that are mostly out of sight.
+    const std::size_t count = std::min(m_rowsToShow.size(), kRowsShownPerMessage);
+    const std::vector<int>& items = ItemPositions();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t id = m_rowsToShow[i];
+        const int item = items[id];
+        if (item < 0)
+            continue;
+        m_listStartup.SetItemText(item, kPublisherColumn, m_rows.Row(id).publisher.c_str());
+        m_listStartup.SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(item), static_cast<LPARAM>(item));
+    }
+    m_rowsToShow.erase(m_rowsToShow.begin(), m_rowsToShow.begin() + static_cast<std::ptrdiff_t>(count));
+    if (!m_rowsToShow.empty())
+        PostMessage(kDetailsReadyMessage);
+    return 0;
+}
+
+void CStartupDlg::ShowChangedRows(const RowChanges& changes)
+{
+    const std::vector<int>& items = ItemPositions();
+    for (std::size_t id : changes.changed) {
+        if (items[id] < 0)
+            continue;
+        const StartupRow& row = m_rows.Row(id);
+        m_listStartup.SetItemText(items[id], kPathColumn, row.command.c_str());
+        m_listStartup.SetCheck(items[id], row.checked ? TRUE : FALSE);
+    }
+    std::vector<int> removed;
+    for (std::size_t id : changes.removed)
+        if (items[id] >= 0)
+            removed.push_back(items[id]);
+    std::sort(removed.begin(), removed.end(), std::greater<int>());
+    for (int item : removed)
+        m_listStartup.DeleteItem(item);
+    if (!removed.empty())
+        m_itemPositions.clear();
+}
+
+void CStartupDlg::InsertRow(std::size_t id)
+{
+    // The row id is given with the insert, so the check-box notifications of
+    // this row already carry it.
+    const StartupRow& row = m_rows.Row(id);
+    const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), row.name.c_str(), id);
+    // Appended: the rows before it keep their places.
+    if (m_itemPositions.size() + 1 == m_rows.Size() && id + 1 == m_rows.Size())
+        m_itemPositions.push_back(item);
+    else
+        m_itemPositions.clear();
+    m_listStartup.SetItemText(item, kLocationColumn, row.location);
+    m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
+    if (row.detailsKnown)
+        m_listStartup.SetItemText(item, kPublisherColumn, row.publisher.c_str());
+    m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
+}
+
+void CStartupDlg::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR);
+    *pResult = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *pResult = CDRF_NOTIFYITEMDRAW;
+    } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const std::size_t id = static_cast<std::size_t>(draw->nmcd.lItemlParam);
+        if (id < m_rows.Size() && m_rows.Row(id).isNew)
+            draw->clrTextBk = kNewRowColour;
+        if (id < m_rows.Size() && m_rows.Row(id).detailsKnown && m_rows.Row(id).fileMissing)
+            draw->clrText = kMissingFileColour;
+    }
+}
+
+void CStartupDlg::OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    // The box of a row that cannot be switched shows its stored state only.
+    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+    *pResult = 0;
+    if (change->iItem < 0 || !BoxChanges(*change))
+        return;
+    const std::size_t id = RowId(change->iItem);
+    if (id < m_rows.Size() && !m_rows.Row(id).switchable
+        && IsChecked(change->uNewState) != m_rows.Row(id).savedEnabled)
+        *pResult = TRUE;
+}
+
+void CStartupDlg::OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult)
+{
+    *pResult = 0;
+    if (BoxChanges(*pNMLV)) {
+        auto follow = [this](int item, bool checked) {
+            const std::size_t id = RowId(item);
+            if (id >= m_rows.Size())
+                return;
+            const StartupRow& row = m_rows.Row(id);
+            if (!row.switchable && checked != row.savedEnabled)
+                m_listStartup.SetCheck(item, row.savedEnabled ? TRUE : FALSE); // a change that got through
+            else
+                m_rows.SetChecked(id, checked);
+        };
+        if (pNMLV->iItem >= 0) {
+            follow(pNMLV->iItem, IsChecked(pNMLV->uNewState));
+        } else {
+            // A change of every row at once: read all boxes again.
+            for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item)
+                follow(item, m_listStartup.GetCheck(item) != FALSE);
+        }
+    }
+    UpdateButtons();
+}
+
+void CStartupDlg::UpdateButtons()
+{
+    // Every box change lands here, so a button is touched only when its state
+    // changes: enabling a window is a round trip to the window server under Wine.
+    auto enable = [](CButton& button, bool enabled) {
+        if ((button.IsWindowEnabled() != FALSE) != enabled)
+            button.EnableWindow(enabled ? TRUE : FALSE);
+    };
+    // The control counts its selection as it changes; looking for the first
+    // selected row instead walks every row when none is selected.
+    enable(m_btnSearch, m_listStartup.GetSelectedCount() > 0);
+    const bool changed = m_listReady && m_rows.DifferingCount() > 0;
+    enable(m_btnApply, changed);
+    enable(m_btnRevert, changed);
+}
+
+void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
+{
+    *pResult = 0;
+    SortOrder order{&m_rows, nullptr, false};
+    if (pNMLV->iSubItem == kProgramColumn) {
+        s_programAscending = !s_programAscending;
+        order.compare = &StartupRowModel::CompareProgram;
+        order.ascending = s_programAscending;
+    } else if (pNMLV->iSubItem == kLocationColumn) {
+        s_locationAscending = !s_locationAscending;
+        order.compare = &StartupRowModel::CompareLocation;
+        order.ascending = s_locationAscending;
+    } else {
+        return; // "Execution Path" does not sort
+    }
+    m_sortCompare = order.compare;
+    m_sortAscending = order.ascending;
+    m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+    m_itemPositions.clear();
+}
+
+void CStartupDlg::OnApply()
+{
+    // No pause of the list's drawing here: a successful move leaves the list
+    // as it is, and a failure's message box must not sit over a list that
+    // does not repaint.
+    m_applying = true;
+    for (int item = 0; item < m_listStartup.GetItemCount();) {
+        if (ApplyRow(item))
+            ++item;
+    }
+    m_applying = false;
+    RefreshSources(std::exchange(m_pendingSources, 0), false);
+    UpdateButtons();
+}
+
+bool CStartupDlg::ApplyRow(int item)
+{
+    const std::size_t id = RowId(item);
+    if (!m_rows.Differs(id))
+        return true;
+    m_listReady = false;
+    const StartupRow& row = m_rows.Row(id);
+    const bool switchOn = row.checked;
+    // The entry is found by its name in its source; the list's texts are only shown.
+    const MoveResult result = SwitchEntry(m_sources.at(row.source), row.place, row.name, switchOn);
+    bool kept = true;
+    switch (result.outcome) {
+    case MoveOutcome::Moved:
+        if (result.command != row.command)
+            m_listStartup.SetItemText(item, kPathColumn, result.command.c_str());
+        m_rows.SetMoved(id, switchOn, result.place, result.command);
+        break;
+    case MoveOutcome::Failed:
+    case MoveOutcome::NameTaken:
+        MessageBox(result.outcome == MoveOutcome::Failed ? kMoveFailedMessage : kNameTakenMessage, nullptr, MB_OK);
+        m_listStartup.SetCheck(item, switchOn ? FALSE : TRUE);
+        break;
+    case MoveOutcome::Gone:
+        MessageBox(kEntryGoneMessage, nullptr, MB_OK);
+        m_rows.Remove(id);
+        m_listStartup.DeleteItem(item);
+        m_itemPositions.clear();
+        kept = false;
+        break;
+    }
+    m_listReady = true;
+    return kept;
+}
+
+void CStartupDlg::OnRevertChanges()
+{
+    const ListRedrawPause pause(m_listStartup);
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count && m_rows.DifferingCount() > 0; ++item) {
+        const std::size_t id = RowId(item);
+        if (m_rows.Differs(id))
+            m_listStartup.SetCheck(item, m_rows.Row(id).savedEnabled ? TRUE : FALSE);
+    }
+    UpdateButtons();
+}
+
+void CStartupDlg::OnSearch()
+{
+    const int item = m_listStartup.GetNextItem(-1, LVNI_SELECTED);
+    if (item < 0)
+        return;
+    const std::size_t id = RowId(item);
+    if (id < m_rows.Size())
+        SearchWebForCommand(m_rows.Row(id).command);
+}
+
+bool CStartupDlg::DetailsComplete() const
+{
+    return (!m_details || m_details->Complete()) && m_rowsToShow.empty();
+}

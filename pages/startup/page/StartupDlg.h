@@ -1,0 +1,119 @@
+#pragma once
+// The "Start-Up" page: the programs that run at log-on, each with a check box.
+// Nothing is written until Apply; each changed row's entry is then moved
+// between the place Windows reads and Quorvane's place for switched-off
+// entries. The list follows changes that others make while it is open, and
+// tells who published each entry's program as the details come in.
+
+#include "framework/Framework.h"
+#include "pages/startup/page/StartupRows.h"
+
+#include <deque>
+#include <memory>
+
+class RowDetails;
+class StartupWatcher;
+
+class CStartupDlg : public CPropertyPage {
+    DECLARE_DYNCREATE(CStartupDlg)
+public:
+    CStartupDlg();
+    ~CStartupDlg() override;
+
+    // Posted by the watcher when a key or folder of a source changed.
+    static constexpr UINT kSourcesChangedMessage = WM_APP + 0x51;
+    // Posted by the details worker when details are ready to be taken.
+    static constexpr UINT kDetailsReadyMessage = WM_APP + 0x52;
+    // Posted to itself when the page is made: taken once the window is shown
+    // and drawn, to start what the first drawing does not need.
+    static constexpr UINT kShownMessage = WM_APP + 0x53;
+    using RowComparison = int (StartupRowModel::*)(std::size_t, std::size_t, bool) const;
+
+    // Reads every source again and brings the list in line: rows keep the
+    // boxes the user changed, new entries are added and marked, rows whose
+    // entry went away are dropped.
+    void RefreshList();
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // File > Save Start-Up List...: asks where, then saves every row.
+    void SaveList();
+    // Every row, in the order shown, as a CSV file at `path`; false, after
+    // telling the user, when it could not be written.
+    bool SaveListTo(const std::wstring& path);
+    // Whether a command of the entry menu applies to the rows selected now.
+    bool CommandApplies(UINT id) const;
+    // Whether every row's details are in and shown.
+    bool DetailsComplete() const;
+
+    // Sort directions of the two sortable columns, kept for the process's
+    // life; flipped before each sort, so the first click sorts ascending.
+    static bool s_programAscending;
+    static bool s_locationAscending;
+
+    // Where the entries come from, in listing order; rows refer to it by index.
+    const std::vector<StartupSource> m_sources;
+    // Each row's full texts, source and stored state by row id (the row's
+    // item data), with a running count of rows whose box differs from it.
+    StartupRowModel m_rows;
+    // False while the list is being filled and while one row is being moved.
+    bool m_listReady = false;
+    CListCtrl m_listStartup;
+    CButton m_btnApply;
+    CButton m_btnRevert;
+    CButton m_btnSearch;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    void OnDestroy();
+    LRESULT OnSourcesChanged(WPARAM, LPARAM);
+    LRESULT OnDetailsReady(WPARAM, LPARAM);
+    LRESULT OnShown(WPARAM, LPARAM);
+    void OnContextMenu(HWND window, POINT point);
+    void OnOpenFileLocation();
+    void OnProperties();
+    void OnJumpToEntry();
+    void OnCopy();
+    void OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemChanging(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnItemChanged(NMLISTVIEW* pNMLV, LRESULT* pResult);
+    void OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult);
+    void OnApply();
+    void OnRevertChanges();
+    void OnSearch();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Reads the sources in `which` again and brings their rows in line; asks
+    // for the details of every row when `everyRow`, else only of rows that
+    // are new or whose command changed.
+    void RefreshSources(SourceSet which, bool everyRow);
+    void InsertRow(std::size_t id);
+    void ShowChangedRows(const RowChanges& changes);
+    // Moves the row shown at `item` if its box differs from its stored state;
+    // false when the row was dropped because its entry no longer exists.
+    bool ApplyRow(int item);
+    std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
+    // Row ids to their positions in the list, -1 for rows not shown; kept
+    // until rows are inserted out of turn, removed or sorted.
+    const std::vector<int>& ItemPositions();
+    // The selected rows' ids, in the order shown.
+    std::vector<std::size_t> SelectedRows() const;
+    // The one selected row, or nothing when none or several are selected.
+    const StartupRow* SingleSelectedRow() const;
+    void UpdateButtons();
+
+    std::unique_ptr<StartupWatcher> m_watcher;
+    std::unique_ptr<RowDetails> m_details;
+    bool m_applying = false;
+    SourceSet m_pendingSources = 0; // changed while Apply was running
+    // The last sort, repeated when a reading adds rows.
+    RowComparison m_sortCompare = nullptr;
+    bool m_sortAscending = false;
+    std::vector<int> m_itemPositions; // empty: to be walked again
+    // Rows whose new details are not shown yet, and how many one message shows.
+    std::deque<std::size_t> m_rowsToShow;
+    static constexpr std::size_t kRowsShownPerMessage = 256;
+};

@@ -1,0 +1,150 @@
+// The Start-Up page's actions on the selected rows: the entry menu and its
+// commands, Copy, and the saved list. None of them starts an entry's program.
+
+#include "pages/startup/page/StartupDlg.h"
+
+#include "framework/UniqueHandle.h"
+#include "pages/startup/store/EntryLocation.h"
+#include "pages/startup/page/RowDetails.h"
+#include "pages/startup/actions/ShellActions.h"
+#include "pages/startup/actions/StartupReport.h"
+#include "res/resource.h"
+
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
+
+std::vector<std::size_t> CStartupDlg::SelectedRows() const
+{
+    std::vector<std::size_t> ids;
+    for (int item = m_listStartup.GetNextItem(-1, LVNI_SELECTED); item >= 0;
+         item = m_listStartup.GetNextItem(item, LVNI_SELECTED)) {
+        const std::size_t id = RowId(item);
+        if (id < m_rows.Size())
+            ids.push_back(id);
+    }
+    return ids;
+}
+
+const StartupRow* CStartupDlg::SingleSelectedRow() const
+{
+    if (m_listStartup.GetSelectedCount() != 1)
+        return nullptr;
+    const std::vector<std::size_t> ids = SelectedRows();
+    return ids.size() == 1 ? &m_rows.Row(ids[0]) : nullptr;
+}
+
+bool CStartupDlg::CommandApplies(UINT id) const
+{
+    const StartupRow* row = SingleSelectedRow();
+    switch (id) {
+    case ID_ENTRY_OPEN_LOCATION:
+        return row && row->detailsKnown && !row->programFile.empty();
+    case ID_ENTRY_PROPERTIES:
+        return row && row->detailsKnown && !row->fileMissing;
+    case ID_ENTRY_JUMP:
+        return row != nullptr;
+    case ID_ENTRY_SEARCH:
+    case ID_ENTRY_COPY:
+        return m_listStartup.GetSelectedCount() > 0;
+    default:
+        return false;
+    }
+}
+void CStartupDlg::OnContextMenu(HWND window, POINT point)
+{
+    if (window != m_listStartup.m_hWnd || m_listStartup.GetSelectedCount() == 0)
+        return;
+    if (point.x == -1 && point.y == -1) {
+        // From the keyboard: beside the focused row, or the first selected one.
+        int item = m_listStartup.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
+        if (item < 0)
+            item = m_listStartup.GetNextItem(-1, LVNI_SELECTED);
+        RECT bounds{LVIR_LABEL, 0, 0, 0};
+        m_listStartup.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds));
+        point = {bounds.left, bounds.bottom};
+        ::ClientToScreen(m_listStartup.m_hWnd, &point);
+    }
+    const HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_STARTUP_ENTRY));
+    if (!menu)
+        return;
+    const HMENU entries = ::GetSubMenu(menu, 0);
+    for (UINT id : {ID_ENTRY_OPEN_LOCATION, ID_ENTRY_PROPERTIES, ID_ENTRY_JUMP, ID_ENTRY_SEARCH, ID_ENTRY_COPY})
+        ::EnableMenuItem(entries, id, MF_BYCOMMAND | (CommandApplies(id) ? MF_ENABLED : MF_GRAYED));
+    // The chosen command comes back to this page as WM_COMMAND.
+    ::TrackPopupMenu(entries, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+    ::DestroyMenu(menu);
+}
+
+void CStartupDlg::OnOpenFileLocation()
+{
+    if (CommandApplies(ID_ENTRY_OPEN_LOCATION))
+        OpenFileLocation(SingleSelectedRow()->programFile);
+}
+
+void CStartupDlg::OnProperties()
+{
+    if (CommandApplies(ID_ENTRY_PROPERTIES))
+        ShowFileProperties(SingleSelectedRow()->programFile);
+}
+
+void CStartupDlg::OnJumpToEntry()
+{
+    if (const StartupRow* row = SingleSelectedRow())
+        JumpToEntry(EntryAddressOf(m_sources.at(row->source), row->place, row->name));
+}
+
+void CStartupDlg::OnCopy()
+{
+    std::vector<EntryReport> reports;
+    for (std::size_t id : SelectedRows())
+        reports.push_back(CompleteReport(m_rows, m_sources, id));
+    if (!reports.empty())
+        CopyTextToClipboard(m_hWnd, CopiedRowsText(reports));
+}
+
+bool CStartupDlg::SaveListTo(const std::wstring& path)
+{
+    std::vector<EntryReport> reports;
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
+        const std::size_t id = RowId(item);
+        if (id < m_rows.Size())
+            reports.push_back(CompleteReport(m_rows, m_sources, id));
+    }
+    const DWORD error = SaveStartupList(path, reports);
+    if (error == ERROR_SUCCESS)
+        return true;
+    const std::wstring message = SaveFailureMessage(error);
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, message.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, message.c_str(), -1, text.data(), length, nullptr, nullptr);
+    MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+    return false;
+}
+
+void CStartupDlg::SaveList()
+{
+    wchar_t path[32768] = L"Start-Up List.csv";
+    OPENFILENAMEW choice{};
+    choice.lStructSize = sizeof(choice);
+    choice.hwndOwner = ::GetAncestor(m_hWnd, GA_ROOT);
+    choice.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
+    choice.lpstrFile = path;
+    choice.nMaxFile = static_cast<DWORD>(std::size(path));
+    choice.lpstrDefExt = L"csv";
+    choice.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    // The common dialogs are loaded only when asked for: linked in, they
+    // cost every process megabytes of memory under Wine.
+    const fw::UniqueModule dialogs(::LoadLibraryW(L"comdlg32.dll"));
+    using SaveDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const auto askWhere = dialogs ? reinterpret_cast<SaveDialog>(
+                                        reinterpret_cast<void*>(::GetProcAddress(dialogs.Get(), "GetSaveFileNameW")))
+                                  : nullptr;
+    if (!askWhere) {
+        MessageBox("The Save As dialog is not available.", nullptr, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (askWhere(&choice))
+        SaveListTo(path);
+}

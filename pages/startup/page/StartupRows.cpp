@@ -1,0 +1,188 @@
+#include "pages/startup/page/StartupRows.h"
+
+#include <unordered_map>
+
+namespace {
+// A comparison's result, turned round for a descending sort. Only the sign
+// matters to the list control, so negating never overflows.
+int Directed(int result, bool ascending)
+{
+    if (ascending)
+        return result;
+    return result > 0 ? -1 : (result < 0 ? 1 : 0);
+}
+
+// The text in the lower case of the user's language.
+std::wstring Folded(const std::wstring& text)
+{
+    if (text.empty())
+        return text;
+    const DWORD flags = LCMAP_LOWERCASE | LCMAP_LINGUISTIC_CASING;
+    const int length = static_cast<int>(text.size());
+    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.c_str(), length, nullptr, 0, nullptr,
+                                       nullptr, 0);
+    if (needed <= 0)
+        return text;
+    std::wstring folded(static_cast<std::size_t>(needed), L'\0');
+    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.c_str(), length, folded.data(), needed, nullptr, nullptr,
+                    0);
+    return folded;
+}
+
+// An entry whichever of its places it stands in.
+std::wstring EntryKey(std::size_t source, const std::wstring& name)
+{
+    return std::to_wstring(source) + L'\n' + name;
+}
+
+// Whether Windows runs the entry at log-on, as read.
+bool RunsAtLogOn(const StartupEntry& entry)
+{
+    return entry.place == EntryPlace::Startup && !entry.offForWindows;
+}
+
+// A row: an entry in one of its places.
+std::wstring RowKey(std::size_t source, EntryPlace place, const std::wstring& name)
+{
+    return (place == EntryPlace::Startup ? L"s" : L"p") + EntryKey(source, name);
+}
+} // namespace
+
+RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
+                                  SourceSet read)
+{
+    std::unordered_map<std::wstring, std::size_t> listed;
+    listed.reserve(m_rows.size());
+    for (std::size_t id = 0; id < m_rows.size(); ++id) {
+        const StartupRow& row = m_rows[id];
+        if (!row.removed)
+            listed.emplace(RowKey(row.source, row.place, row.name), id);
+    }
+    const std::size_t before = m_rows.size();
+    std::vector<bool> found(before, false);
+    RowChanges changes;
+    for (const StartupEntry& entry : entries) {
+        if (entry.value.name.empty())
+            continue; // a key's default value is no entry
+        const auto it = listed.find(RowKey(entry.source, entry.place, entry.value.name));
+        if (it == listed.end()) {
+            const std::size_t id = Add(entry, sources.at(entry.source));
+            const std::wstring key = EntryKey(entry.source, entry.value.name);
+            if (m_readOnce)
+                m_rows[id].isNew = m_firstRead.count(key) == 0;
+            else
+                m_firstRead.insert(key);
+            changes.added.push_back(id);
+            continue;
+        }
+        const std::size_t id = it->second;
+        found[id] = true;
+        const bool saved = RunsAtLogOn(entry);
+        if (m_rows[id].command == entry.value.command && m_rows[id].savedEnabled == saved)
+            continue;
+        Update(id, [&](StartupRow& row) {
+            if (row.checked == row.savedEnabled)
+                row.checked = saved; // a box the user left alone follows the entry
+            row.savedEnabled = saved;
+            if (row.command != entry.value.command)
+                row.detailsKnown = false;
+            row.command = entry.value.command;
+        });
+        changes.changed.push_back(id);
+    }
+    for (std::size_t id = 0; id < before; ++id) {
+        if (!found[id] && !m_rows[id].removed && (read & SourceBit(m_rows[id].source))) {
+            Remove(id);
+            changes.removed.push_back(id);
+        }
+    }
+    m_readOnce = true;
+    return changes;
+}
+
+std::size_t StartupRowModel::Add(const StartupEntry& entry, const StartupSource& source)
+{
+    StartupRow row;
+    row.name = entry.value.name;
+    row.command = entry.value.command;
+    row.source = entry.source;
+    row.location = source.location;
+    row.place = entry.place;
+    row.switchable = IsSwitchable(source);
+    row.savedEnabled = RunsAtLogOn(entry);
+    row.checked = row.savedEnabled;
+    m_sortNames.push_back(Folded(row.name));
+    if (m_sortLocations.size() <= row.source)
+        m_sortLocations.resize(row.source + 1);
+    if (m_sortLocations[row.source].empty())
+        m_sortLocations[row.source] = Folded(row.location);
+    m_rows.push_back(std::move(row));
+    return m_rows.size() - 1;
+}
+
+template <class Change>
+void StartupRowModel::Update(std::size_t id, Change change)
+{
+    StartupRow& row = m_rows.at(id);
+    const bool before = Differs(id);
+    change(row);
+    const bool now = Differs(id);
+    if (now && !before)
+        ++m_differing;
+    else if (before && !now)
+        --m_differing;
+}
+
+void StartupRowModel::SetChecked(std::size_t id, bool checked)
+{
+    Update(id, [checked](StartupRow& row) { row.checked = checked; });
+}
+
+void StartupRowModel::SetDetails(std::size_t id, const std::wstring& programFile, const FileDetails& details)
+{
+    StartupRow& row = m_rows.at(id);
+    row.detailsKnown = true;
+    row.programFile = programFile;
+    row.publisher = PublisherText(details);
+    row.verified = details.signature.state == SignatureState::Verified;
+    row.fileMissing = !details.stamp.exists;
+}
+
+EntryReport StartupRowModel::Report(std::size_t id) const
+{
+    const StartupRow& row = Row(id);
+    return {row.name, row.location,    row.command,     row.programFile,
+            row.publisher, row.verified, row.savedEnabled, !row.fileMissing};
+}
+
+void StartupRowModel::SetMoved(std::size_t id, bool enabled, EntryPlace place, const std::wstring& command)
+{
+    Update(id, [&](StartupRow& row) {
+        row.savedEnabled = enabled;
+        row.place = place;
+        if (row.command != command)
+            row.detailsKnown = false;
+        row.command = command;
+    });
+}
+
+void StartupRowModel::Remove(std::size_t id)
+{
+    Update(id, [](StartupRow& row) { row.removed = true; });
+}
+
+bool StartupRowModel::Differs(std::size_t id) const
+{
+    const StartupRow& row = Row(id);
+    return !row.removed && row.checked != row.savedEnabled;
+}
+
+int StartupRowModel::CompareProgram(std::size_t a, std::size_t b, bool ascending) const
+{
+    return Directed(m_sortNames.at(a).compare(m_sortNames.at(b)), ascending);
+}
+
+int StartupRowModel::CompareLocation(std::size_t a, std::size_t b, bool ascending) const
+{
+    return Directed(m_sortLocations.at(Row(a).source).compare(m_sortLocations.at(Row(b).source)), ascending);
+}

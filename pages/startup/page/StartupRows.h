@@ -1,0 +1,88 @@
+#pragma once
+// The start-up page's rows beside the list control: each row's full texts,
+// source and stored state by row id, and a running count of rows whose box
+// differs from the stored state, so the buttons never need a walk of all rows.
+
+#include "pages/startup/details/FileDetails.h"
+#include "pages/startup/actions/StartupReport.h"
+#include "pages/startup/store/StartupStore.h"
+
+#include <cstddef>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+struct StartupRow {
+    std::wstring name;
+    std::wstring command;
+    std::size_t source = 0;        // index in the page's source table
+    const wchar_t* location = L""; // the source's Location text
+    EntryPlace place = EntryPlace::Startup;
+    bool switchable = true;    // false: the box always shows the stored state
+    bool savedEnabled = false; // runs at log-on, as read or as left by the last move
+    bool checked = false;      // the box as the user has set it
+    bool isNew = false;        // appeared after the first reading, while the program runs
+    bool removed = false;      // no longer listed: the entry went away
+    // The program file behind the command and what is known of it, filled in
+    // after the row is listed; asked for anew when the command changes.
+    bool detailsKnown = false;
+    std::wstring programFile;
+    std::wstring publisher; // as the Publisher column shows it
+    bool verified = false;
+    bool fileMissing = false;
+};
+
+// The row ids that one reading of the sources added, changed or removed.
+struct RowChanges {
+    std::vector<std::size_t> added;
+    std::vector<std::size_t> changed; // their text or their box
+    std::vector<std::size_t> removed;
+};
+
+class StartupRowModel {
+public:
+    // Brings the rows of the sources in `read` in line with a fresh reading of
+    // them. A row whose entry is still in the same place keeps its id and a
+    // box the user changed; an entry without a row gets one, marked new unless
+    // the first reading had it; a row whose entry is no longer there is removed.
+    RowChanges Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
+                     SourceSet read = kAllSources);
+
+    std::size_t Size() const { return m_rows.size(); }
+    const StartupRow& Row(std::size_t id) const { return m_rows.at(id); }
+
+    // The box of a row as the list shows it; keeps the count of differing rows.
+    void SetChecked(std::size_t id, bool checked);
+    // After a successful move: the entry now stands switched on or off, as `command`.
+    void SetMoved(std::size_t id, bool enabled, EntryPlace place, const std::wstring& command);
+    // The row's entry went away; its box no longer counts.
+    void Remove(std::size_t id);
+    // What was found of the program file behind the row's command.
+    void SetDetails(std::size_t id, const std::wstring& programFile, const FileDetails& details);
+    // The row as the saved list and the copied text show it.
+    EntryReport Report(std::size_t id) const;
+
+    bool Differs(std::size_t id) const;
+    std::size_t DifferingCount() const { return m_differing; }
+
+    // Case-insensitive comparisons for the list's sort, in the user's
+    // language's lower case, then character by character, so plain texts
+    // sort as a byte-wise comparison in lower case does; negated when descending.
+    int CompareProgram(std::size_t a, std::size_t b, bool ascending) const;
+    int CompareLocation(std::size_t a, std::size_t b, bool ascending) const;
+
+private:
+    std::size_t Add(const StartupEntry& entry, const StartupSource& source);
+    // Runs `change` on the row and keeps the count of differing rows.
+    template <class Change>
+    void Update(std::size_t id, Change change);
+
+    std::vector<StartupRow> m_rows;
+    // Folded for the sort: each row's name by row id, each Location text by source.
+    std::vector<std::wstring> m_sortNames;
+    std::vector<std::wstring> m_sortLocations;
+    std::size_t m_differing = 0;
+    bool m_readOnce = false;
+    // Every entry of the first reading, by source and name.
+    std::unordered_set<std::wstring> m_firstRead;
+};

@@ -1,0 +1,176 @@
+#include "pages/startup/store/StartupSources.h"
+
+#include "pages/startup/store/StartupApproved.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cwctype>
+
+const wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kRunOnceKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const wchar_t kRunOnceExKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+const wchar_t kPolicyRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+const wchar_t kDisabledKeyPath[] = L"Software\\Quorvane\\DisabledStartup";
+const wchar_t kDisabledPolicyKeyPath[] = L"Software\\Quorvane\\DisabledPolicyStartup";
+const wchar_t kWinlogonKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const wchar_t kSessionManagerKeyPath[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kRemoteDesktopKeyPath[] = L"System\\CurrentControlSet\\Control\\Terminal Server\\Wds\\rdpwd";
+const wchar_t kBootVerificationKeyPath[] = L"System\\CurrentControlSet\\Control\\BootVerificationProgram";
+const wchar_t kUserShellFoldersKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+const wchar_t kUserLocationText[] = L"User Start-Up";
+const wchar_t kSystemLocationText[] = L"System Start-Up";
+const wchar_t kSystem32LocationText[] = L"System Start-Up (32-bit)";
+
+namespace {
+StartupSource RunSource(const wchar_t* location, HKEY hive, REGSAM view, const wchar_t* keyPath,
+                        const wchar_t* disabledKeyPath, const wchar_t* approvedKeyPath, REGSAM approvedView)
+{
+    return {location, StartupKind::Run, hive, view, keyPath, disabledKeyPath, approvedKeyPath, approvedView};
+}
+
+StartupSource ListedSource(const wchar_t* location, StartupKind kind, HKEY hive, REGSAM view, const wchar_t* keyPath)
+{
+    return {location, kind, hive, view, keyPath, nullptr, nullptr, 0};
+}
+
+StartupSource FolderSource(const wchar_t* location, HKEY hive, REGSAM approvedView, int folder, int dataFolder)
+{
+    return {location, StartupKind::Folder, hive, 0, nullptr, nullptr, kApprovedFolderKeyPath, approvedView,
+            folder, dataFolder};
+}
+
+StartupSource ValueSource(const wchar_t* location, HKEY hive, REGSAM view, const wchar_t* keyPath,
+                          const wchar_t* valueName, const wchar_t* windowsDefault)
+{
+    return {location,  StartupKind::Value, hive, view, keyPath, nullptr, nullptr, 0, 0, 0,
+            valueName, windowsDefault};
+}
+
+std::wstring Lower(std::wstring text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
+    return text;
+}
+
+std::wstring Trimmed(const std::wstring& text)
+{
+    const std::size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+std::wstring Expanded(const std::wstring& text)
+{
+    const DWORD length = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (length == 0)
+        return text;
+    std::wstring expanded(length, L'\0');
+    expanded.resize(::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), length));
+    if (!expanded.empty() && expanded.back() == L'\0')
+        expanded.pop_back();
+    return expanded;
+}
+
+std::wstring WithoutQuotes(const std::wstring& text)
+{
+    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+// The programs of a value, each in lower case, a program in the system's own
+// folders by its file name alone.
+std::vector<std::wstring> Programs(const std::wstring& text)
+{
+    wchar_t folder[MAX_PATH];
+    std::vector<std::wstring> ownFolders;
+    if (UINT length = ::GetSystemDirectoryW(folder, MAX_PATH); length && length < MAX_PATH)
+        ownFolders.push_back(Lower(folder) + L"\\");
+    if (UINT length = ::GetSystemWindowsDirectoryW(folder, MAX_PATH); length && length < MAX_PATH)
+        ownFolders.push_back(Lower(folder) + L"\\");
+
+    std::vector<std::wstring> programs;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(L',', start);
+        std::wstring program = Lower(WithoutQuotes(Trimmed(Expanded(text.substr(start, comma - start)))));
+        for (const std::wstring& own : ownFolders) {
+            if (program.size() > own.size() && program.compare(0, own.size(), own) == 0
+                && program.find(L'\\', own.size()) == std::wstring::npos)
+                program.erase(0, own.size());
+        }
+        if (!program.empty())
+            programs.push_back(program);
+        if (comma == std::wstring::npos)
+            return programs;
+        start = comma + 1;
+    }
+}
+} // namespace
+
+std::vector<StartupSource> StartupSources(bool windows64)
+{
+    // A view is named only where there are two; 32-bit Windows has one.
+    const REGSAM native = windows64 ? KEY_WOW64_64KEY : 0;
+    const REGSAM view32 = KEY_WOW64_32KEY;
+    const HKEY user = HKEY_CURRENT_USER;
+    const HKEY machine = HKEY_LOCAL_MACHINE;
+    const StartupKind once = StartupKind::RunOnce;
+    const StartupKind onceEx = StartupKind::RunOnceEx;
+    std::vector<StartupSource> sources;
+    auto add = [&](bool wanted, StartupSource source) {
+        if (wanted)
+            sources.push_back(source);
+    };
+    add(true, RunSource(kUserLocationText, user, 0, kRunKeyPath, kDisabledKeyPath, kApprovedRunKeyPath, 0));
+    add(true, RunSource(kSystemLocationText, machine, native, kRunKeyPath, kDisabledKeyPath, kApprovedRunKeyPath,
+                        native));
+    add(windows64, RunSource(kSystem32LocationText, machine, view32, kRunKeyPath, kDisabledKeyPath,
+                             kApprovedRun32KeyPath, native));
+    add(true, RunSource(L"User Policy Start-Up", user, 0, kPolicyRunKeyPath, kDisabledPolicyKeyPath, nullptr, 0));
+    add(true, RunSource(L"System Policy Start-Up", machine, native, kPolicyRunKeyPath, kDisabledPolicyKeyPath,
+                        nullptr, 0));
+    add(windows64, RunSource(L"System Policy Start-Up (32-bit)", machine, view32, kPolicyRunKeyPath,
+                             kDisabledPolicyKeyPath, nullptr, 0));
+    add(true, FolderSource(L"User Start-Up Folder", user, 0, CSIDL_STARTUP, CSIDL_APPDATA));
+    add(true, FolderSource(L"All Users Start-Up Folder", machine, native, CSIDL_COMMON_STARTUP, CSIDL_COMMON_APPDATA));
+    add(true, ListedSource(L"User Run-Once", once, user, 0, kRunOnceKeyPath));
+    add(true, ListedSource(L"System Run-Once", once, machine, native, kRunOnceKeyPath));
+    add(windows64, ListedSource(L"System Run-Once (32-bit)", once, machine, view32, kRunOnceKeyPath));
+    add(true, ListedSource(L"System Run-Once Ex", onceEx, machine, native, kRunOnceExKeyPath));
+    add(windows64, ListedSource(L"System Run-Once Ex (32-bit)", onceEx, machine, view32, kRunOnceExKeyPath));
+    add(true, ValueSource(L"System Logon (Userinit)", machine, native, kWinlogonKeyPath, L"Userinit", L"userinit.exe"));
+    add(true, ValueSource(L"System Logon (Shell)", machine, native, kWinlogonKeyPath, L"Shell", L"explorer.exe"));
+    add(true, ValueSource(L"User Logon (Shell)", user, 0, kWinlogonKeyPath, L"Shell", nullptr));
+    add(true, ValueSource(L"System Boot (BootExecute)", machine, native, kSessionManagerKeyPath, L"BootExecute",
+                          L"autocheck autochk *"));
+    add(true, ValueSource(L"System Boot (Verification)", machine, native, kBootVerificationKeyPath, L"ImagePath",
+                          nullptr));
+    add(true, ValueSource(L"Remote Desktop Start-Up", machine, native, kRemoteDesktopKeyPath, L"StartupPrograms",
+                          L"rdpclip"));
+    return sources;
+}
+
+std::vector<StartupSource> StartupSources()
+{
+    return StartupSources(IsWindows64Bit());
+}
+
+bool IsWindows64Bit()
+{
+#ifdef _WIN64
+    return true;
+#else
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+bool IsWindowsDefault(const StartupSource& source, const std::wstring& text)
+{
+    return Programs(text) == Programs(source.windowsDefault ? source.windowsDefault : L"");
+}

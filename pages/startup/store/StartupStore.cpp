@@ -1,0 +1,218 @@
+#include "pages/startup/store/StartupStore.h"
+
+#include "app/StartupSteps.h"
+#include "framework/UniqueHandle.h"
+#include "pages/startup/store/RegistryValueText.h"
+#include "pages/startup/store/StartupApproved.h"
+#include "pages/startup/store/StartupFolders.h"
+
+#include <algorithm>
+#include <iterator>
+#include <set>
+
+namespace {
+struct NoCaseLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const
+    {
+        return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                      TRUE)
+               == CSTR_LESS_THAN;
+    }
+};
+
+// Value names, compared as the registry does: without regard to case.
+using NameSet = std::set<std::wstring, NoCaseLess>;
+
+// Every value of an open key. The buffers are as large as the key's longest
+// name and data; a value that grew meanwhile is read again with more room.
+StartupValueList ReadValues(HKEY key)
+{
+    StartupValueList values;
+    DWORD count = 0;
+    DWORD longestName = 0;
+    DWORD largestData = 0;
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                           &largestData, nullptr, nullptr)
+        != ERROR_SUCCESS)
+        return values;
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<BYTE> data(largestData + sizeof(wchar_t));
+    for (DWORD index = 0; index < count; ++index) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            DWORD nameLength = static_cast<DWORD>(name.size());
+            DWORD size = static_cast<DWORD>(data.size());
+            DWORD type = REG_NONE;
+            const LONG status =
+                ::RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+            if (status == ERROR_MORE_DATA) {
+                name.resize(32768); // the longest name the registry allows, and its NUL
+                data.resize(std::max<std::size_t>(data.size() * 2, size + sizeof(wchar_t)));
+                continue;
+            }
+            // A value removed meanwhile is left out.
+            if (status == ERROR_SUCCESS)
+                values.push_back({std::wstring(name.data(), nameLength), RegistryValueText(type, data.data(), size),
+                                  IsTextValueType(type)});
+            break;
+        }
+    }
+    return values;
+}
+
+// The names of the subkeys of an open key, in enumeration order.
+std::vector<std::wstring> SubkeyNames(HKEY key)
+{
+    std::vector<std::wstring> names;
+    wchar_t name[256]; // the longest key name the registry allows, and its NUL
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(std::size(name));
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return names;
+        names.emplace_back(name, length);
+    }
+}
+
+// The entries of numbered sections: each named value of every subkey and of
+// its Depend subkey, named by its path below the source's key. A section's
+// unnamed value is its title, no entry.
+StartupValueList ReadSections(const StartupSource& source)
+{
+    StartupValueList entries;
+    fw::UniqueRegKey key;
+    if (::RegOpenKeyExW(source.hive, source.keyPath, 0, KEY_READ | source.view, key.Put()) != ERROR_SUCCESS)
+        return entries;
+    for (const std::wstring& section : SubkeyNames(key.Get())) {
+        for (const std::wstring& path : {section, section + L"\\Depend"}) {
+            fw::UniqueRegKey sectionKey;
+            if (::RegOpenKeyExW(key.Get(), path.c_str(), 0, KEY_READ | source.view, sectionKey.Put()) != ERROR_SUCCESS)
+                continue;
+            for (StartupValue& value : ReadValues(sectionKey.Get())) {
+                if (value.name.empty())
+                    continue;
+                value.name = path + L"\\" + value.name;
+                entries.push_back(std::move(value));
+            }
+        }
+    }
+    return entries;
+}
+
+// The one value of a Value source, unless it is what Windows itself puts there.
+StartupValueList ReadSingleValue(const StartupSource& source)
+{
+    for (StartupValue& value : ReadValueList(source.hive, source.keyPath, source.view)) {
+        if (SameValueName(value.name, source.valueName))
+            return IsWindowsDefault(source, value.command) ? StartupValueList{} : StartupValueList{std::move(value)};
+    }
+    return {};
+}
+
+// The entries of the source that Windows' own start-up settings switch off.
+NameSet NamesOffForWindows(const StartupSource& source)
+{
+    NameSet names;
+    fw::UniqueRegKey key;
+    if (!source.approvedKeyPath
+        || ::RegOpenKeyExW(source.hive, source.approvedKeyPath, 0, KEY_READ | source.approvedView, key.Put())
+               != ERROR_SUCCESS)
+        return names;
+    wchar_t name[16384];
+    BYTE data[kApprovedValueSize + 1]; // one byte more: a longer value is no switch
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(std::size(name));
+        DWORD size = sizeof(data);
+        DWORD type = REG_NONE;
+        const LONG status = ::RegEnumValueW(key.Get(), index, name, &nameLength, nullptr, &type, data, &size);
+        if (status == ERROR_MORE_DATA)
+            continue; // too long to be a switch
+        if (status != ERROR_SUCCESS)
+            break; // the end, or a key that went away
+        if (DecodeStartupApproved(type, data, size) == ApprovedState::Disabled)
+            names.emplace(name, nameLength);
+    }
+    return names;
+}
+
+// What reading a kind of place is timed as, for the start-up benchmark.
+const char* ReadingWork(StartupKind kind, EntryPlace place)
+{
+    if (place == EntryPlace::Parked)
+        return "read: switched-off entries";
+    switch (kind) {
+    case StartupKind::Run: return "read: Run keys";
+    case StartupKind::RunOnce: return "read: Run-Once keys";
+    case StartupKind::RunOnceEx: return "read: Run-Once Ex sections";
+    case StartupKind::Folder: return "read: Startup folders";
+    case StartupKind::Value: return "read: log-on and boot values";
+    }
+    return "read: other";
+}
+
+// The values of one of the source's places: where Windows finds its entries,
+// or where Quorvane keeps the switched-off ones.
+StartupValueList ReadPlace(const StartupSource& source, EntryPlace place)
+{
+    const bool startup = place == EntryPlace::Startup;
+    switch (source.kind) {
+    case StartupKind::Folder:
+        return ReadFolderList(startup ? StartupFolderPath(source) : ParkedFolderPath(source));
+    case StartupKind::RunOnceEx:
+        return startup ? ReadSections(source) : StartupValueList{};
+    case StartupKind::Value:
+        return startup ? ReadSingleValue(source) : StartupValueList{};
+    case StartupKind::Run:
+    case StartupKind::RunOnce:
+        break;
+    }
+    if (!startup && !source.disabledKeyPath)
+        return {};
+    return ReadValueList(source.hive, startup ? source.keyPath : source.disabledKeyPath, source.view);
+}
+} // namespace
+
+bool SameValueName(const std::wstring& a, const std::wstring& b)
+{
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE)
+           == CSTR_EQUAL;
+}
+
+StartupValueList ReadValueList(HKEY hive, const wchar_t* keyPath, REGSAM view)
+{
+    fw::UniqueRegKey key;
+    if (::RegOpenKeyExW(hive, keyPath, 0, KEY_READ | view, key.Put()) != ERROR_SUCCESS)
+        return {};
+    return ReadValues(key.Get());
+}
+
+std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources, SourceSet which)
+{
+    std::vector<StartupEntry> entries;
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        if (!(which & SourceBit(index)))
+            continue;
+        const StartupSource& source = sources[index];
+        NameSet offForWindows;
+        {
+            const StartupWorkTimer timer("read: Windows' own switches");
+            offForWindows = NamesOffForWindows(source);
+        }
+        StartupValueList values;
+        {
+            const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Startup));
+            values = ReadPlace(source, EntryPlace::Startup);
+        }
+        for (StartupValue& value : values) {
+            const bool off = offForWindows.count(value.name) != 0;
+            entries.push_back({index, EntryPlace::Startup, std::move(value), off});
+        }
+    }
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        const StartupSource& source = sources[index];
+        if (!(which & SourceBit(index)) || !IsSwitchable(source))
+            continue;
+        const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Parked));
+        for (StartupValue& value : ReadPlace(source, EntryPlace::Parked))
+            entries.push_back({index, EntryPlace::Parked, std::move(value)});
+    }
+    return entries;
+}

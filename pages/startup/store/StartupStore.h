@@ -1,0 +1,47 @@
+#pragma once
+// Reading the start-up entries of every source: the places Windows reads and
+// the places where Quorvane keeps the entries the user switched off. Nothing
+// is cached; every call reads what stands there now. All text is UTF-16, as
+// the registry and the file system store it.
+
+#include "pages/startup/store/StartupSources.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct StartupValue {
+    std::wstring name;    // the value's name: the program's name in the key
+    std::wstring command; // text data up to its first NUL, or a rendering of non-text data
+    bool isText = true;   // REG_SZ or REG_EXPAND_SZ; other types are shown but never moved
+};
+
+using StartupValueList = std::vector<StartupValue>;
+
+// Every value of hive\keyPath in the given view, whatever the length of its
+// name and data, in enumeration order; empty when the key is missing or
+// cannot be read. Unnamed values are included.
+StartupValueList ReadValueList(HKEY hive, const wchar_t* keyPath, REGSAM view = 0);
+
+// Where an entry stands: where Windows finds it, or where Quorvane keeps it
+// while it is switched off.
+enum class EntryPlace { Startup, Parked };
+
+struct StartupEntry {
+    std::size_t source = 0; // index in the source table that was read
+    EntryPlace place = EntryPlace::Startup;
+    StartupValue value;
+    // Where Windows finds it, but its own start-up settings switch it off.
+    bool offForWindows = false;
+};
+
+// The entries of the sources in `which`: first those in the places Windows
+// reads, then the switched-off ones, each group in the order of the sources.
+std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources,
+                                             SourceSet which = kAllSources);
+
+// Registry value names compared as the registry compares them: without
+// regard to case.
+bool SameValueName(const std::wstring& a, const std::wstring& b);
