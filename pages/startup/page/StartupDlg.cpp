@@ -173,8 +173,8 @@ LRESULT CStartupDlg::OnShown(WPARAM, LPARAM)
     // What changed between the first reading and the start of the watch is
     // read now; from here on the watcher tells.
     const StartupWorkTimer timer("page: read again once watched");
-    m_pendingSources = 0;
-    RefreshSources(kAllSources, false);
+    m_pendingSources = {};
+    RefreshSources(SourceSet::All(), false);
     return 0;
 }
 
@@ -215,7 +215,7 @@ LRESULT CStartupDlg::OnSourcesChanged(WPARAM, LPARAM)
     // Apply is done with it.
     m_pendingSources |= m_watcher->TakeChanges();
     if (!m_applying)
-        RefreshSources(std::exchange(m_pendingSources, 0), false);
+        RefreshSources(std::exchange(m_pendingSources, {}), false);
     return 0;
 }
 
@@ -223,13 +223,13 @@ void CStartupDlg::RefreshList()
 {
     if (m_watcher)
         m_watcher->TakeChanges(); // all is read now
-    m_pendingSources = 0;
-    RefreshSources(kAllSources, true);
+    m_pendingSources = {};
+    RefreshSources(SourceSet::All(), true);
 }
 
 void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
 {
-    if (!which)
+    if (which.Empty())
         return;
     m_listReady = false;
     const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources, which), m_sources, which);
@@ -453,7 +453,7 @@ void CStartupDlg::OnApply()
             ++item;
     }
     m_applying = false;
-    RefreshSources(std::exchange(m_pendingSources, 0), false);
+    RefreshSources(std::exchange(m_pendingSources, {}), false);
     UpdateButtons();
 }
 

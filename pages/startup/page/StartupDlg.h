@@ -108,7 +108,7 @@ private:
     std::unique_ptr<StartupWatcher> m_watcher;
     std::unique_ptr<RowDetails> m_details;
     bool m_applying = false;
-    SourceSet m_pendingSources = 0; // changed while Apply was running
+    SourceSet m_pendingSources; // changed while Apply was running
     // The last sort, repeated when a reading adds rows.
     RowComparison m_sortCompare = nullptr;
     bool m_sortAscending = false;

@@ -91,7 +91,7 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
         changes.changed.push_back(id);
     }
     for (std::size_t id = 0; id < before; ++id) {
-        if (!found[id] && !m_rows[id].removed && (read & SourceBit(m_rows[id].source))) {
+        if (!found[id] && !m_rows[id].removed && read.Contains(m_rows[id].source)) {
             Remove(id);
             changes.removed.push_back(id);
         }

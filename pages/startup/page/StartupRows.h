@@ -46,7 +46,7 @@ public:
     // box the user changed; an entry without a row gets one, marked new unless
     // the first reading had it; a row whose entry is no longer there is removed.
     RowChanges Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
-                     SourceSet read = kAllSources);
+                     SourceSet read = SourceSet::All());
 
     std::size_t Size() const { return m_rows.size(); }
     const StartupRow& Row(std::size_t id) const { return m_rows.at(id); }

@@ -3,6 +3,8 @@
 // the start-up page lists, each with the place where Quorvane keeps the
 // entries the user switched off.
 
+#include "pages/startup/store/SourceSet.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -63,13 +65,6 @@ struct StartupSource {
     const wchar_t* windowsDefault = nullptr;
 };
 
-// A set of sources by their index in a source table.
-using SourceSet = std::uint32_t;
-constexpr SourceSet kAllSources = ~SourceSet{0};
-constexpr SourceSet SourceBit(std::size_t index)
-{
-    return SourceSet{1} << index;
-}
 
 // Whether the user can switch the source's entries off and on.
 inline bool IsSwitchable(const StartupSource& source)

@@ -188,7 +188,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
 {
     std::vector<StartupEntry> entries;
     for (std::size_t index = 0; index < sources.size(); ++index) {
-        if (!(which & SourceBit(index)))
+        if (!which.Contains(index))
             continue;
         const StartupSource& source = sources[index];
         NameSet offForWindows;
@@ -208,7 +208,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
     }
     for (std::size_t index = 0; index < sources.size(); ++index) {
         const StartupSource& source = sources[index];
-        if (!(which & SourceBit(index)) || !IsSwitchable(source))
+        if (!which.Contains(index) || !IsSwitchable(source))
             continue;
         const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Parked));
         for (StartupValue& value : ReadPlace(source, EntryPlace::Parked))

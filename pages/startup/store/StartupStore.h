@@ -40,7 +40,7 @@ struct StartupEntry {
 // The entries of the sources in `which`: first those in the places Windows
 // reads, then the switched-off ones, each group in the order of the sources.
 std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources,
-                                             SourceSet which = kAllSources);
+                                             SourceSet which = SourceSet::All());
 
 // Registry value names compared as the registry compares them: without
 // regard to case.

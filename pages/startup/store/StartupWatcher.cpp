@@ -103,7 +103,7 @@ private:
 std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource>& sources)
 {
     std::vector<StartupWatcher::Place> places;
-    SourceSet current = 0;
+    SourceSet current;
     auto add = [&](HKEY hive, const wchar_t* path, REGSAM view, bool subtree = false) {
         if (!path)
             return;
@@ -116,10 +116,10 @@ std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource
         else
             places.push_back({hive, path, view, current, subtree});
     };
-    SourceSet folders = 0;
+    SourceSet folders;
     for (std::size_t index = 0; index < sources.size(); ++index) {
         const StartupSource& source = sources[index];
-        current = SourceBit(index);
+        current = SourceSet::Of(index);
         if (source.kind == StartupKind::Folder) {
             folders |= current;
             for (bool parked : {false, true}) {
@@ -135,7 +135,7 @@ std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource
         }
         add(source.hive, source.approvedKeyPath, source.approvedView);
     }
-    if (folders) {
+    if (!folders.Empty()) {
         current = folders;
         for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
             add(hive, kUserShellFoldersKeyPath, 0);
@@ -199,7 +199,7 @@ void StartupWatcher::OnSettled()
 {
     ::KillTimer(m_window, kSettleTimer);
     m_settling = false;
-    if (m_changed && !std::exchange(m_posted, true))
+    if (!m_changed.Empty() && !std::exchange(m_posted, true))
         ::PostMessageW(m_window, m_message, 0, 0);
 }
 

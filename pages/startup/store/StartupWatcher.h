@@ -30,7 +30,7 @@ public:
     SourceSet TakeChanges()
     {
         m_posted = false;
-        return std::exchange(m_changed, 0);
+        return std::exchange(m_changed, {});
     }
 
     // A key or folder that is watched; a missing one is watched through the
@@ -39,7 +39,7 @@ public:
         HKEY hive = nullptr; // null for a folder
         std::wstring path;   // a key's path; a folder's is looked up at each arming
         REGSAM view = 0;
-        SourceSet sources = 0; // whose entries or switches it holds
+        SourceSet sources; // whose entries or switches it holds
         bool subtree = false;  // changes of subkeys count too
         // A folder: its source, and whether it is where Quorvane keeps the switched-off files.
         const StartupSource* folderSource = nullptr;
@@ -60,7 +60,7 @@ private:
     UINT m_message;
     bool m_posted = false;
     bool m_settling = false;
-    SourceSet m_changed = 0;
+    SourceSet m_changed;
     std::vector<std::unique_ptr<Watch>> m_watches;
 };
 

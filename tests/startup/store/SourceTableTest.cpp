@@ -132,3 +132,23 @@ TEST(StartupSourceTable, ValuesThatAreWindowsOwnDefaultsAreTold)
     EXPECT_FALSE(IsWindowsDefault(userShell, L"explorer.exe")) << "Windows puts no Shell for the user";
 }
 } // namespace
+
+TEST(StartupSourceTable, ASetOfSourcesHoldsAnyIndexOfATableOfAnySize)
+{
+    SourceSet set;
+    EXPECT_TRUE(set.Empty());
+    for (std::size_t index : {0u, 31u, 32u, 63u, 64u, 200u})
+        set |= SourceSet::Of(index);
+    EXPECT_FALSE(set.Empty());
+    for (std::size_t index = 0; index <= 201; ++index) {
+        const bool member = index == 0 || index == 31 || index == 32 || index == 63 || index == 64 || index == 200;
+        EXPECT_EQ(set.Contains(index), member) << index;
+    }
+    EXPECT_TRUE(SourceSet::All().Contains(1000));
+    EXPECT_EQ(SourceSet::Of(40), SourceSet::Of(40));
+    EXPECT_NE(SourceSet::Of(40), SourceSet::Of(41));
+    SourceSet grown = SourceSet::Of(70);
+    grown |= SourceSet::All();
+    EXPECT_EQ(grown, SourceSet::All());
+    EXPECT_EQ(SourceSet(), SourceSet());
+}

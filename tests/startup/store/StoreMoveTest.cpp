@@ -99,7 +99,7 @@ TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytesAndNeverReplace
                 continue;
             // What the next reading lists: the entry once, where the move says, as the row shows it.
             std::vector<StartupEntry> listed;
-            for (StartupEntry& entry : ReadStartupEntries(sources, SourceBit(index)))
+            for (StartupEntry& entry : ReadStartupEntries(sources, SourceSet::Of(index)))
                 if (entry.value.name == W(c.name) && entry.place == result.place)
                     listed.push_back(std::move(entry));
             ASSERT_EQ(listed.size(), 1u);
