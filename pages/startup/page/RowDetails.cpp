@@ -1,6 +1,7 @@
 #include "pages/startup/page/RowDetails.h"
 
 #include "pages/startup/details/ProgramResolver.h"
+#include "pages/startup/store/PlaceKind.h"
 
 #include <utility>
 
@@ -48,11 +49,7 @@ std::vector<std::size_t> RowDetails::Take(StartupRowModel& rows)
 
 std::wstring DetailsCommand(const StartupRow& row, const StartupSource& source)
 {
-    const std::wstring ownPath = L"\\" + row.name;
-    const bool fileItself = source.kind == StartupKind::Folder && row.command.size() > ownPath.size()
-                            && row.command.compare(row.command.size() - ownPath.size(), ownPath.size(), ownPath) == 0
-                            && row.command.find(L'"') == std::wstring::npos;
-    return fileItself ? L"\"" + row.command + L"\"" : row.command;
+    return PlaceKindOf(source.kind).DetailsCommand(row.name, row.command);
 }
 
 EntryReport CompleteReport(const StartupRowModel& rows, const std::vector<StartupSource>& sources, std::size_t id)

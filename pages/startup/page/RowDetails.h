@@ -34,8 +34,7 @@ private:
     std::size_t m_pending = 0;
 };
 
-// What the worker is asked for a row: a file of a Startup folder is the
-// program itself, quoted so that no shorter path with a space wins.
+// What the worker is asked for a row, as the kind of its place has it.
 std::wstring DetailsCommand(const StartupRow& row, const StartupSource& source);
 
 // The row for the saved list or the clipboard, its details found now if they

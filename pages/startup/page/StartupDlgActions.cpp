@@ -4,7 +4,7 @@
 #include "pages/startup/page/StartupDlg.h"
 
 #include "framework/UniqueHandle.h"
-#include "pages/startup/store/EntryLocation.h"
+#include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/page/RowDetails.h"
 #include "pages/startup/actions/ShellActions.h"
 #include "pages/startup/actions/StartupReport.h"

@@ -67,10 +67,7 @@ struct StartupSource {
 
 
 // Whether the user can switch the source's entries off and on.
-inline bool IsSwitchable(const StartupSource& source)
-{
-    return source.kind == StartupKind::Run || source.kind == StartupKind::Folder;
-}
+bool IsSwitchable(const StartupSource& source);
 
 // The sources in the order the page lists them. On 64-bit Windows the
 // machine's keys come in both registry views; the user's keys are shared by

@@ -4,7 +4,7 @@
 #include "framework/UniqueHandle.h"
 #include "pages/startup/store/RegistryValueText.h"
 #include "pages/startup/store/StartupApproved.h"
-#include "pages/startup/store/StartupFolders.h"
+#include "pages/startup/store/PlaceKind.h"
 
 #include <algorithm>
 #include <iterator>
@@ -23,9 +23,11 @@ struct NoCaseLess {
 // Value names, compared as the registry does: without regard to case.
 using NameSet = std::set<std::wstring, NoCaseLess>;
 
-// Every value of an open key. The buffers are as large as the key's longest
-// name and data; a value that grew meanwhile is read again with more room.
-StartupValueList ReadValues(HKEY key)
+} // namespace
+
+// The buffers are as large as the key's longest name and data; a value that
+// grew meanwhile is read again with more room.
+StartupValueList ReadKeyValues(HKEY key)
 {
     StartupValueList values;
     DWORD count = 0;
@@ -59,54 +61,7 @@ StartupValueList ReadValues(HKEY key)
     return values;
 }
 
-// The names of the subkeys of an open key, in enumeration order.
-std::vector<std::wstring> SubkeyNames(HKEY key)
-{
-    std::vector<std::wstring> names;
-    wchar_t name[256]; // the longest key name the registry allows, and its NUL
-    for (DWORD index = 0;; ++index) {
-        DWORD length = static_cast<DWORD>(std::size(name));
-        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(name, length);
-    }
-}
-
-// The entries of numbered sections: each named value of every subkey and of
-// its Depend subkey, named by its path below the source's key. A section's
-// unnamed value is its title, no entry.
-StartupValueList ReadSections(const StartupSource& source)
-{
-    StartupValueList entries;
-    fw::UniqueRegKey key;
-    if (::RegOpenKeyExW(source.hive, source.keyPath, 0, KEY_READ | source.view, key.Put()) != ERROR_SUCCESS)
-        return entries;
-    for (const std::wstring& section : SubkeyNames(key.Get())) {
-        for (const std::wstring& path : {section, section + L"\\Depend"}) {
-            fw::UniqueRegKey sectionKey;
-            if (::RegOpenKeyExW(key.Get(), path.c_str(), 0, KEY_READ | source.view, sectionKey.Put()) != ERROR_SUCCESS)
-                continue;
-            for (StartupValue& value : ReadValues(sectionKey.Get())) {
-                if (value.name.empty())
-                    continue;
-                value.name = path + L"\\" + value.name;
-                entries.push_back(std::move(value));
-            }
-        }
-    }
-    return entries;
-}
-
-// The one value of a Value source, unless it is what Windows itself puts there.
-StartupValueList ReadSingleValue(const StartupSource& source)
-{
-    for (StartupValue& value : ReadValueList(source.hive, source.keyPath, source.view)) {
-        if (SameValueName(value.name, source.valueName))
-            return IsWindowsDefault(source, value.command) ? StartupValueList{} : StartupValueList{std::move(value)};
-    }
-    return {};
-}
-
+namespace {
 // The entries of the source that Windows' own start-up settings switch off.
 NameSet NamesOffForWindows(const StartupSource& source)
 {
@@ -148,26 +103,6 @@ const char* ReadingWork(StartupKind kind, EntryPlace place)
     return "read: other";
 }
 
-// The values of one of the source's places: where Windows finds its entries,
-// or where Quorvane keeps the switched-off ones.
-StartupValueList ReadPlace(const StartupSource& source, EntryPlace place)
-{
-    const bool startup = place == EntryPlace::Startup;
-    switch (source.kind) {
-    case StartupKind::Folder:
-        return ReadFolderList(startup ? StartupFolderPath(source) : ParkedFolderPath(source));
-    case StartupKind::RunOnceEx:
-        return startup ? ReadSections(source) : StartupValueList{};
-    case StartupKind::Value:
-        return startup ? ReadSingleValue(source) : StartupValueList{};
-    case StartupKind::Run:
-    case StartupKind::RunOnce:
-        break;
-    }
-    if (!startup && !source.disabledKeyPath)
-        return {};
-    return ReadValueList(source.hive, startup ? source.keyPath : source.disabledKeyPath, source.view);
-}
 } // namespace
 
 bool SameValueName(const std::wstring& a, const std::wstring& b)
@@ -181,7 +116,7 @@ StartupValueList ReadValueList(HKEY hive, const wchar_t* keyPath, REGSAM view)
     fw::UniqueRegKey key;
     if (::RegOpenKeyExW(hive, keyPath, 0, KEY_READ | view, key.Put()) != ERROR_SUCCESS)
         return {};
-    return ReadValues(key.Get());
+    return ReadKeyValues(key.Get());
 }
 
 std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources, SourceSet which)
@@ -199,7 +134,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         StartupValueList values;
         {
             const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Startup));
-            values = ReadPlace(source, EntryPlace::Startup);
+            values = PlaceKindOf(source.kind).Read(source, EntryPlace::Startup);
         }
         for (StartupValue& value : values) {
             const bool off = offForWindows.count(value.name) != 0;
@@ -211,7 +146,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         if (!which.Contains(index) || !IsSwitchable(source))
             continue;
         const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Parked));
-        for (StartupValue& value : ReadPlace(source, EntryPlace::Parked))
+        for (StartupValue& value : PlaceKindOf(source.kind).Read(source, EntryPlace::Parked))
             entries.push_back({index, EntryPlace::Parked, std::move(value)});
     }
     return entries;

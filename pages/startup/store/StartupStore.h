@@ -20,6 +20,10 @@ struct StartupValue {
 
 using StartupValueList = std::vector<StartupValue>;
 
+// Every value of an open key, whatever the length of its names and data, in
+// enumeration order. Unnamed values are included.
+StartupValueList ReadKeyValues(HKEY key);
+
 // Every value of hive\keyPath in the given view, whatever the length of its
 // name and data, in enumeration order; empty when the key is missing or
 // cannot be read. Unnamed values are included.

@@ -1,6 +1,7 @@
 #include "pages/startup/store/StartupWatcher.h"
 
 #include "framework/MessageWait.h"
+#include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/StartupFolders.h"
 
 #include <algorithm>
@@ -100,49 +101,59 @@ private:
     fw::UniqueChangeNotification m_folder;
 };
 
-std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource>& sources)
-{
-    std::vector<StartupWatcher::Place> places;
-    SourceSet current;
-    auto add = [&](HKEY hive, const wchar_t* path, REGSAM view, bool subtree = false) {
+namespace {
+// Collects what the kinds ask to watch, each key once, with every source whose
+// entries or switches it holds.
+class PlaceList final : public WatchList {
+public:
+    void Key(HKEY hive, const wchar_t* path, REGSAM view, bool subtree, bool movesFolders) override
+    {
         if (!path)
             return;
-        const auto known = std::find_if(places.begin(), places.end(), [&](const StartupWatcher::Place& place) {
+        const auto known = std::find_if(m_places.begin(), m_places.end(), [&](const StartupWatcher::Place& place) {
             return place.hive == hive && place.view == view && place.subtree == subtree
                    && ::lstrcmpiW(place.path.c_str(), path) == 0;
         });
-        if (known != places.end())
-            known->sources |= current;
-        else
-            places.push_back({hive, path, view, current, subtree});
-    };
-    SourceSet folders;
+        const bool isNew = known == m_places.end();
+        StartupWatcher::Place& place = isNew ? m_places.emplace_back() : *known;
+        if (isNew) {
+            place.hive = hive;
+            place.path = path;
+            place.view = view;
+            place.subtree = subtree;
+        }
+        place.sources |= m_current;
+        place.movesFolders = place.movesFolders || movesFolders;
+    }
+
+    void Folder(const StartupSource& source, bool parked) override
+    {
+        StartupWatcher::Place& folder = m_places.emplace_back();
+        folder.sources = m_current;
+        folder.folderSource = &source;
+        folder.parkedFolder = parked;
+    }
+
+    void SetCurrent(std::size_t index) { m_current = SourceSet::Of(index); }
+    std::vector<StartupWatcher::Place> Take() { return std::move(m_places); }
+
+private:
+    std::vector<StartupWatcher::Place> m_places;
+    SourceSet m_current;
+};
+} // namespace
+
+std::vector<StartupWatcher::Place> WatchedPlaces(const std::vector<StartupSource>& sources)
+{
+    PlaceList places;
     for (std::size_t index = 0; index < sources.size(); ++index) {
         const StartupSource& source = sources[index];
-        current = SourceSet::Of(index);
-        if (source.kind == StartupKind::Folder) {
-            folders |= current;
-            for (bool parked : {false, true}) {
-                StartupWatcher::Place folder;
-                folder.sources = current;
-                folder.folderSource = &source;
-                folder.parkedFolder = parked;
-                places.push_back(folder);
-            }
-        } else {
-            add(source.hive, source.keyPath, source.view, source.kind == StartupKind::RunOnceEx);
-            add(source.hive, source.disabledKeyPath, source.view);
-        }
-        add(source.hive, source.approvedKeyPath, source.approvedView);
+        places.SetCurrent(index);
+        PlaceKindOf(source.kind).Watch(source, places);
+        // Windows' own switches for the entries, of any kind that has them.
+        places.Key(source.hive, source.approvedKeyPath, source.approvedView, false, false);
     }
-    if (!folders.Empty()) {
-        current = folders;
-        for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            add(hive, kUserShellFoldersKeyPath, 0);
-            places.back().movesFolders = true;
-        }
-    }
-    return places;
+    return places.Take();
 }
 
 StartupWatcher::StartupWatcher(const std::vector<StartupSource>& sources, HWND window, UINT message)

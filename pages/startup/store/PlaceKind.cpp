@@ -1,0 +1,48 @@
+#include "pages/startup/store/PlaceKind.h"
+
+MoveResult PlaceKind::Switch(const StartupSource&, EntryPlace, const std::wstring&, bool) const
+{
+    return {MoveOutcome::Failed, {}, EntryPlace::Startup};
+}
+
+const PlaceKind& PlaceKindOf(StartupKind kind)
+{
+    switch (kind) {
+    case StartupKind::Run: return RunPlaces();
+    case StartupKind::RunOnce: return RunOncePlaces();
+    case StartupKind::RunOnceEx: return RunOnceExPlaces();
+    case StartupKind::Folder: return FolderPlaces();
+    case StartupKind::Value: return ValuePlaces();
+    }
+    return RunOncePlaces(); // not reached: every kind is named above
+}
+
+bool IsSwitchable(const StartupSource& source)
+{
+    return PlaceKindOf(source.kind).Switchable();
+}
+
+void KeyPlaceKind::Watch(const StartupSource& source, WatchList& list) const
+{
+    list.Key(source.hive, source.keyPath, source.view);
+    list.Key(source.hive, source.disabledKeyPath, source.view);
+}
+
+EntryAddress KeyPlaceKind::Address(const StartupSource& source, EntryPlace place, const std::wstring&) const
+{
+    return KeyAddress(source, place);
+}
+
+EntryAddress EntryAddressOf(const StartupSource& source, EntryPlace place, const std::wstring& name)
+{
+    return PlaceKindOf(source.kind).Address(source, place, name);
+}
+
+EntryAddress KeyAddress(const StartupSource& source, EntryPlace place)
+{
+    EntryAddress address;
+    address.hive = source.hive;
+    address.view = source.view;
+    address.keyPath = place == EntryPlace::Parked && source.disabledKeyPath ? source.disabledKeyPath : source.keyPath;
+    return address;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// How the entries of one kind of place are read, switched, watched and
+// addressed. Each kind is a file of its own (store/kinds/); the source table
+// gives every source its kind, so a new kind of place is one file, a line
+// here and rows in the table.
+
+#include "pages/startup/actions/ShellActions.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
+
+#include <windows.h>
+
+#include <string>
+
+// What a kind asks the watcher to follow for one source.
+class WatchList {
+public:
+    virtual ~WatchList() = default;
+    // A key of the source; with `subtree` changes of its subkeys count too.
+    // `movesFolders`: it says where the Startup folders are.
+    virtual void Key(HKEY hive, const wchar_t* path, REGSAM view, bool subtree = false, bool movesFolders = false) = 0;
+    // The source's Startup folder, or (parked) Quorvane's folder for its switched-off files.
+    virtual void Folder(const StartupSource& source, bool parked) = 0;
+};
+
+class PlaceKind {
+public:
+    virtual ~PlaceKind() = default;
+    // Whether the user can switch the entries off and on.
+    virtual bool Switchable() const { return false; }
+    // The entries standing at one of the source's places: where Windows finds
+    // them, or where Quorvane keeps the switched-off ones.
+    virtual StartupValueList Read(const StartupSource& source, EntryPlace place) const = 0;
+    // Switches the entry `name`, standing in `from`, on or off (see SwitchEntry).
+    // Asked of switchable kinds only, and only for a change of state.
+    virtual MoveResult Switch(const StartupSource& source, EntryPlace from, const std::wstring& name,
+                              bool on) const;
+    // The keys and folders that hold the source's entries.
+    virtual void Watch(const StartupSource& source, WatchList& list) const = 0;
+    // Where the entry `name` stands, as Registry Editor or Explorer shows it.
+    virtual EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const = 0;
+    // What the details are found for: an entry's command, as a rule.
+    virtual std::wstring DetailsCommand(const std::wstring& name, const std::wstring& command) const
+    {
+        (void)name;
+        return command;
+    }
+};
+
+// A kind whose entries are values of the source's key (and of its disabled
+// key, where it has one): both are watched, and an entry is addressed by its key.
+class KeyPlaceKind : public PlaceKind {
+public:
+    void Watch(const StartupSource& source, WatchList& list) const override;
+    EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override;
+};
+
+const PlaceKind& PlaceKindOf(StartupKind kind);
+
+// The kinds, each defined in its own file.
+const PlaceKind& RunPlaces();
+const PlaceKind& RunOncePlaces();
+const PlaceKind& RunOnceExPlaces();
+const PlaceKind& FolderPlaces();
+const PlaceKind& ValuePlaces();
+
+// The address of a value of a source's key (or, parked, of its disabled key).
+EntryAddress KeyAddress(const StartupSource& source, EntryPlace place);
+
+// Where the entry `name` of `source`, standing in `place`, is: the key of the
+// value (in its hive and view), or the file in its folder.
+EntryAddress EntryAddressOf(const StartupSource& source, EntryPlace place, const std::wstring& name);
