@@ -1,5 +1,7 @@
 #include "pages/startup/store/PlaceKind.h"
 
+#include <iterator>
+
 MoveResult PlaceKind::Switch(const StartupSource&, EntryPlace, const std::wstring&, bool) const
 {
     return {MoveOutcome::Failed, {}, EntryPlace::Startup};
@@ -13,8 +15,22 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::RunOnceEx: return RunOnceExPlaces();
     case StartupKind::Folder: return FolderPlaces();
     case StartupKind::Value: return ValuePlaces();
+    case StartupKind::Script: return ScriptPlaces();
+    case StartupKind::ActiveSetup: return ActiveSetupPlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
+}
+
+std::vector<std::wstring> SubkeyNames(HKEY key)
+{
+    std::vector<std::wstring> names;
+    wchar_t name[256]; // the longest key name the registry allows, and its NUL
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(std::size(name));
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return names;
+        names.emplace_back(name, length);
+    }
 }
 
 bool IsSwitchable(const StartupSource& source)

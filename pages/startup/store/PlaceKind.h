@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // What a kind asks the watcher to follow for one source.
 class WatchList {
@@ -26,6 +27,8 @@ public:
 class PlaceKind {
 public:
     virtual ~PlaceKind() = default;
+    // What reading places of this kind is timed as, for the start-up benchmark.
+    virtual const char* ReadingWork() const = 0;
     // Whether the user can switch the entries off and on.
     virtual bool Switchable() const { return false; }
     // The entries standing at one of the source's places: where Windows finds
@@ -63,6 +66,11 @@ const PlaceKind& RunOncePlaces();
 const PlaceKind& RunOnceExPlaces();
 const PlaceKind& FolderPlaces();
 const PlaceKind& ValuePlaces();
+const PlaceKind& ScriptPlaces();
+const PlaceKind& ActiveSetupPlaces();
+
+// The names of the subkeys of an open key, in enumeration order.
+std::vector<std::wstring> SubkeyNames(HKEY key);
 
 // The address of a value of a source's key (or, parked, of its disabled key).
 EntryAddress KeyAddress(const StartupSource& source, EntryPlace place);

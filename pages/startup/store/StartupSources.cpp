@@ -17,6 +17,22 @@ const wchar_t kWinlogonKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVer
 const wchar_t kSessionManagerKeyPath[] = L"System\\CurrentControlSet\\Control\\Session Manager";
 const wchar_t kRemoteDesktopKeyPath[] = L"System\\CurrentControlSet\\Control\\Terminal Server\\Wds\\rdpwd";
 const wchar_t kBootVerificationKeyPath[] = L"System\\CurrentControlSet\\Control\\BootVerificationProgram";
+const wchar_t kInstallRunKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\"
+                                     L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kInstallRunOnceKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\"
+                                         L"Install\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const wchar_t kInstallRunOnceExKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\"
+                                           L"Install\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+const wchar_t kDisabledInstallKeyPath[] = L"Software\\Quorvane\\DisabledInstallStartup";
+const wchar_t kWindowsKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const wchar_t kPolicySystemKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+const wchar_t kEnvironmentKeyPath[] = L"Environment";
+const wchar_t kLogonScriptsKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Group Policy\\Scripts\\Logon";
+const wchar_t kStartupScriptsKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Group Policy\\Scripts\\Startup";
+const wchar_t kActiveSetupKeyPath[] = L"Software\\Microsoft\\Active Setup\\Installed Components";
+const wchar_t kSafeBootKeyPath[] = L"System\\CurrentControlSet\\Control\\SafeBoot";
+const wchar_t kRdpTcpKeyPath[] = L"System\\CurrentControlSet\\Control\\Terminal Server\\WinStations\\RDP-Tcp";
 const wchar_t kUserShellFoldersKeyPath[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
@@ -152,6 +168,34 @@ std::vector<StartupSource> StartupSources(bool windows64)
                           nullptr));
     add(true, ValueSource(L"Remote Desktop Start-Up", machine, native, kRemoteDesktopKeyPath, L"StartupPrograms",
                           L"rdpclip"));
+    // Terminal Server's install mode: the same three keys, read at log-on too.
+    add(true, RunSource(L"User Install Start-Up", user, 0, kInstallRunKeyPath, kDisabledInstallKeyPath, nullptr, 0));
+    add(true, RunSource(L"System Install Start-Up", machine, native, kInstallRunKeyPath, kDisabledInstallKeyPath,
+                        nullptr, 0));
+    add(true, ListedSource(L"User Install Run-Once", once, user, 0, kInstallRunOnceKeyPath));
+    add(true, ListedSource(L"System Install Run-Once", once, machine, native, kInstallRunOnceKeyPath));
+    add(true, ListedSource(L"User Install Run-Once Ex", onceEx, user, 0, kInstallRunOnceExKeyPath));
+    add(true, ListedSource(L"System Install Run-Once Ex", onceEx, machine, native, kInstallRunOnceExKeyPath));
+    // More values that log-on runs whole.
+    add(true, ValueSource(L"User Logon (Load)", user, 0, kWindowsKeyPath, L"Load", nullptr));
+    add(true, ValueSource(L"User Logon (Run)", user, 0, kWindowsKeyPath, L"Run", nullptr));
+    add(true, ValueSource(L"System Logon (Taskman)", machine, native, kWinlogonKeyPath, L"Taskman", nullptr));
+    add(true, ValueSource(L"System Logon (AppSetup)", machine, native, kWinlogonKeyPath, L"AppSetup", nullptr));
+    add(true, ValueSource(L"System Logon (VmApplet)", machine, native, kWinlogonKeyPath, L"VmApplet",
+                          L"SystemPropertiesPerformance.exe /pagefile"));
+    add(true, ValueSource(L"User Policy Logon (Shell)", user, 0, kPolicySystemKeyPath, L"Shell", nullptr));
+    add(true, ValueSource(L"System Policy Logon (Shell)", machine, native, kPolicySystemKeyPath, L"Shell", nullptr));
+    add(true, ValueSource(L"User Logon Script", user, 0, kEnvironmentKeyPath, L"UserInitMprLogonScript", nullptr));
+    add(true, ListedSource(L"User Logon Scripts (Group Policy)", StartupKind::Script, user, 0, kLogonScriptsKeyPath));
+    add(true, ListedSource(L"System Start-Up Scripts (Group Policy)", StartupKind::Script, machine, native,
+                           kStartupScriptsKeyPath));
+    add(true, ListedSource(L"System Active Setup", StartupKind::ActiveSetup, machine, native, kActiveSetupKeyPath));
+    add(windows64, ListedSource(L"System Active Setup (32-bit)", StartupKind::ActiveSetup, machine, view32,
+                                kActiveSetupKeyPath));
+    add(true, ValueSource(L"Safe Mode (AlternateShell)", machine, native, kSafeBootKeyPath, L"AlternateShell",
+                          L"cmd.exe"));
+    add(true, ValueSource(L"Remote Desktop Initial Program", machine, native, kRdpTcpKeyPath, L"InitialProgram",
+                          nullptr));
     return sources;
 }
 

@@ -23,6 +23,18 @@ extern const wchar_t kWinlogonKeyPath[];
 extern const wchar_t kSessionManagerKeyPath[];
 extern const wchar_t kRemoteDesktopKeyPath[];
 extern const wchar_t kBootVerificationKeyPath[];
+extern const wchar_t kInstallRunKeyPath[];      // Run of Terminal Server's install mode
+extern const wchar_t kInstallRunOnceKeyPath[];
+extern const wchar_t kInstallRunOnceExKeyPath[];
+extern const wchar_t kDisabledInstallKeyPath[]; // its Run entries the user switched off
+extern const wchar_t kWindowsKeyPath[];         // the user's Load and Run values
+extern const wchar_t kPolicySystemKeyPath[];    // a policy's Shell
+extern const wchar_t kEnvironmentKeyPath[];     // the user's log-on script
+extern const wchar_t kLogonScriptsKeyPath[];    // Group Policy's log-on scripts (user)
+extern const wchar_t kStartupScriptsKeyPath[];  // and start-up scripts (machine)
+extern const wchar_t kActiveSetupKeyPath[];
+extern const wchar_t kSafeBootKeyPath[];
+extern const wchar_t kRdpTcpKeyPath[];
 // Where the Startup folders are, when the user moved them.
 extern const wchar_t kUserShellFoldersKeyPath[];
 
@@ -39,6 +51,8 @@ enum class StartupKind {
     // differs from Windows' own default, never switched, since switching it
     // off can leave Windows unable to log on.
     Value,
+    Script,      // the log-on or start-up scripts of Group Policy, <n>\<m> subkeys: listed
+    ActiveSetup, // the StubPath of each installed component, run once per user: listed
 };
 
 struct StartupSource {

@@ -88,27 +88,29 @@ NameSet NamesOffForWindows(const StartupSource& source)
     return names;
 }
 
-// What reading a kind of place is timed as, for the start-up benchmark.
-const char* ReadingWork(StartupKind kind, EntryPlace place)
-{
-    if (place == EntryPlace::Parked)
-        return "read: switched-off entries";
-    switch (kind) {
-    case StartupKind::Run: return "read: Run keys";
-    case StartupKind::RunOnce: return "read: Run-Once keys";
-    case StartupKind::RunOnceEx: return "read: Run-Once Ex sections";
-    case StartupKind::Folder: return "read: Startup folders";
-    case StartupKind::Value: return "read: log-on and boot values";
-    }
-    return "read: other";
-}
-
 } // namespace
 
 bool SameValueName(const std::wstring& a, const std::wstring& b)
 {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE)
            == CSTR_EQUAL;
+}
+
+std::optional<std::wstring> ReadValueText(HKEY key, const wchar_t* name)
+{
+    std::vector<BYTE> data(256);
+    for (;;) {
+        DWORD type = REG_NONE;
+        DWORD size = static_cast<DWORD>(data.size());
+        const LONG status = ::RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            data.resize(size + sizeof(wchar_t));
+            continue;
+        }
+        if (status != ERROR_SUCCESS)
+            return std::nullopt;
+        return RegistryValueText(type, data.data(), size);
+    }
 }
 
 StartupValueList ReadValueList(HKEY hive, const wchar_t* keyPath, REGSAM view)
@@ -133,7 +135,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         }
         StartupValueList values;
         {
-            const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Startup));
+            const StartupWorkTimer timer(PlaceKindOf(source.kind).ReadingWork());
             values = PlaceKindOf(source.kind).Read(source, EntryPlace::Startup);
         }
         for (StartupValue& value : values) {
@@ -145,7 +147,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         const StartupSource& source = sources[index];
         if (!which.Contains(index) || !IsSwitchable(source))
             continue;
-        const StartupWorkTimer timer(ReadingWork(source.kind, EntryPlace::Parked));
+        const StartupWorkTimer timer("read: switched-off entries");
         for (StartupValue& value : PlaceKindOf(source.kind).Read(source, EntryPlace::Parked))
             entries.push_back({index, EntryPlace::Parked, std::move(value)});
     }

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ using StartupValueList = std::vector<StartupValue>;
 // Every value of an open key, whatever the length of its names and data, in
 // enumeration order. Unnamed values are included.
 StartupValueList ReadKeyValues(HKEY key);
+
+// The text of the value `name` of an open key, whatever its length, as a list
+// shows it; nothing when there is no such value.
+std::optional<std::wstring> ReadValueText(HKEY key, const wchar_t* name);
 
 // Every value of hive\keyPath in the given view, whatever the length of its
 // name and data, in enumeration order; empty when the key is missing or

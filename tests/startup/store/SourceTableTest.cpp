@@ -20,7 +20,7 @@ std::string Text(const wchar_t* text)
 // One source as a line: what it is, where, and where its switched-off entries go.
 std::string Described(const StartupSource& source)
 {
-    const char* kinds[] = {"run", "once", "once-ex", "folder", "value"};
+    const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -54,6 +54,8 @@ const std::string kWinlogon = "Software\\Microsoft\\Windows NT\\CurrentVersion\\
 const std::string kControl = "System\\CurrentControlSet\\Control\\";
 const std::string kStartup = std::to_string(CSIDL_STARTUP) + " -> " + std::to_string(CSIDL_APPDATA);
 const std::string kCommon = std::to_string(CSIDL_COMMON_STARTUP) + " -> " + std::to_string(CSIDL_COMMON_APPDATA);
+const std::string kInstall = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\" + kRun;
+const std::string kScripts = kCv + "Group Policy\\Scripts\\";
 
 TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
 {
@@ -79,6 +81,27 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "System Boot (Verification): value HKLM/64 " + kControl + "BootVerificationProgram [ImagePath] (listed)",
                   "Remote Desktop Start-Up: value HKLM/64 " + kControl
                       + "Terminal Server\\Wds\\rdpwd [StartupPrograms] (listed)",
+                  "User Install Start-Up: run HKCU " + kInstall + " -> Software\\Quorvane\\DisabledInstallStartup",
+                  "System Install Start-Up: run HKLM/64 " + kInstall + " -> Software\\Quorvane\\DisabledInstallStartup",
+                  "User Install Run-Once: once HKCU " + kInstall + "Once (listed)",
+                  "System Install Run-Once: once HKLM/64 " + kInstall + "Once (listed)",
+                  "User Install Run-Once Ex: once-ex HKCU " + kInstall + "OnceEx (listed)",
+                  "System Install Run-Once Ex: once-ex HKLM/64 " + kInstall + "OnceEx (listed)",
+                  "User Logon (Load): value HKCU Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows [Load] (listed)",
+                  "User Logon (Run): value HKCU Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows [Run] (listed)",
+                  "System Logon (Taskman): value HKLM/64 " + kWinlogon + " [Taskman] (listed)",
+                  "System Logon (AppSetup): value HKLM/64 " + kWinlogon + " [AppSetup] (listed)",
+                  "System Logon (VmApplet): value HKLM/64 " + kWinlogon + " [VmApplet] (listed)",
+                  "User Policy Logon (Shell): value HKCU " + kCv + "Policies\\System [Shell] (listed)",
+                  "System Policy Logon (Shell): value HKLM/64 " + kCv + "Policies\\System [Shell] (listed)",
+                  "User Logon Script: value HKCU Environment [UserInitMprLogonScript] (listed)",
+                  "User Logon Scripts (Group Policy): scripts HKCU " + kScripts + "Logon (listed)",
+                  "System Start-Up Scripts (Group Policy): scripts HKLM/64 " + kScripts + "Startup (listed)",
+                  "System Active Setup: active-setup HKLM/64 Software\\Microsoft\\Active Setup\\Installed Components (listed)",
+                  "System Active Setup (32-bit): active-setup HKLM/32 Software\\Microsoft\\Active Setup\\Installed Components (listed)",
+                  "Safe Mode (AlternateShell): value HKLM/64 " + kControl + "SafeBoot [AlternateShell] (listed)",
+                  "Remote Desktop Initial Program: value HKLM/64 " + kControl
+                      + "Terminal Server\\WinStations\\RDP-Tcp [InitialProgram] (listed)",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;
@@ -117,12 +140,20 @@ TEST(StartupSourceTable, ValuesThatAreWindowsOwnDefaultsAreTold)
         {L"StartupPrograms", "rdpclip,C:\\rdp.exe", false},
         {L"ImagePath", "", true},
         {L"ImagePath", "C:\\verify.exe", false},
+        {L"VmApplet", "SystemPropertiesPerformance.exe /pagefile", true},
+        {L"VmApplet", "rundll32 shell32,Control_RunDLL \"sysdm.cpl\"", false},
+        {L"AlternateShell", "cmd.exe", true},
+        {L"AlternateShell", "C:\\other.exe", false},
+        {L"Taskman", "", true},
+        {L"Taskman", "C:\\taskman.exe", false},
+        {L"InitialProgram", "", true},
+        {L"InitialProgram", "C:\\initial.exe", false},
     };
     const std::vector<StartupSource> sources = StartupSources(true);
     for (const auto& c : cases) {
         for (const StartupSource& source : sources) {
             if (source.kind != StartupKind::Value || std::wstring(source.valueName) != c.value
-                || source.hive != HKEY_LOCAL_MACHINE)
+                || source.hive != HKEY_LOCAL_MACHINE || source.keyPath == kPolicySystemKeyPath)
                 continue;
             EXPECT_EQ(IsWindowsDefault(source, W(c.text)), c.isDefault) << U8(c.value) << " = " << c.text;
         }
@@ -130,6 +161,11 @@ TEST(StartupSourceTable, ValuesThatAreWindowsOwnDefaultsAreTold)
     const StartupSource& userShell = sources.at(15);
     ASSERT_EQ(Text(userShell.location), "User Logon (Shell)");
     EXPECT_FALSE(IsWindowsDefault(userShell, L"explorer.exe")) << "Windows puts no Shell for the user";
+    for (const StartupSource& source : sources) {
+        if (source.keyPath == kPolicySystemKeyPath) {
+            EXPECT_FALSE(IsWindowsDefault(source, L"explorer.exe")) << "nor a policy's";
+        }
+    }
 }
 } // namespace
 

@@ -1,8 +1,10 @@
 // Reading the value lists: what is listed, in which order, and how data that
-// is not a plain terminated string comes out.
+// is not a plain terminated string comes out; and every log-on place.
 
+#include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/StartupStore.h"
 #include "support/RegistrySandbox.h"
+#include "startup/StartupFolderSandbox.h"
 #include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
@@ -113,4 +115,75 @@ TEST(StartupStoreRead, DataIsReadWithinItsOwnBytesAndNonTextIsRenderedAndMarked)
         EXPECT_EQ(U8(value->command), c.shown) << c.name;
         EXPECT_EQ(value->isText, c.isText) << c.name;
     }
+}
+
+TEST(StartupStoreRead, EveryOtherLogOnPlaceIsListedWithItsLocationAndWindowsOwnDefaultsAreNot)
+{
+    RegistrySandbox sandbox;
+    StartupFolderSandbox folders;
+    const HKEY user = HKEY_CURRENT_USER, machine = HKEY_LOCAL_MACHINE;
+    const std::wstring onceEx = kInstallRunOnceExKeyPath;
+    WriteStored(user, kInstallRunKeyPath, "sync", Sz("C:\\Users\\Анна\\sync.exe"));
+    WriteStored(machine, kInstallRunKeyPath, "agent", Sz("agent.exe"), kNativeView);
+    WriteStored(user, kInstallRunOnceKeyPath, "finish", Sz("finish.exe"));
+    WriteStored(machine, kInstallRunOnceKeyPath, "cleanup", Sz("cleanup.exe"), kNativeView);
+    WriteStored(user, (onceEx + L"\\0001").c_str(), "step", Sz("step.exe"));
+    WriteStored(machine, (onceEx + L"\\0002\\Depend").c_str(), "dep", Sz("dep.exe"), kNativeView);
+    WriteStored(user, kWindowsKeyPath, "Load", Sz("C:\\old\\load.exe"));
+    WriteStored(user, kWindowsKeyPath, "Run", Sz(""));
+    WriteStored(machine, kWinlogonKeyPath, "Taskman", Sz("C:\\taskman.exe"), kNativeView);
+    WriteStored(machine, kWinlogonKeyPath, "VmApplet", Sz("SystemPropertiesPerformance.exe /pagefile"), kNativeView);
+    WriteStored(user, kPolicySystemKeyPath, "Shell", Sz("C:\\kiosk.exe"));
+    WriteStored(user, kEnvironmentKeyPath, "UserInitMprLogonScript", Sz("logon.bat"));
+    const std::wstring logon = std::wstring(kLogonScriptsKeyPath) + L"\\0\\0";
+    WriteStored(user, logon.c_str(), "Script", Sz("\\\\server\\share\\map drives.cmd"));
+    WriteStored(user, logon.c_str(), "Parameters", Sz("/quiet"));
+    WriteStored(user, (std::wstring(kLogonScriptsKeyPath) + L"\\0\\1").c_str(), "Parameters", Sz("no script"));
+    WriteStored(machine, (std::wstring(kStartupScriptsKeyPath) + L"\\1\\0").c_str(), "Script", Sz("C:\\boot.ps1"),
+                kNativeView);
+    const std::wstring setup = kActiveSetupKeyPath;
+    WriteStored(machine, (setup + L"\\{AAAA}").c_str(), "StubPath", Sz("C:\\setup\\stub.exe /user"), kNativeView);
+    WriteStored(machine, (setup + L"\\{AAAA}").c_str(), "", Sz("A component"), kNativeView);
+    WriteStored(machine, (setup + L"\\{BBBB}").c_str(), "Version", Sz("1,0"), kNativeView); // no StubPath
+    WriteStored(machine, kSafeBootKeyPath, "AlternateShell", Sz("cmd.exe"), kNativeView);
+    WriteStored(machine, kRdpTcpKeyPath, "InitialProgram", Sz(""), kNativeView);
+
+    const std::vector<StartupSource> sources = StartupSources();
+    std::vector<std::string> listed;
+    for (const StartupEntry& entry : ReadStartupEntries(sources)) {
+        const StartupSource& source = sources[entry.source];
+        listed.push_back(U8(source.location) + ": " + U8(entry.value.name) + " = " + U8(entry.value.command)
+                         + (IsSwitchable(source) ? "" : " (fixed)"));
+    }
+    EXPECT_EQ(listed, (std::vector<std::string>{
+                          "User Install Start-Up: sync = C:\\Users\\Анна\\sync.exe",
+                          "System Install Start-Up: agent = agent.exe",
+                          "User Install Run-Once: finish = finish.exe (fixed)",
+                          "System Install Run-Once: cleanup = cleanup.exe (fixed)",
+                          "User Install Run-Once Ex: 0001\\step = step.exe (fixed)",
+                          "System Install Run-Once Ex: 0002\\Depend\\dep = dep.exe (fixed)",
+                          "User Logon (Load): Load = C:\\old\\load.exe (fixed)",
+                          "System Logon (Taskman): Taskman = C:\\taskman.exe (fixed)",
+                          "User Policy Logon (Shell): Shell = C:\\kiosk.exe (fixed)",
+                          "User Logon Script: UserInitMprLogonScript = logon.bat (fixed)",
+                          "User Logon Scripts (Group Policy): 0\\0\\map drives.cmd = "
+                          "\"\\\\server\\share\\map drives.cmd\" /quiet (fixed)",
+                          "System Start-Up Scripts (Group Policy): 1\\0\\boot.ps1 = C:\\boot.ps1 (fixed)",
+                          "System Active Setup: {AAAA} = C:\\setup\\stub.exe /user (fixed)",
+                      }))
+        << "empty values and Windows' own defaults are not listed";
+
+    // A fixed entry is never moved, and is addressed where it stands.
+    for (std::size_t index = 0; index < sources.size(); ++index) {
+        const StartupSource& source = sources[index];
+        if (source.kind == StartupKind::Script && source.hive == user) {
+            EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, L"0\\0\\map drives.cmd", false).outcome,
+                      MoveOutcome::Failed);
+            EXPECT_EQ(EntryAddressOf(source, EntryPlace::Startup, L"0\\0\\map drives.cmd").keyPath, logon);
+        }
+        if (source.kind == StartupKind::ActiveSetup && source.view != KEY_WOW64_32KEY) {
+            EXPECT_EQ(EntryAddressOf(source, EntryPlace::Startup, L"{AAAA}").keyPath, setup + L"\\{AAAA}");
+        }
+    }
+    EXPECT_TRUE(ReadStored(user, logon.c_str(), "Script"));
 }

@@ -102,6 +102,8 @@ MoveResult MoveFolderEntry(const StartupSource& source, EntryPlace from, bool on
 
 class FolderKind final : public PlaceKind {
 public:
+    const char* ReadingWork() const override { return "read: Startup folders"; }
+
     bool Switchable() const override { return true; }
 
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override

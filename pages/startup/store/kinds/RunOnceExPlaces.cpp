@@ -4,23 +4,8 @@
 #include "framework/UniqueHandle.h"
 #include "pages/startup/store/PlaceKind.h"
 
-#include <iterator>
-#include <vector>
 
 namespace {
-
-// The names of the subkeys of an open key, in enumeration order.
-std::vector<std::wstring> SubkeyNames(HKEY key)
-{
-    std::vector<std::wstring> names;
-    wchar_t name[256]; // the longest key name the registry allows, and its NUL
-    for (DWORD index = 0;; ++index) {
-        DWORD length = static_cast<DWORD>(std::size(name));
-        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            return names;
-        names.emplace_back(name, length);
-    }
-}
 
 // Each named value of every section and of its Depend subkey, named by its
 // path below the source's key. A section's unnamed value is its title, no entry.
@@ -48,6 +33,8 @@ StartupValueList ReadSections(const StartupSource& source)
 
 class RunOnceExKind final : public KeyPlaceKind {
 public:
+    const char* ReadingWork() const override { return "read: Run-Once Ex sections"; }
+
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override
     {
         return place == EntryPlace::Startup ? ReadSections(source) : StartupValueList{};

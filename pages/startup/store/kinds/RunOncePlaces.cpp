@@ -7,6 +7,8 @@ namespace {
 
 class RunOnceKind final : public KeyPlaceKind {
 public:
+    const char* ReadingWork() const override { return "read: Run-Once keys"; }
+
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override
     {
         return place == EntryPlace::Startup ? ReadValueList(source.hive, source.keyPath, source.view)

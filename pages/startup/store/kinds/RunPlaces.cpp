@@ -78,6 +78,8 @@ MoveResult EnableForWindows(const StartupSource& source, const std::wstring& nam
 
 class RunKind final : public KeyPlaceKind {
 public:
+    const char* ReadingWork() const override { return "read: Run keys"; }
+
     bool Switchable() const override { return true; }
 
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override

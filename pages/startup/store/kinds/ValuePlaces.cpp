@@ -3,22 +3,27 @@
 // default, never switched, since switching it off can leave Windows unable
 // to log on.
 
+#include "framework/UniqueHandle.h"
 #include "pages/startup/store/PlaceKind.h"
 
 namespace {
 
 class ValueKind final : public KeyPlaceKind {
 public:
+    const char* ReadingWork() const override { return "read: log-on and boot values"; }
+
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override
     {
-        if (place != EntryPlace::Startup)
+        // The one value is asked for: its key may hold many (Winlogon does).
+        // It is named as Windows names it; the registry ignores case.
+        fw::UniqueRegKey key;
+        if (place != EntryPlace::Startup
+            || ::RegOpenKeyExW(source.hive, source.keyPath, 0, KEY_READ | source.view, key.Put()) != ERROR_SUCCESS)
             return {};
-        for (StartupValue& value : ReadValueList(source.hive, source.keyPath, source.view)) {
-            if (SameValueName(value.name, source.valueName))
-                return IsWindowsDefault(source, value.command) ? StartupValueList{}
-                                                               : StartupValueList{std::move(value)};
-        }
-        return {};
+        std::optional<std::wstring> text = ReadValueText(key.Get(), source.valueName);
+        if (!text || IsWindowsDefault(source, *text))
+            return {};
+        return {{source.valueName, std::move(*text), true}};
     }
 };
 
