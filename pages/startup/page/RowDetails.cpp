@@ -59,7 +59,7 @@ EntryReport CompleteReport(const StartupRowModel& rows, const std::vector<Startu
     if (!row.detailsKnown) {
         report.programFile = ResolveProgramFile(DetailsCommand(row, sources.at(row.source)));
         const FileDetails details = ExamineFile(report.programFile);
-        report.publisher = PublisherText(details);
+        report.publisher = PublisherShown(row.declaredPublisher, details);
         report.verified = details.signature.state == SignatureState::Verified;
         report.fileExists = details.stamp.exists;
     }

@@ -466,7 +466,7 @@ bool CStartupDlg::ApplyRow(int item)
     const StartupRow& row = m_rows.Row(id);
     const bool switchOn = row.checked;
     // The entry is found by its name in its source; the list's texts are only shown.
-    const MoveResult result = SwitchEntry(m_sources.at(row.source), row.place, row.name, switchOn);
+    const MoveResult result = SwitchEntry(m_sources.at(row.source), row.place, EntryId(row), switchOn);
     bool kept = true;
     switch (result.outcome) {
     case MoveOutcome::Moved:

@@ -92,7 +92,7 @@ void CStartupDlg::OnProperties()
 void CStartupDlg::OnJumpToEntry()
 {
     if (const StartupRow* row = SingleSelectedRow())
-        JumpToEntry(EntryAddressOf(m_sources.at(row->source), row->place, row->name));
+        JumpToEntry(EntryAddressOf(m_sources.at(row->source), row->place, EntryId(*row)));
 }
 
 void CStartupDlg::OnCopy()

@@ -56,7 +56,7 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
     for (std::size_t id = 0; id < m_rows.size(); ++id) {
         const StartupRow& row = m_rows[id];
         if (!row.removed)
-            listed.emplace(RowKey(row.source, row.place, row.name), id);
+            listed.emplace(RowKey(row.source, row.place, EntryId(row)), id);
     }
     const std::size_t before = m_rows.size();
     std::vector<bool> found(before, false);
@@ -64,10 +64,10 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
     for (const StartupEntry& entry : entries) {
         if (entry.value.name.empty())
             continue; // a key's default value is no entry
-        const auto it = listed.find(RowKey(entry.source, entry.place, entry.value.name));
+        const auto it = listed.find(RowKey(entry.source, entry.place, EntryId(entry.value)));
         if (it == listed.end()) {
             const std::size_t id = Add(entry, sources.at(entry.source));
-            const std::wstring key = EntryKey(entry.source, entry.value.name);
+            const std::wstring key = EntryKey(entry.source, EntryId(entry.value));
             if (m_readOnce)
                 m_rows[id].isNew = m_firstRead.count(key) == 0;
             else
@@ -104,11 +104,13 @@ std::size_t StartupRowModel::Add(const StartupEntry& entry, const StartupSource&
 {
     StartupRow row;
     row.name = entry.value.name;
+    row.id = entry.value.id;
     row.command = entry.value.command;
+    row.declaredPublisher = entry.value.publisher;
     row.source = entry.source;
     row.location = source.location;
     row.place = entry.place;
-    row.switchable = IsSwitchable(source);
+    row.switchable = IsSwitchable(source) && !entry.value.fixed;
     row.savedEnabled = RunsAtLogOn(entry);
     row.checked = row.savedEnabled;
     m_sortNames.push_back(Folded(row.name));
@@ -143,7 +145,7 @@ void StartupRowModel::SetDetails(std::size_t id, const std::wstring& programFile
     StartupRow& row = m_rows.at(id);
     row.detailsKnown = true;
     row.programFile = programFile;
-    row.publisher = PublisherText(details);
+    row.publisher = PublisherShown(row.declaredPublisher, details);
     row.verified = details.signature.state == SignatureState::Verified;
     row.fileMissing = !details.stamp.exists;
 }
@@ -185,4 +187,9 @@ int StartupRowModel::CompareProgram(std::size_t a, std::size_t b, bool ascending
 int StartupRowModel::CompareLocation(std::size_t a, std::size_t b, bool ascending) const
 {
     return Directed(m_sortLocations.at(Row(a).source).compare(m_sortLocations.at(Row(b).source)), ascending);
+}
+
+std::wstring PublisherShown(const std::wstring& declared, const FileDetails& details)
+{
+    return declared.empty() || !details.stamp.exists ? PublisherText(details) : declared;
 }

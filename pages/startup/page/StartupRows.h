@@ -14,11 +14,13 @@
 
 struct StartupRow {
     std::wstring name;
+    std::wstring id; // what finds the entry again (see StartupValue): its name where empty
     std::wstring command;
     std::size_t source = 0;        // index in the page's source table
     const wchar_t* location = L""; // the source's Location text
     EntryPlace place = EntryPlace::Startup;
     bool switchable = true;    // false: the box always shows the stored state
+    std::wstring declaredPublisher; // what the place itself says of the publisher, if anything
     bool savedEnabled = false; // runs at log-on, as read or as left by the last move
     bool checked = false;      // the box as the user has set it
     bool isNew = false;        // appeared after the first reading, while the program runs
@@ -33,6 +35,12 @@ struct StartupRow {
 };
 
 // The row ids that one reading of the sources added, changed or removed.
+// What finds the row's entry again: its id where it has one, else its name.
+inline const std::wstring& EntryId(const StartupRow& row)
+{
+    return row.id.empty() ? row.name : row.id;
+}
+
 struct RowChanges {
     std::vector<std::size_t> added;
     std::vector<std::size_t> changed; // their text or their box
@@ -86,3 +94,7 @@ private:
     // Every entry of the first reading, by source and name.
     std::unordered_set<std::wstring> m_firstRead;
 };
+
+// The Publisher text of a row: what its place declares, where it declares
+// something and the file is there, else what the file's details tell.
+std::wstring PublisherShown(const std::wstring& declared, const FileDetails& details);

@@ -139,7 +139,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
             values = PlaceKindOf(source.kind).Read(source, EntryPlace::Startup);
         }
         for (StartupValue& value : values) {
-            const bool off = offForWindows.count(value.name) != 0;
+            const bool off = value.offForWindows || offForWindows.count(value.name) != 0;
             entries.push_back({index, EntryPlace::Startup, std::move(value), off});
         }
     }

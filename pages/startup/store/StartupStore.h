@@ -11,13 +11,34 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct StartupValue {
+    StartupValue() = default;
+    StartupValue(std::wstring valueName, std::wstring valueCommand, bool text = true)
+        : name(std::move(valueName)), command(std::move(valueCommand)), isText(text)
+    {
+    }
+
     std::wstring name;    // the value's name: the program's name in the key
     std::wstring command; // text data up to its first NUL, or a rendering of non-text data
     bool isText = true;   // REG_SZ or REG_EXPAND_SZ; other types are shown but never moved
+    // What kinds of place whose entries are more than a value say of one:
+    // what finds it again where its name is only shown (empty: the name)...
+    std::wstring id;
+    // ...that Windows does not run it though it stands where Windows looks,
+    // that a policy holds its state, and who published it by its own account.
+    bool offForWindows = false;
+    bool fixed = false;
+    std::wstring publisher;
 };
+
+// What finds the entry again: its id where it has one, else its name.
+inline const std::wstring& EntryId(const StartupValue& value)
+{
+    return value.id.empty() ? value.name : value.id;
+}
 
 using StartupValueList = std::vector<StartupValue>;
 
