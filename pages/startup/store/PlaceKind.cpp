@@ -17,6 +17,7 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::Value: return ValuePlaces();
     case StartupKind::Script: return ScriptPlaces();
     case StartupKind::ActiveSetup: return ActiveSetupPlaces();
+    case StartupKind::Packaged: return PackagedPlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

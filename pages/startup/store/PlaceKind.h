@@ -68,6 +68,7 @@ const PlaceKind& FolderPlaces();
 const PlaceKind& ValuePlaces();
 const PlaceKind& ScriptPlaces();
 const PlaceKind& ActiveSetupPlaces();
+const PlaceKind& PackagedPlaces();
 
 // The names of the subkeys of an open key, in enumeration order.
 std::vector<std::wstring> SubkeyNames(HKEY key);

@@ -33,6 +33,10 @@ const wchar_t kStartupScriptsKeyPath[] =
 const wchar_t kActiveSetupKeyPath[] = L"Software\\Microsoft\\Active Setup\\Installed Components";
 const wchar_t kSafeBootKeyPath[] = L"System\\CurrentControlSet\\Control\\SafeBoot";
 const wchar_t kRdpTcpKeyPath[] = L"System\\CurrentControlSet\\Control\\Terminal Server\\WinStations\\RDP-Tcp";
+const wchar_t kPackageRepositoryKeyPath[] = L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\"
+                                            L"CurrentVersion\\AppModel\\Repository\\Packages";
+const wchar_t kPackageStateKeyPath[] = L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\"
+                                       L"CurrentVersion\\AppModel\\SystemAppData";
 const wchar_t kUserShellFoldersKeyPath[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
@@ -196,6 +200,7 @@ std::vector<StartupSource> StartupSources(bool windows64)
                           L"cmd.exe"));
     add(true, ValueSource(L"Remote Desktop Initial Program", machine, native, kRdpTcpKeyPath, L"InitialProgram",
                           nullptr));
+    add(true, ListedSource(L"Packaged App Start-Up", StartupKind::Packaged, user, 0, kPackageRepositoryKeyPath));
     return sources;
 }
 

@@ -35,6 +35,8 @@ extern const wchar_t kStartupScriptsKeyPath[];  // and start-up scripts (machine
 extern const wchar_t kActiveSetupKeyPath[];
 extern const wchar_t kSafeBootKeyPath[];
 extern const wchar_t kRdpTcpKeyPath[];
+extern const wchar_t kPackageRepositoryKeyPath[]; // the user's packages, with their folders
+extern const wchar_t kPackageStateKeyPath[];      // their start-up tasks' states, by family
 // Where the Startup folders are, when the user moved them.
 extern const wchar_t kUserShellFoldersKeyPath[];
 
@@ -53,6 +55,7 @@ enum class StartupKind {
     Value,
     Script,      // the log-on or start-up scripts of Group Policy, <n>\<m> subkeys: listed
     ActiveSetup, // the StubPath of each installed component, run once per user: listed
+    Packaged,    // packaged apps' start-up tasks, switched by their state as Windows keeps it
 };
 
 struct StartupSource {

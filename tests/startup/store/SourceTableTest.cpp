@@ -20,7 +20,7 @@ std::string Text(const wchar_t* text)
 // One source as a line: what it is, where, and where its switched-off entries go.
 std::string Described(const StartupSource& source)
 {
-    const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup"};
+    const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup", "packaged"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -102,6 +102,8 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "Safe Mode (AlternateShell): value HKLM/64 " + kControl + "SafeBoot [AlternateShell] (listed)",
                   "Remote Desktop Initial Program: value HKLM/64 " + kControl
                       + "Terminal Server\\WinStations\\RDP-Tcp [InitialProgram] (listed)",
+                  "Packaged App Start-Up: packaged HKCU Software\\Classes\\Local Settings\\" + kCv
+                      + "AppModel\\Repository\\Packages",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;
