@@ -1,6 +1,7 @@
 #include "pages/startup/actions/ShellActions.h"
 
 #include "framework/ShellObjects.h"
+#include "framework/Wine.h"
 
 #include <shellapi.h>
 
@@ -179,13 +180,6 @@ bool WriteUserText(const wchar_t* keyPath, const wchar_t* name, const std::wstri
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-// Wine's Registry Editor reads a LastKey that begins with the hive only.
-bool RunsOnWine()
-{
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
-}
-
 void RunPropertiesWindow(const std::wstring& path)
 {
     const fw::ComScope com;
@@ -284,8 +278,9 @@ bool JumpToEntry(const EntryAddress& entry)
         return false;
     const ShellLaunchers& launch = CurrentLaunchers();
     launch.closeRegistryEditors();
+    // Wine's Registry Editor reads a LastKey that begins with the hive only.
     const std::wstring lastKey = RegistryEditorLastKey(keyPath, ReadUserText(kRegistryEditorKey, L"LastKey"),
-                                                       RunsOnWine() ? L"" : L"Computer\\");
+                                                       fw::RunsOnWine() ? L"" : L"Computer\\");
     return WriteUserText(kRegistryEditorKey, L"LastKey", lastKey) && launch.startRegistryEditor(RegistryEditorProgram());
 }
 

@@ -1,6 +1,8 @@
 #include "pages/startup/details/FileDetails.h"
 
 #include "app/StartupSteps.h"
+#include "framework/UniqueHandle.h"
+#include "framework/Wine.h"
 #include "pages/startup/details/CertificateTable.h"
 #include "pages/startup/details/NativeFilePath.h"
 #include "pages/startup/details/TrustLibraries.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -19,18 +22,21 @@ namespace {
 // the examination of its results ends.
 class TrustVerification {
 public:
+    // The file's embedded signature.
     TrustVerification(const TrustLibraries& trust, const std::wstring& path) : m_trust(trust)
     {
         m_file.cbStruct = sizeof(m_file);
         m_file.pcwszFilePath = path.c_str();
-        m_data.cbStruct = sizeof(m_data);
-        m_data.dwUIChoice = WTD_UI_NONE;
-        m_data.fdwRevocationChecks = WTD_REVOKE_NONE;
         m_data.dwUnionChoice = WTD_CHOICE_FILE;
         m_data.pFile = &m_file;
-        m_data.dwStateAction = WTD_STATEACTION_VERIFY;
-        m_data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
-        m_status = m_trust.WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &m_action, &m_data);
+        Verify();
+    }
+    // The signature of the catalog that holds the file's hash.
+    TrustVerification(const TrustLibraries& trust, WINTRUST_CATALOG_INFO& catalog) : m_trust(trust)
+    {
+        m_data.dwUnionChoice = WTD_CHOICE_CATALOG;
+        m_data.pCatalog = &catalog;
+        Verify();
     }
     ~TrustVerification()
     {
@@ -50,6 +56,16 @@ public:
     }
 
 private:
+    void Verify()
+    {
+        m_data.cbStruct = sizeof(m_data);
+        m_data.dwUIChoice = WTD_UI_NONE;
+        m_data.fdwRevocationChecks = WTD_REVOKE_NONE;
+        m_data.dwStateAction = WTD_STATEACTION_VERIFY;
+        m_data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+        m_status = m_trust.WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &m_action, &m_data);
+    }
+
     const TrustLibraries& m_trust;
     GUID m_action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     WINTRUST_FILE_INFO m_file{};
@@ -172,30 +188,182 @@ std::wstring ReadCompanyName(const std::wstring& path)
     return {};
 }
 
+namespace {
+
+// What a verification found: the signer, and whether the signature holds
+// and chains to a trusted root under the Authenticode policy.
+Signature Verdict(const TrustLibraries& trust, const TrustVerification& verification, const std::wstring& native)
+{
+    Signature signature;
+    signature.state = SignatureState::NotVerified;
+    const CRYPT_PROVIDER_SGNR* signer = verification.Signer();
+    const CRYPT_PROVIDER_CERT* leaf =
+        signer ? trust.WTHelperGetProvCertFromChain(const_cast<CRYPT_PROVIDER_SGNR*>(signer), 0) : nullptr;
+    signature.signer = leaf && leaf->pCert ? CertificateName(trust, leaf->pCert) : EmbeddedSignerName(trust, native);
+    if (verification.Status() == ERROR_SUCCESS && signer && signer->pChainContext
+        && AuthenticodePolicyAccepts(trust, signer->pChainContext))
+        signature.state = SignatureState::Verified;
+    return signature;
+}
+
+std::function<Signature(const std::wstring&)>& TestCatalogLookup()
+{
+    static std::function<Signature(const std::wstring&)> lookup;
+    return lookup;
+}
+
+// The file's hash as the system's catalogs list it (SHA-256 where Windows
+// has it, else SHA-1), and the catalog administrator that computed it.
+class CatalogHash {
+public:
+    CatalogHash(const TrustLibraries& trust, HANDLE file) : m_trust(trust)
+    {
+        static const GUID kDriverAction = DRIVER_ACTION_VERIFY;
+        GUID action = kDriverAction;
+        for (const DWORD length : {32u, 20u}) {
+            const bool sha256 = length == 32;
+            if (sha256 && (!trust.CryptCATAdminAcquireContext2 || !trust.CryptCATAdminCalcHashFromFileHandle2))
+                continue;
+            const BOOL acquired = sha256 ? trust.CryptCATAdminAcquireContext2(&m_admin, &action, L"SHA256", nullptr, 0)
+                                         : trust.CryptCATAdminAcquireContext(&m_admin, &action, 0);
+            if (!acquired)
+                continue;
+            // Asked with the hash's own length: a larger buffer's length is
+            // not always set back to it.
+            DWORD size = length;
+            const BOOL hashed = sha256 ? trust.CryptCATAdminCalcHashFromFileHandle2(m_admin, file, &size, m_hash, 0)
+                                       : trust.CryptCATAdminCalcHashFromFileHandle(file, &size, m_hash, 0);
+            ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+            if (hashed && size > 0 && size <= sizeof(m_hash)) {
+                m_size = size;
+                m_catalog = trust.CryptCATAdminEnumCatalogFromHash(m_admin, m_hash, m_size, 0, nullptr);
+                if (m_catalog)
+                    return;
+            }
+            trust.CryptCATAdminReleaseContext(m_admin, 0);
+            m_admin = nullptr;
+        }
+    }
+    ~CatalogHash()
+    {
+        if (m_catalog)
+            m_trust.CryptCATAdminReleaseCatalogContext(m_admin, m_catalog, 0);
+        if (m_admin)
+            m_trust.CryptCATAdminReleaseContext(m_admin, 0);
+    }
+    CatalogHash(const CatalogHash&) = delete;
+    CatalogHash& operator=(const CatalogHash&) = delete;
+
+    // The catalog file that lists the hash; empty where none does.
+    std::wstring CatalogFile() const
+    {
+        CATALOG_INFO info{};
+        info.cbStruct = sizeof(info);
+        if (!m_catalog || !m_trust.CryptCATCatalogInfoFromContext(m_catalog, &info, 0))
+            return {};
+        return info.wszCatalogFile;
+    }
+    // The hash as a catalog's member tag: its bytes in upper-case hexadecimal.
+    std::wstring Tag() const
+    {
+        std::wstring tag;
+        wchar_t digits[3];
+        for (DWORD i = 0; i < m_size; ++i) {
+            std::swprintf(digits, 3, L"%02X", m_hash[i]);
+            tag += digits;
+        }
+        return tag;
+    }
+    BYTE* Bytes() { return m_hash; }
+    DWORD Size() const { return m_size; }
+
+private:
+    const TrustLibraries& m_trust;
+    HCATADMIN m_admin = nullptr;
+    HCATINFO m_catalog = nullptr;
+    BYTE m_hash[32] = {};
+    DWORD m_size = 0;
+};
+
+// The signature of the catalog that lists the file; unsigned where none does.
+Signature CatalogSignature(const TrustLibraries& trust, const std::wstring& native)
+{
+    const fw::UniqueFileHandle file(::CreateFileW(native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return {};
+    CatalogHash hash(trust, file.Get());
+    const std::wstring catalog = hash.CatalogFile();
+    if (catalog.empty())
+        return {};
+    const std::wstring tag = hash.Tag();
+    WINTRUST_CATALOG_INFO info{};
+    info.cbStruct = sizeof(info);
+    info.pcwszCatalogFilePath = catalog.c_str();
+    info.pcwszMemberTag = tag.c_str();
+    info.pcwszMemberFilePath = native.c_str();
+    info.hMemberFile = file.Get();
+    info.pbCalculatedFileHash = hash.Bytes();
+    info.cbCalculatedFileHash = hash.Size();
+    const TrustVerification verification(trust, info);
+    return Verdict(trust, verification, catalog);
+}
+
+// Whether this system's catalogs can be asked: where it keeps none, a file
+// without a signature of its own costs no library. Wine's catalog lookup
+// cannot read a catalog's members and then reads memory it never set, so a
+// single catalog in its folder (a driver package puts one there) would end
+// the program: under Wine none are asked.
+bool SystemReadsCatalogs()
+{
+    if (fw::RunsOnWine())
+        return false;
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    WIN32_FIND_DATAW found;
+    const fw::UniqueFindHandle search(::FindFirstFileW(
+        (std::wstring(folder, length) + L"\\CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\*.cat").c_str(), &found));
+    return static_cast<bool>(search);
+}
+
+// A file without a signature of its own: Windows signs its own programs
+// through the system's catalogs.
+Signature WithoutEmbeddedSignature(const std::shared_ptr<const TrustLibraries>& loaded, const std::wstring& native)
+{
+    if (TestCatalogLookup())
+        return TestCatalogLookup()(native);
+    if (!SystemReadsCatalogs())
+        return {};
+    const std::shared_ptr<const TrustLibraries> trust = loaded ? loaded : TrustLibraries::Acquire();
+    return trust ? CatalogSignature(*trust, native) : Signature{};
+}
+
+} // namespace
+
+void SetCatalogLookupForTesting(std::function<Signature(const std::wstring& path)> lookup)
+{
+    TestCatalogLookup() = std::move(lookup);
+}
+
 Signature CheckSignature(const std::wstring& path)
 {
     const std::wstring native = NativeFilePath(path);
-    // A PE file without a certificate table is unsigned: nothing to load to say so.
-    if (native.empty() || ReadCertificateTable(native) == CertificateTable::Absent)
+    if (native.empty())
         return {};
+    // A PE file without a certificate table carries no signature: nothing
+    // to load to say so, unless the system's catalogs may list it.
+    if (ReadCertificateTable(native) == CertificateTable::Absent)
+        return WithoutEmbeddedSignature(nullptr, native);
     const std::shared_ptr<const TrustLibraries> trust = TrustLibraries::Acquire();
     if (!trust)
         return {};
     const TrustVerification verification(*trust, native);
     const LONG status = verification.Status();
     if (status == TRUST_E_NOSIGNATURE || status == TRUST_E_SUBJECT_FORM_UNKNOWN || status == TRUST_E_PROVIDER_UNKNOWN)
-        return {};
-
-    Signature signature;
-    signature.state = SignatureState::NotVerified;
-    const CRYPT_PROVIDER_SGNR* signer = verification.Signer();
-    const CRYPT_PROVIDER_CERT* leaf = signer ? trust->WTHelperGetProvCertFromChain(const_cast<CRYPT_PROVIDER_SGNR*>(signer), 0)
-                                             : nullptr;
-    signature.signer = leaf && leaf->pCert ? CertificateName(*trust, leaf->pCert) : EmbeddedSignerName(*trust, native);
-    if (status == ERROR_SUCCESS && signer && signer->pChainContext
-        && AuthenticodePolicyAccepts(*trust, signer->pChainContext))
-        signature.state = SignatureState::Verified;
-    return signature;
+        return WithoutEmbeddedSignature(trust, native);
+    return Verdict(*trust, verification, native);
 }
 
 FileDetails ExamineFile(const std::wstring& path)

@@ -5,6 +5,7 @@
 // is only read: never started, never loaded as code, and no certificate
 // check waits on the network.
 
+#include <functional>
 #include <string>
 
 // Enough to tell that a file changed: its size and last-write time.
@@ -46,11 +47,19 @@ FileStamp ReadFileStamp(const std::wstring& path);
 // another. Empty when there is none.
 std::wstring ReadCompanyName(const std::wstring& path);
 
-// The file's embedded Authenticode signature. WinVerifyTrust checks that it
-// matches the file; the signer's chain is checked again with the Authenticode
-// chain policy, because WinVerifyTrust alone accepts some untrusted roots
-// under Wine. No revocation check, no user interface, nothing fetched.
+// The file's Authenticode signature: its own, embedded; else, for a file
+// without one, the signature of the system catalog that lists its hash, as
+// Windows signs its own programs (looked up only where the system keeps
+// catalogs, and not under Wine, which cannot read them). WinVerifyTrust
+// checks that it matches the file; the signer's chain is checked again with
+// the Authenticode chain policy, because WinVerifyTrust alone accepts some
+// untrusted roots under Wine. No revocation check, no user interface,
+// nothing fetched.
 Signature CheckSignature(const std::wstring& path);
+
+// Tests put their own catalog lookup in place of the system's; an empty one
+// gives the system's back.
+void SetCatalogLookupForTesting(std::function<Signature(const std::wstring& path)> lookup);
 
 // The stamp and, for an existing file, its company name and signature.
 FileDetails ExamineFile(const std::wstring& path);

@@ -66,7 +66,15 @@ bool TrustLibraries::Load()
            && Find(m_crypt32, "CertFindCertificateInStore", CertFindCertificateInStore)
            && Find(m_crypt32, "CertFreeCertificateContext", CertFreeCertificateContext)
            && Find(m_crypt32, "CertCloseStore", CertCloseStore)
-           && Find(m_crypt32, "CertVerifyCertificateChainPolicy", CertVerifyCertificateChainPolicy);
+           && Find(m_crypt32, "CertVerifyCertificateChainPolicy", CertVerifyCertificateChainPolicy)
+           && Find(m_wintrust, "CryptCATAdminAcquireContext", CryptCATAdminAcquireContext)
+           && Find(m_wintrust, "CryptCATAdminCalcHashFromFileHandle", CryptCATAdminCalcHashFromFileHandle)
+           && Find(m_wintrust, "CryptCATAdminEnumCatalogFromHash", CryptCATAdminEnumCatalogFromHash)
+           && Find(m_wintrust, "CryptCATCatalogInfoFromContext", CryptCATCatalogInfoFromContext)
+           && Find(m_wintrust, "CryptCATAdminReleaseCatalogContext", CryptCATAdminReleaseCatalogContext)
+           && Find(m_wintrust, "CryptCATAdminReleaseContext", CryptCATAdminReleaseContext)
+           && (Find(m_wintrust, "CryptCATAdminAcquireContext2", CryptCATAdminAcquireContext2), true)
+           && (Find(m_wintrust, "CryptCATAdminCalcHashFromFileHandle2", CryptCATAdminCalcHashFromFileHandle2), true);
 }
 
 TrustLibraries::~TrustLibraries()

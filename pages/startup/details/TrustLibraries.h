@@ -10,6 +10,7 @@
 #include <softpub.h>
 #include <wincrypt.h>
 #include <wintrust.h>
+#include <mscat.h>
 
 #include <memory>
 
@@ -46,6 +47,16 @@ public:
     decltype(&::CertFreeCertificateContext) CertFreeCertificateContext = nullptr;
     decltype(&::CertCloseStore) CertCloseStore = nullptr;
     decltype(&::CertVerifyCertificateChainPolicy) CertVerifyCertificateChainPolicy = nullptr;
+    // The system's catalogs. The SHA-256 forms are missing before Windows 8
+    // and may be null; the others are always there.
+    decltype(&::CryptCATAdminAcquireContext) CryptCATAdminAcquireContext = nullptr;
+    decltype(&::CryptCATAdminAcquireContext2) CryptCATAdminAcquireContext2 = nullptr;
+    decltype(&::CryptCATAdminCalcHashFromFileHandle) CryptCATAdminCalcHashFromFileHandle = nullptr;
+    decltype(&::CryptCATAdminCalcHashFromFileHandle2) CryptCATAdminCalcHashFromFileHandle2 = nullptr;
+    decltype(&::CryptCATAdminEnumCatalogFromHash) CryptCATAdminEnumCatalogFromHash = nullptr;
+    decltype(&::CryptCATCatalogInfoFromContext) CryptCATCatalogInfoFromContext = nullptr;
+    decltype(&::CryptCATAdminReleaseCatalogContext) CryptCATAdminReleaseCatalogContext = nullptr;
+    decltype(&::CryptCATAdminReleaseContext) CryptCATAdminReleaseContext = nullptr;
 
 private:
     TrustLibraries() = default;

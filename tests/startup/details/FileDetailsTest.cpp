@@ -177,3 +177,41 @@ TEST(FileDetails, SignatureLibrariesAreLoadedForSignedFilesOnlyAndLetGoAfter)
     }
     EXPECT_FALSE(TrustLibraries::Loaded());
 }
+
+TEST(FileDetails, AFileWithoutItsOwnSignatureIsLookedUpInTheSystemsCatalogs)
+{
+    const std::wstring folder = ThisProgramDirectoryW();
+    const std::wstring fixtures = folder + L"signed-fixtures\\";
+    std::vector<std::wstring> asked;
+    SetCatalogLookupForTesting([&](const std::wstring& path) {
+        asked.push_back(path);
+        const bool windowsOwn = path.size() >= 18 && path.compare(path.size() - 18, 18, L"versioned_tool.exe") == 0;
+        return windowsOwn ? Signature{SignatureState::Verified, L"Microsoft Windows"} : Signature{};
+    });
+    EXPECT_EQ(PublisherText(ExamineFile(folder + L"versioned_tool.exe")), L"(Verified) Microsoft Windows");
+    EXPECT_EQ(PublisherText(ExamineFile(fixtures + L"trusted.exe")), L"(Verified) Quorvane Test Signer");
+    EXPECT_EQ(PublisherText(ExamineFile(fixtures + L"untrusted.exe")), L"(Not verified) Unknown Test Signer");
+    SetCatalogLookupForTesting({});
+    EXPECT_EQ(asked.size(), 1u) << "a file with a signature of its own is not looked up";
+
+    // The system's own lookup, with a catalog in the system's folder: Wine
+    // cannot read catalogs and ends a program that asks it to, so under Wine
+    // none is asked, and the file is unsigned without a library loaded.
+    wchar_t system[MAX_PATH];
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring catalogs = std::wstring(system) + L"\\CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}";
+    ::CreateDirectoryW((std::wstring(system) + L"\\CatRoot").c_str(), nullptr);
+    ::CreateDirectoryW(catalogs.c_str(), nullptr);
+    const std::wstring broken = catalogs + L"\\quorvane-test-broken.cat";
+    {
+        const HANDLE file = ::CreateFileW(broken.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ::WriteFile(file, "not a catalog", 13, &written, nullptr);
+        ::CloseHandle(file);
+    }
+    const Signature looked = CheckSignature(folder + L"versioned_tool.exe");
+    ::DeleteFileW(broken.c_str());
+    EXPECT_EQ(looked.state, SignatureState::Unsigned);
+    EXPECT_FALSE(TrustLibraries::Loaded());
+}
