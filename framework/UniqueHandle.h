@@ -117,6 +117,13 @@ struct CertContextTraits {
     static void Close(Handle h) noexcept { ::CertFreeCertificateContext(h); }
 };
 
+// The Service Control Manager and its services: closed by CloseServiceHandle.
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CloseServiceHandle(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
@@ -127,5 +134,6 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueCertStore = UniqueHandle<CertStoreTraits>;
 using UniqueCryptMsg = UniqueHandle<CryptMsgTraits>;
 using UniqueCertContext = UniqueHandle<CertContextTraits>;
+using UniqueServiceHandle = UniqueHandle<ServiceHandleTraits>;
 
 } // namespace fw

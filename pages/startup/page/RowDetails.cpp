@@ -49,7 +49,7 @@ std::vector<std::size_t> RowDetails::Take(StartupRowModel& rows)
 
 std::wstring DetailsCommand(const StartupRow& row, const StartupSource& source)
 {
-    return PlaceKindOf(source.kind).DetailsCommand(row.name, row.command);
+    return PlaceKindOf(source.kind).DetailsCommand(EntryId(row), row.name, row.command);
 }
 
 EntryReport CompleteReport(const StartupRowModel& rows, const std::vector<StartupSource>& sources, std::size_t id)

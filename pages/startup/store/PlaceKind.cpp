@@ -18,6 +18,7 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::Script: return ScriptPlaces();
     case StartupKind::ActiveSetup: return ActiveSetupPlaces();
     case StartupKind::Packaged: return PackagedPlaces();
+    case StartupKind::Service: return ServicePlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

@@ -42,9 +42,12 @@ public:
     virtual void Watch(const StartupSource& source, WatchList& list) const = 0;
     // Where the entry `name` stands, as Registry Editor or Explorer shows it.
     virtual EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const = 0;
-    // What the details are found for: an entry's command, as a rule.
-    virtual std::wstring DetailsCommand(const std::wstring& name, const std::wstring& command) const
+    // What the details are found for: an entry's command, as a rule. `id`
+    // finds the entry again (see EntryId), `name` is the one shown.
+    virtual std::wstring DetailsCommand(const std::wstring& id, const std::wstring& name,
+                                        const std::wstring& command) const
     {
+        (void)id;
         (void)name;
         return command;
     }
@@ -69,6 +72,11 @@ const PlaceKind& ValuePlaces();
 const PlaceKind& ScriptPlaces();
 const PlaceKind& ActiveSetupPlaces();
 const PlaceKind& PackagedPlaces();
+const PlaceKind& ServicePlaces();
+
+// Tests list and switch only the services that `visible` lets through (the
+// ones they make), never the machine's own; nullptr: every service.
+void SetServiceFilterForTesting(bool (*visible)(const wchar_t* name));
 
 // The names of the subkeys of an open key, in enumeration order.
 std::vector<std::wstring> SubkeyNames(HKEY key);

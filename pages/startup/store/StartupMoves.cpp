@@ -1,5 +1,6 @@
 #include "pages/startup/store/StartupMoves.h"
 
+#include "framework/UniqueHandle.h"
 #include "pages/startup/store/MoveSteps.h"
 #include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/RegistryValueText.h"
@@ -48,6 +49,28 @@ public:
         return ::DeleteFileW(path) ? ERROR_SUCCESS : static_cast<LONG>(::GetLastError());
     }
     bool HonoursWindowsSwitches() override { return WindowsHonoursStartupSwitches(); }
+    LONG OpenService(const wchar_t* name, SC_HANDLE* service) override
+    {
+        const fw::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+        if (!manager)
+            return static_cast<LONG>(::GetLastError());
+        *service = ::OpenServiceW(manager.Get(), name, SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
+        return *service ? ERROR_SUCCESS : static_cast<LONG>(::GetLastError());
+    }
+    LONG ChangeServiceStart(SC_HANDLE service, DWORD startType, bool delayed) override
+    {
+        if (!::ChangeServiceConfigW(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr,
+                                    nullptr, nullptr, nullptr, nullptr, nullptr))
+            return static_cast<LONG>(::GetLastError());
+        // Switching off leaves the delayed flag as it was, so only a flag to
+        // set back is ever written (which Wine cannot do).
+        if (startType != SERVICE_AUTO_START || !delayed)
+            return ERROR_SUCCESS;
+        SERVICE_DELAYED_AUTO_START_INFO info{TRUE};
+        return ::ChangeServiceConfig2W(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &info)
+                   ? ERROR_SUCCESS
+                   : static_cast<LONG>(::GetLastError());
+    }
 };
 
 StartupCalls* g_testCalls = nullptr;

@@ -8,6 +8,7 @@
 #include "pages/startup/store/StartupStore.h"
 
 #include <windows.h>
+#include <winsvc.h>
 
 #include <string>
 
@@ -66,6 +67,11 @@ public:
     virtual LONG RemoveFile(const wchar_t* path) = 0;
     // Whether Windows reads its own start-up switches.
     virtual bool HonoursWindowsSwitches() = 0;
+    // OpenServiceW, to read the service's configuration and change it.
+    virtual LONG OpenService(const wchar_t* name, SC_HANDLE* service) = 0;
+    // The service's start type (ChangeServiceConfigW) and, for an automatic
+    // one that starts delayed, that flag (ChangeServiceConfig2W).
+    virtual LONG ChangeServiceStart(SC_HANDLE service, DWORD startType, bool delayed) = 0;
 };
 
 // The plain system calls, which the moves use unless a test says otherwise.

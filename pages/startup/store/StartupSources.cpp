@@ -37,6 +37,8 @@ const wchar_t kPackageRepositoryKeyPath[] = L"Software\\Classes\\Local Settings\
                                             L"CurrentVersion\\AppModel\\Repository\\Packages";
 const wchar_t kPackageStateKeyPath[] = L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\"
                                        L"CurrentVersion\\AppModel\\SystemAppData";
+const wchar_t kServicesKeyPath[] = L"System\\CurrentControlSet\\Services";
+const wchar_t kDisabledServicesKeyPath[] = L"Software\\Quorvane\\DisabledServices";
 const wchar_t kUserShellFoldersKeyPath[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
@@ -201,6 +203,8 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, ValueSource(L"Remote Desktop Initial Program", machine, native, kRdpTcpKeyPath, L"InitialProgram",
                           nullptr));
     add(true, ListedSource(L"Packaged App Start-Up", StartupKind::Packaged, user, 0, kPackageRepositoryKeyPath));
+    add(true, {L"System Services", StartupKind::Service, machine, native, kServicesKeyPath, kDisabledServicesKeyPath,
+               nullptr, 0});
     return sources;
 }
 

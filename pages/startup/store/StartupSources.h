@@ -37,6 +37,8 @@ extern const wchar_t kSafeBootKeyPath[];
 extern const wchar_t kRdpTcpKeyPath[];
 extern const wchar_t kPackageRepositoryKeyPath[]; // the user's packages, with their folders
 extern const wchar_t kPackageStateKeyPath[];      // their start-up tasks' states, by family
+extern const wchar_t kServicesKeyPath[];          // the services, a key each
+extern const wchar_t kDisabledServicesKeyPath[];  // start types of services the user switched off
 // Where the Startup folders are, when the user moved them.
 extern const wchar_t kUserShellFoldersKeyPath[];
 
@@ -56,6 +58,7 @@ enum class StartupKind {
     Script,      // the log-on or start-up scripts of Group Policy, <n>\<m> subkeys: listed
     ActiveSetup, // the StubPath of each installed component, run once per user: listed
     Packaged,    // packaged apps' start-up tasks, switched by their state as Windows keeps it
+    Service,     // services that start with Windows, switched to start on demand
 };
 
 struct StartupSource {

@@ -1,5 +1,5 @@
 #pragma once
-// The registry and file calls of a move, passed on to the system unless a
+// The registry, file and service calls of a move, passed on to the system unless a
 // test says otherwise, in place for as long as the object lives. Windows'
 // own start-up switches are honoured, as on Windows 8 and later, whatever
 // version Wine reports.
@@ -40,6 +40,14 @@ public:
     }
     LONG RemoveFile(const wchar_t* path) override { return Pass() ? Real().RemoveFile(path) : ERROR_ACCESS_DENIED; }
     bool HonoursWindowsSwitches() override { return !m_withoutSwitches; }
+    LONG OpenService(const wchar_t* name, SC_HANDLE* service) override
+    {
+        return Pass() ? Real().OpenService(name, service) : ERROR_ACCESS_DENIED;
+    }
+    LONG ChangeServiceStart(SC_HANDLE service, DWORD startType, bool delayed) override
+    {
+        return Pass() ? Real().ChangeServiceStart(service, startType, delayed) : ERROR_ACCESS_DENIED;
+    }
 
     // Windows before 8, which keeps no start-up switches of its own.
     void WithoutWindowsSwitches() { m_withoutSwitches = true; }

@@ -20,7 +20,8 @@ std::string Text(const wchar_t* text)
 // One source as a line: what it is, where, and where its switched-off entries go.
 std::string Described(const StartupSource& source)
 {
-    const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup", "packaged"};
+    const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup", "packaged",
+                           "services"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -104,6 +105,8 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                       + "Terminal Server\\WinStations\\RDP-Tcp [InitialProgram] (listed)",
                   "Packaged App Start-Up: packaged HKCU Software\\Classes\\Local Settings\\" + kCv
                       + "AppModel\\Repository\\Packages",
+                  "System Services: services HKLM/64 System\\CurrentControlSet\\Services"
+                      " -> Software\\Quorvane\\DisabledServices",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;

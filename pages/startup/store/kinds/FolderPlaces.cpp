@@ -135,7 +135,8 @@ public:
 
     // A file of the folder is the program itself, quoted so that no shorter
     // path with a space wins.
-    std::wstring DetailsCommand(const std::wstring& name, const std::wstring& command) const override
+    std::wstring DetailsCommand(const std::wstring&, const std::wstring& name,
+                                const std::wstring& command) const override
     {
         const std::wstring ownPath = L"\\" + name;
         const bool fileItself = command.size() > ownPath.size()

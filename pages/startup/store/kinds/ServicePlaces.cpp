@@ -1,0 +1,257 @@
+// Services that start with Windows: every Win32 service (own process or
+// shared host; not drivers) whose start type is automatic, delayed or not,
+// as the Service Control Manager reports it. Switched off by setting it to
+// start on demand, so that what needs it can still start it; its exact start
+// type and delayed flag are kept first, a value per service, so switching it
+// on gives back exactly what was there, also after the program was ended.
+
+#include "framework/UniqueHandle.h"
+#include "pages/startup/store/MoveSteps.h"
+#include "pages/startup/store/PlaceKind.h"
+
+#include <winsvc.h>
+
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace {
+
+// The kept value: the start type, and in this bit whether it started delayed.
+constexpr DWORD kDelayedBit = 0x10000;
+
+bool (*g_visibleForTesting)(const wchar_t* name) = nullptr;
+
+bool Visible(const std::wstring& name)
+{
+    return !g_visibleForTesting || g_visibleForTesting(name.c_str());
+}
+
+struct ServiceConfig {
+    std::wstring displayName;
+    std::wstring imagePath;
+    DWORD startType = SERVICE_DEMAND_START;
+    bool delayed = false;
+};
+
+// The service's configuration; nothing for a driver or a service it cannot read.
+std::optional<ServiceConfig> ReadConfig(SC_HANDLE service)
+{
+    DWORD size = 0;
+    ::QueryServiceConfigW(service, nullptr, 0, &size);
+    if (size == 0 || size > 64 * 1024)
+        return std::nullopt;
+    std::unique_ptr<BYTE[]> buffer(new BYTE[size]);
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.get());
+    if (!::QueryServiceConfigW(service, config, size, &size) || !(config->dwServiceType & SERVICE_WIN32))
+        return std::nullopt;
+    ServiceConfig read;
+    read.displayName = config->lpDisplayName ? config->lpDisplayName : L"";
+    read.imagePath = config->lpBinaryPathName ? config->lpBinaryPathName : L"";
+    read.startType = config->dwStartType;
+    if (read.startType == SERVICE_AUTO_START) {
+        SERVICE_DELAYED_AUTO_START_INFO info{};
+        DWORD needed = 0;
+        read.delayed = ::QueryServiceConfig2W(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO,
+                                              reinterpret_cast<BYTE*>(&info), sizeof(info), &needed)
+                       && info.fDelayedAutostart;
+    }
+    return read;
+}
+
+StartupValue Entry(const std::wstring& name, const ServiceConfig& config)
+{
+    StartupValue entry(config.displayName.empty() ? name : config.displayName, config.imagePath);
+    entry.id = name;
+    return entry;
+}
+
+// Every Win32 service's name.
+std::vector<std::wstring> ServiceNames(SC_HANDLE manager)
+{
+    std::vector<std::wstring> names;
+    std::unique_ptr<BYTE[]> buffer;
+    DWORD size = 0;
+    DWORD needed = 0;
+    DWORD count = 0;
+    DWORD resume = 0;
+    for (;;) {
+        const BOOL done = ::EnumServicesStatusExW(manager, SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_STATE_ALL,
+                                                  buffer.get(), size, &needed, &count, &resume, nullptr);
+        if (buffer) {
+            const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.get());
+            for (DWORD i = 0; i < count; ++i)
+                names.emplace_back(services[i].lpServiceName);
+        }
+        if (done || ::GetLastError() != ERROR_MORE_DATA || needed == 0)
+            return names;
+        size = needed;
+        buffer.reset(new BYTE[size]);
+        count = 0;
+    }
+}
+
+fw::UniqueServiceHandle OpenToRead(SC_HANDLE manager, const std::wstring& name)
+{
+    return fw::UniqueServiceHandle(::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_CONFIG));
+}
+
+StartupValueList ReadAutomatic()
+{
+    StartupValueList entries;
+    const fw::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
+    if (!manager)
+        return entries;
+    for (const std::wstring& name : ServiceNames(manager.Get())) {
+        if (!Visible(name))
+            continue;
+        const fw::UniqueServiceHandle service = OpenToRead(manager.Get(), name);
+        if (!service)
+            continue;
+        const std::optional<ServiceConfig> config = ReadConfig(service.Get());
+        if (config && config->startType == SERVICE_AUTO_START)
+            entries.push_back(Entry(name, *config));
+    }
+    return entries;
+}
+
+// The services switched off here: a kept value, and a start type that is
+// not automatic (one that is again was switched on by someone else).
+StartupValueList ReadSwitchedOff(const StartupSource& source)
+{
+    StartupValueList entries;
+    const StartupValueList kept = ReadValueList(source.hive, source.disabledKeyPath, source.view);
+    if (kept.empty())
+        return entries;
+    const fw::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager)
+        return entries;
+    for (const StartupValue& value : kept) {
+        if (!Visible(value.name))
+            continue;
+        const fw::UniqueServiceHandle service = OpenToRead(manager.Get(), value.name);
+        const std::optional<ServiceConfig> config = service ? ReadConfig(service.Get()) : std::nullopt;
+        if (config && config->startType != SERVICE_AUTO_START)
+            entries.push_back(Entry(value.name, *config));
+    }
+    return entries;
+}
+
+// The kept start of a service: nothing where none is kept, Failed where it
+// cannot be read.
+Lookup ReadKept(StartupCalls& calls, HKEY key, const std::wstring& name, DWORD& kept)
+{
+    RawValue value;
+    const Lookup found = ReadRawValue(calls, key, name, value);
+    if (found != Lookup::Found)
+        return found;
+    if (value.type != REG_DWORD || value.bytes.size() != sizeof(kept))
+        return Lookup::Failed;
+    std::memcpy(&kept, value.bytes.data(), sizeof(kept));
+    return Lookup::Found;
+}
+
+class ServiceKind final : public PlaceKind {
+public:
+    const char* ReadingWork() const override { return "read: services"; }
+    bool Switchable() const override { return true; }
+
+    StartupValueList Read(const StartupSource& source, EntryPlace place) const override
+    {
+        return place == EntryPlace::Startup ? ReadAutomatic() : ReadSwitchedOff(source);
+    }
+
+    // Off: the start type is kept, then set to start on demand; on: the kept
+    // value goes, then the start type and delayed flag it held are set back.
+    // A step that fails undoes the ones before it.
+    MoveResult Switch(const StartupSource& source, EntryPlace from, const std::wstring& name, bool on) const override
+    {
+        if (!Visible(name))
+            return Refused(MoveOutcome::Gone);
+        StartupCalls& calls = ActiveCalls();
+        SC_HANDLE opened = nullptr;
+        const LONG status = calls.OpenService(name.c_str(), &opened);
+        const fw::UniqueServiceHandle service(opened);
+        if (status != ERROR_SUCCESS)
+            return Refused(status == ERROR_SERVICE_DOES_NOT_EXIST ? MoveOutcome::Gone : MoveOutcome::Failed);
+        const std::optional<ServiceConfig> config = ReadConfig(service.Get());
+        if (!config || (from == EntryPlace::Startup) != (config->startType == SERVICE_AUTO_START))
+            return Refused(MoveOutcome::Gone);
+        fw::UniqueRegKey kept;
+        if (calls.CreateKey(source.hive, source.disabledKeyPath, source.view, kept.Put()) != ERROR_SUCCESS)
+            return Refused(MoveOutcome::Failed);
+
+        if (!on) {
+            const DWORD value = config->startType | (config->delayed ? kDelayedBit : 0);
+            if (calls.SetValue(kept.Get(), name.c_str(), REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                               sizeof(value))
+                != ERROR_SUCCESS)
+                return Refused(MoveOutcome::Failed);
+            if (calls.ChangeServiceStart(service.Get(), SERVICE_DEMAND_START, false) != ERROR_SUCCESS) {
+                calls.DeleteValue(kept.Get(), name.c_str());
+                return Refused(MoveOutcome::Failed);
+            }
+            return Moved(config->imagePath, EntryPlace::Parked);
+        }
+
+        DWORD value = 0;
+        const Lookup found = ReadKept(calls, kept.Get(), name, value);
+        if (found != Lookup::Found)
+            return Refused(found == Lookup::Missing ? MoveOutcome::Gone : MoveOutcome::Failed);
+        if (calls.DeleteValue(kept.Get(), name.c_str()) != ERROR_SUCCESS)
+            return Refused(MoveOutcome::Failed);
+        if (calls.ChangeServiceStart(service.Get(), value & ~kDelayedBit, (value & kDelayedBit) != 0)
+            != ERROR_SUCCESS) {
+            calls.ChangeServiceStart(service.Get(), config->startType, false);
+            calls.SetValue(kept.Get(), name.c_str(), REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+            return Refused(MoveOutcome::Failed);
+        }
+        return Moved(config->imagePath, EntryPlace::Startup);
+    }
+
+    // Services created and deleted (subkeys of the services' key), and the
+    // kept start types. A start type changed by another program shows on F5.
+    void Watch(const StartupSource& source, WatchList& list) const override
+    {
+        list.Key(source.hive, source.keyPath, source.view);
+        list.Key(source.hive, source.disabledKeyPath, source.view);
+    }
+
+    EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override
+    {
+        EntryAddress address;
+        address.hive = source.hive;
+        address.view = source.view;
+        address.keyPath = place == EntryPlace::Startup ? std::wstring(source.keyPath) + L"\\" + name
+                                                       : std::wstring(source.disabledKeyPath);
+        return address;
+    }
+
+    // A service in a shared host is its DLL: the host is Windows' own.
+    std::wstring DetailsCommand(const std::wstring& id, const std::wstring&, const std::wstring& command) const override
+    {
+        for (const wchar_t* place : {L"\\Parameters", L""}) {
+            const std::wstring path = std::wstring(kServicesKeyPath) + L"\\" + id + place;
+            wchar_t dll[MAX_PATH];
+            DWORD size = sizeof(dll);
+            if (::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"ServiceDll", RRF_RT_REG_SZ, nullptr, dll, &size)
+                    == ERROR_SUCCESS
+                && dll[0] != L'\0')
+                return L"\"" + std::wstring(dll) + L"\"";
+        }
+        return command;
+    }
+};
+
+} // namespace
+
+void SetServiceFilterForTesting(bool (*visible)(const wchar_t* name))
+{
+    g_visibleForTesting = visible;
+}
+
+const PlaceKind& ServicePlaces()
+{
+    static const ServiceKind kind;
+    return kind;
+}

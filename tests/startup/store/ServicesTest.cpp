@@ -1,0 +1,240 @@
+// Services that start with Windows, made in the test prefix's own Service
+// Control Manager: which are listed, and switched off and on with their exact
+// start type and delayed flag kept in the registry sandbox, so that nothing
+// but the kept value carries them across a restart of the program.
+
+#include "pages/startup/store/PlaceKind.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
+#include "support/RegistrySandbox.h"
+#include "startup/store/ForwardingCalls.h"
+#include "startup/store/StoredValue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ServiceMade {
+    const wchar_t* name;
+    DWORD type;
+    DWORD start;
+};
+
+const ServiceMade kServices[] = {
+    {L"QuorvaneTestOwn", SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START},
+    {L"QuorvaneTestShared", SERVICE_WIN32_SHARE_PROCESS, SERVICE_AUTO_START},
+    {L"QuorvaneTestManual", SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START},
+    {L"QuorvaneTestDriver", SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START},
+};
+
+std::wstring ImagePath(const ServiceMade& made)
+{
+    return made.type == SERVICE_WIN32_SHARE_PROCESS ? L"C:\\windows\\system32\\svchost.exe -k QuorvaneTests"
+                                                    : std::wstring(L"\"C:\\Program Files\\Quorvane Tests\\")
+                                                          + made.name + L".exe\" /service";
+}
+
+// The services above, made for as long as the object lives, their names
+// beginning with `prefix` in place of "QuorvaneTest" (tests that run side by
+// side share the Service Control Manager); one left over by an earlier run
+// that ended early is made anew.
+class TestServices {
+public:
+    explicit TestServices(const wchar_t* prefix = L"QuorvaneTest")
+        : m_prefix(prefix), m_manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS))
+    {
+        Remove();
+        for (const ServiceMade& made : kServices) {
+            const std::wstring display = (m_prefix == L"QuorvaneTest" ? L"Quorvane Test " : m_prefix + L" ")
+                                         + (made.name + 12);
+            const std::wstring image = ImagePath(made);
+            SC_HANDLE service = ::CreateServiceW(m_manager, Name(made).c_str(), display.c_str(), SERVICE_ALL_ACCESS, made.type,
+                                                 made.start, SERVICE_ERROR_IGNORE, image.c_str(), nullptr, nullptr,
+                                                 nullptr, nullptr, nullptr);
+            EXPECT_TRUE(service) << "service made: " << ::GetLastError();
+            ::CloseServiceHandle(service);
+        }
+    }
+    ~TestServices()
+    {
+        Remove();
+        ::CloseServiceHandle(m_manager);
+    }
+    TestServices(const TestServices&) = delete;
+    TestServices& operator=(const TestServices&) = delete;
+
+    // The service's start type and delayed flag, as the Service Control Manager has them.
+    std::pair<DWORD, bool> Start(const wchar_t* name) const
+    {
+        SC_HANDLE service = ::OpenServiceW(m_manager, name, SERVICE_QUERY_CONFIG);
+        BYTE buffer[8192];
+        DWORD size = 0;
+        DWORD start = 0xFFFFFFFF;
+        if (::QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer), sizeof(buffer), &size))
+            start = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer)->dwStartType;
+        SERVICE_DELAYED_AUTO_START_INFO info{};
+        ::QueryServiceConfig2W(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, reinterpret_cast<BYTE*>(&info),
+                               sizeof(info), &size);
+        ::CloseServiceHandle(service);
+        return {start, info.fDelayedAutostart != FALSE};
+    }
+
+    std::wstring Name(const ServiceMade& made) const { return m_prefix + (made.name + 12); }
+
+private:
+    void Remove()
+    {
+        for (const ServiceMade& made : kServices) {
+            if (SC_HANDLE service = ::OpenServiceW(m_manager, Name(made).c_str(), DELETE)) {
+                ::DeleteService(service);
+                ::CloseServiceHandle(service);
+            }
+        }
+    }
+
+    std::wstring m_prefix;
+    SC_HANDLE m_manager;
+};
+
+std::size_t ServiceSourceIndex(const std::vector<StartupSource>& sources)
+{
+    const auto found = std::find_if(sources.begin(), sources.end(),
+                                    [](const StartupSource& source) { return source.kind == StartupKind::Service; });
+    EXPECT_NE(found, sources.end());
+    return static_cast<std::size_t>(found - sources.begin());
+}
+
+// The test's services as listed: id, place, name and command.
+std::vector<std::string> Listed(const std::vector<StartupSource>& sources)
+{
+    std::vector<std::string> lines;
+    for (const StartupEntry& entry : ReadStartupEntries(sources, SourceSet::Of(ServiceSourceIndex(sources)))) {
+        if (entry.value.id.compare(0, 12, L"QuorvaneTest") == 0)
+            lines.push_back(U8(entry.value.id) + (entry.place == EntryPlace::Startup ? " on | " : " off | ")
+                            + U8(entry.value.name) + " | " + U8(entry.value.command));
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::optional<StoredValue> Kept(const wchar_t* name)
+{
+    return ReadStored(HKEY_LOCAL_MACHINE, kDisabledServicesKeyPath, U8(name));
+}
+
+StoredValue KeptStart(DWORD value) { return Raw(REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)); }
+
+// The one call given fails, counted from 1, as a change the system denies
+// while what undoes the steps before it still goes through.
+class FailingAt final : public ForwardingCalls {
+public:
+    explicit FailingAt(int call) : m_failing(call) {}
+    bool Failed() const { return m_calls >= m_failing; }
+
+protected:
+    bool Pass() override { return ++m_calls != m_failing; }
+
+private:
+    int m_failing;
+    int m_calls = 0;
+};
+
+// The start types given to the system. Wine keeps no delayed flag: the flag is
+// recorded, and the system is given the start type alone.
+class RecordingStarts final : public ForwardingCalls {
+public:
+    LONG ChangeServiceStart(SC_HANDLE service, DWORD startType, bool delayed) override
+    {
+        starts.emplace_back(startType, delayed);
+        return ForwardingCalls::ChangeServiceStart(service, startType, false);
+    }
+    std::vector<std::pair<DWORD, bool>> starts;
+};
+
+} // namespace
+
+TEST(Services, AutomaticWin32ServicesAreListedAndSwitchedWithTheirExactStartKept)
+{
+    RegistrySandbox sandbox;
+    TestServices services;
+    const std::vector<StartupSource> sources = StartupSources();
+    const StartupSource& source = sources[ServiceSourceIndex(sources)];
+    const std::string path = "\"C:\\Program Files\\Quorvane Tests\\";
+    EXPECT_EQ(Listed(sources), (std::vector<std::string>{
+                                   "QuorvaneTestOwn on | Quorvane Test Own | " + path + "QuorvaneTestOwn.exe\" /service",
+                                   "QuorvaneTestShared on | Quorvane Test Shared | C:\\windows\\system32\\svchost.exe -k QuorvaneTests",
+                               }))
+        << "neither a driver nor a service started on demand";
+
+    // A service in a shared host is known by its DLL.
+    const PlaceKind& kind = PlaceKindOf(StartupKind::Service);
+    WriteStored(HKEY_LOCAL_MACHINE, (std::wstring(kServicesKeyPath) + L"\\QuorvaneTestShared\\Parameters").c_str(),
+                "ServiceDll", Sz("%SystemRoot%\\system32\\quorvane-tests.dll", REG_EXPAND_SZ));
+    wchar_t windows[MAX_PATH];
+    ::GetEnvironmentVariableW(L"SystemRoot", windows, MAX_PATH);
+    EXPECT_EQ(U8(kind.DetailsCommand(L"QuorvaneTestShared", L"", L"svchost.exe -k QuorvaneTests")),
+              "\"" + U8(windows) + "\\system32\\quorvane-tests.dll\"");
+    EXPECT_EQ(U8(kind.DetailsCommand(L"QuorvaneTestOwn", L"", L"own.exe")), "own.exe");
+
+    // Off: to start on demand, the start kept; on: the start given back, the
+    // kept value gone. Nothing but the kept value carries the switch, as
+    // across a restart: every reading asks the system anew.
+    const wchar_t* own = L"QuorvaneTestOwn";
+    EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, own, false).outcome, MoveOutcome::Moved);
+    EXPECT_EQ(services.Start(own).first, static_cast<DWORD>(SERVICE_DEMAND_START));
+    EXPECT_EQ(Kept(own), KeptStart(SERVICE_AUTO_START));
+    EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, own, false).outcome, MoveOutcome::Gone) << "no longer automatic";
+    // A service kept as automatic and delayed, that another program made start
+    // on demand meanwhile; and a kept one that is automatic again.
+    WriteStored(HKEY_LOCAL_MACHINE, kDisabledServicesKeyPath, "QuorvaneTestManual", KeptStart(SERVICE_AUTO_START | 0x10000));
+    WriteStored(HKEY_LOCAL_MACHINE, kDisabledServicesKeyPath, "QuorvaneTestShared", KeptStart(SERVICE_AUTO_START));
+    EXPECT_EQ(Listed(sources), (std::vector<std::string>{
+                                   "QuorvaneTestManual off | Quorvane Test Manual | " + path + "QuorvaneTestManual.exe\" /service",
+                                   "QuorvaneTestOwn off | Quorvane Test Own | " + path + "QuorvaneTestOwn.exe\" /service",
+                                   "QuorvaneTestShared on | Quorvane Test Shared | C:\\windows\\system32\\svchost.exe -k QuorvaneTests",
+                               }));
+    for (const auto& [name, delayed] : {std::pair{own, false}, std::pair{L"QuorvaneTestManual", true}}) {
+        SCOPED_TRACE(U8(name));
+        RecordingStarts calls;
+        EXPECT_EQ(SwitchEntry(source, EntryPlace::Parked, name, true).outcome, MoveOutcome::Moved);
+        EXPECT_EQ(calls.starts, (std::vector<std::pair<DWORD, bool>>{{SERVICE_AUTO_START, delayed}}));
+        EXPECT_EQ(services.Start(name).first, static_cast<DWORD>(SERVICE_AUTO_START));
+        EXPECT_FALSE(Kept(name));
+    }
+    EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, L"QuorvaneTestDriver", false).outcome, MoveOutcome::Gone);
+    EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, L"QuorvaneTestNoSuch", false).outcome, MoveOutcome::Gone);
+    EXPECT_EQ(U8(EntryAddressOf(source, EntryPlace::Startup, L"QuorvaneTestOwn").keyPath),
+              U8(kServicesKeyPath) + "\\QuorvaneTestOwn");
+}
+
+TEST(Services, ADeniedCallLeavesTheServiceAndTheKeptStartAsTheyWere)
+{
+    RegistrySandbox sandbox;
+    TestServices services(L"QuorvaneDenied");
+    const std::vector<StartupSource> sources = StartupSources();
+    const StartupSource& source = sources[ServiceSourceIndex(sources)];
+    const wchar_t* name = L"QuorvaneDeniedOwn";
+    for (const bool on : {false, true}) {
+        for (int call = 1;; ++call) {
+            SCOPED_TRACE(std::string(on ? "on" : "off") + ", failing at call " + std::to_string(call));
+            const EntryPlace from = on ? EntryPlace::Parked : EntryPlace::Startup;
+            const auto before = services.Start(name);
+            const std::optional<StoredValue> keptBefore = Kept(name);
+            FailingAt calls(call);
+            const MoveOutcome outcome = SwitchEntry(source, from, name, on).outcome;
+            if (!calls.Failed()) {
+                EXPECT_EQ(outcome, MoveOutcome::Moved);
+                EXPECT_GT(call, 3) << "the switch goes through the calls that fail";
+                break;
+            }
+            EXPECT_EQ(outcome, MoveOutcome::Failed) << "said as \"not allowed\"";
+            EXPECT_EQ(services.Start(name), before);
+            EXPECT_EQ(Kept(name), keptBefore);
+        }
+    }
+    EXPECT_EQ(services.Start(name).first, static_cast<DWORD>(SERVICE_AUTO_START));
+}
