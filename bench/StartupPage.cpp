@@ -11,7 +11,9 @@
 // Usage: startup_page [entries]
 
 #include "app/MonitorApp.h"
+#include "bench/BenchServiceList.h"
 #include "bench/StartupPageDetails.h"
+#include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/StartupApproved.h"
 #include "pages/startup/page/StartupDlg.h"
 #include "pages/startup/store/StartupFolders.h"
@@ -37,12 +39,24 @@
 #include <functional>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Services that start with Windows, beside the entries: the page lists these
+// alone, never the prefix's own, which applying the changed boxes would switch.
+const wchar_t kServicePrefix[] = L"QuorvanePageBench";
+constexpr int kServices = 300;
+
+bool PageBenchService(const wchar_t* name)
+{
+    return std::wcsncmp(name, kServicePrefix, std::size(kServicePrefix) - 1) == 0;
+}
 
 template <class Work>
 double Millis(Work work)
@@ -260,6 +274,7 @@ int main(int argc, char** argv)
     const int changed = std::min(1000, entries / 5);
     const std::vector<Entry> rows = MakeEntries(entries);
     fw::SetMessageBoxFunction([](HWND, const char*, const char*, UINT) { return IDOK; });
+    SetServiceFilterForTesting(&PageBenchService);
 
     // The Start-Up tab is the first one: its page is made and filled as the
     // window opens. Opened once with empty keys first, for the window's own share.
@@ -270,10 +285,15 @@ int main(int argc, char** argv)
         openEmptyMs = Millis([] { theApp.InitInstance(); });
         CloseQuorvaneWindow();
     }
+    if (!MakeBenchServices(kServicePrefix, kServices, 1, L"C:\\quorvane-bench"))
+        std::printf("(not every service could be made)\n");
+    struct ServicesRemoved {
+        ~ServicesRemoved() { RemoveBenchServices(kServicePrefix, kServices); }
+    } servicesRemoved;
     {
         RegistrySandbox sandbox;
         StartupFolderSandbox folders;
-        const int switchable = WriteEntries(rows, folders);
+        const int switchable = WriteEntries(rows, folders) + kServices;
         const double openMs = Millis([] { theApp.InitInstance(); });
         if (!theApp.m_pMainFrame)
             return 1;
@@ -321,8 +341,9 @@ int main(int argc, char** argv)
         const double bareClearMs = ClearBoxes(bare.window, changed);
 
         const double fillMs = openMs - openEmptyMs;
-        std::printf("start-up page with %d entries over every source (%d rows shown, %d switchable), milliseconds\n",
-                    entries, shown, switchable);
+        std::printf("start-up page with %d entries over every source and %d services (%d rows shown, %d switchable), "
+                    "milliseconds\n",
+                    entries, kServices, shown, switchable);
         std::printf("  open the window, sources empty       %9.1f\n", openEmptyMs);
         std::printf("  open the window, page filled         %9.1f   bare list fill %9.1f   ratio %.2f\n", openMs,
                     bareFillMs, bareFillMs > 0 ? fillMs / bareFillMs : 0.0);

@@ -2,7 +2,10 @@
 # that the start-up benchmarks measure with, as users have one. Twelve Run
 # entries (eight of the user's, four of the machine's): six programs signed
 # by a publisher whose root the prefix trusts, four unsigned ones with a
-# version resource, and two whose file is gone.
+# version resource, and two whose file is gone. And 250 services, as a
+# Windows machine has them: 84 start automatically, most in a shared host
+# with a DLL of their own (the same programs).
+bench_service_count=250
 
 # bench_list_make BUILD_DIR: signs the fixtures (once), copies the programs
 # into the prefix, trusts the test root and writes the entries.
@@ -21,6 +24,7 @@ bench_list_make() {
   wine_session_tool "$build/bin/trust_test_root.exe" 'C:\quorvane-bench\trusted-root.cer' >/dev/null
   bench_list_reg '"C:\\\\quorvane-bench\\\\%s.exe"' >"$folder/list.reg"
   wine_session_tool regedit /s 'C:\quorvane-bench\list.reg'
+  wine_session_tool "$build/bin/bench_services.exe" --make "$bench_service_count" 'C:\quorvane-bench'
 }
 
 # bench_list_remove BUILD_DIR: takes the entries and the trust away again, so
@@ -30,6 +34,7 @@ bench_list_remove() {
   [ -d "$folder" ] || return 0
   bench_list_reg '-' >"$folder/unlist.reg"
   wine_session_tool regedit /s 'C:\quorvane-bench\unlist.reg' || true
+  wine_session_tool "$build/bin/bench_services.exe" --remove "$bench_service_count" || true
   wine_session_tool "$build/bin/trust_test_root.exe" --remove 'C:\quorvane-bench\trusted-root.cer' >/dev/null || true
 }
 
