@@ -34,22 +34,30 @@ struct ServiceConfig {
     bool delayed = false;
 };
 
-// The service's configuration; nothing for a driver or a service it cannot read.
-std::optional<ServiceConfig> ReadConfig(SC_HANDLE service)
+// The service's configuration; nothing for a driver or a service it cannot
+// read. Whether it starts delayed is asked only `withDelayed`: a listing needs
+// no more than the start type, and every question is a call to another process.
+std::optional<ServiceConfig> ReadConfig(SC_HANDLE service, bool withDelayed)
 {
-    DWORD size = 0;
-    ::QueryServiceConfigW(service, nullptr, 0, &size);
-    if (size == 0 || size > 64 * 1024)
-        return std::nullopt;
+    // Asked once with room for what nearly every service has, again with the
+    // room it says it needs (up to 64 KiB) where that is more.
+    DWORD size = 4096;
     std::unique_ptr<BYTE[]> buffer(new BYTE[size]);
-    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.get());
-    if (!::QueryServiceConfigW(service, config, size, &size) || !(config->dwServiceType & SERVICE_WIN32))
+    if (!::QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.get()), size, &size)) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size > 64 * 1024)
+            return std::nullopt;
+        buffer.reset(new BYTE[size]);
+        if (!::QueryServiceConfigW(service, reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.get()), size, &size))
+            return std::nullopt;
+    }
+    const auto* config = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.get());
+    if (!(config->dwServiceType & SERVICE_WIN32))
         return std::nullopt;
     ServiceConfig read;
     read.displayName = config->lpDisplayName ? config->lpDisplayName : L"";
     read.imagePath = config->lpBinaryPathName ? config->lpBinaryPathName : L"";
     read.startType = config->dwStartType;
-    if (read.startType == SERVICE_AUTO_START) {
+    if (withDelayed && read.startType == SERVICE_AUTO_START) {
         SERVICE_DELAYED_AUTO_START_INFO info{};
         DWORD needed = 0;
         read.delayed = ::QueryServiceConfig2W(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO,
@@ -70,23 +78,25 @@ StartupValue Entry(const std::wstring& name, const ServiceConfig& config)
 std::vector<std::wstring> ServiceNames(SC_HANDLE manager)
 {
     std::vector<std::wstring> names;
-    std::unique_ptr<BYTE[]> buffer;
-    DWORD size = 0;
+    // Room for the services of a typical machine at once: each call is one to
+    // another process, and one that finds no room only says how much it needs.
+    DWORD size = 64 * 1024;
+    std::unique_ptr<BYTE[]> buffer(new BYTE[size]);
     DWORD needed = 0;
     DWORD count = 0;
     DWORD resume = 0;
     for (;;) {
         const BOOL done = ::EnumServicesStatusExW(manager, SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_STATE_ALL,
                                                   buffer.get(), size, &needed, &count, &resume, nullptr);
-        if (buffer) {
-            const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.get());
-            for (DWORD i = 0; i < count; ++i)
-                names.emplace_back(services[i].lpServiceName);
-        }
+        const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.get());
+        for (DWORD i = 0; i < count; ++i)
+            names.emplace_back(services[i].lpServiceName);
         if (done || ::GetLastError() != ERROR_MORE_DATA || needed == 0)
             return names;
-        size = needed;
-        buffer.reset(new BYTE[size]);
+        if (needed > size) {
+            size = needed;
+            buffer.reset(new BYTE[size]);
+        }
         count = 0;
     }
 }
@@ -108,7 +118,7 @@ StartupValueList ReadAutomatic()
         const fw::UniqueServiceHandle service = OpenToRead(manager.Get(), name);
         if (!service)
             continue;
-        const std::optional<ServiceConfig> config = ReadConfig(service.Get());
+        const std::optional<ServiceConfig> config = ReadConfig(service.Get(), false);
         if (config && config->startType == SERVICE_AUTO_START)
             entries.push_back(Entry(name, *config));
     }
@@ -130,7 +140,7 @@ StartupValueList ReadSwitchedOff(const StartupSource& source)
         if (!Visible(value.name))
             continue;
         const fw::UniqueServiceHandle service = OpenToRead(manager.Get(), value.name);
-        const std::optional<ServiceConfig> config = service ? ReadConfig(service.Get()) : std::nullopt;
+        const std::optional<ServiceConfig> config = service ? ReadConfig(service.Get(), false) : std::nullopt;
         if (config && config->startType != SERVICE_AUTO_START)
             entries.push_back(Entry(value.name, *config));
     }
@@ -174,7 +184,7 @@ public:
         const fw::UniqueServiceHandle service(opened);
         if (status != ERROR_SUCCESS)
             return Refused(status == ERROR_SERVICE_DOES_NOT_EXIST ? MoveOutcome::Gone : MoveOutcome::Failed);
-        const std::optional<ServiceConfig> config = ReadConfig(service.Get());
+        const std::optional<ServiceConfig> config = ReadConfig(service.Get(), true);
         if (!config || (from == EntryPlace::Startup) != (config->startType == SERVICE_AUTO_START))
             return Refused(MoveOutcome::Gone);
         fw::UniqueRegKey kept;
