@@ -1,0 +1,105 @@
+#include "pages/startup/store/SafeXml.h"
+
+#include "framework/ShellObjects.h"
+#include "framework/UniqueHandle.h"
+
+#include <shlwapi.h>
+
+#include <mutex>
+
+namespace {
+
+constexpr UINT kDeepestElements = 64;
+
+using CreateXmlReaderFunction = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+
+// XmlLite, loaded at the first document and kept: Windows and Wine ship it,
+// but MinGW-w64 has no import library for it.
+CreateXmlReaderFunction XmlReaderFactory()
+{
+    static std::once_flag loaded;
+    static CreateXmlReaderFunction create = nullptr;
+    std::call_once(loaded, [] {
+        wchar_t folder[MAX_PATH];
+        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return;
+        if (const HMODULE module = ::LoadLibraryW((std::wstring(folder, length) + L"\\xmllite.dll").c_str()))
+            create = reinterpret_cast<CreateXmlReaderFunction>(
+                reinterpret_cast<void*>(::GetProcAddress(module, "CreateXmlReader")));
+    });
+    return create;
+}
+
+std::wstring LocalName(IXmlReader* reader)
+{
+    const wchar_t* name = nullptr;
+    return SUCCEEDED(reader->GetLocalName(&name, nullptr)) && name ? name : L"";
+}
+
+} // namespace
+
+bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, XmlWalker& walker)
+{
+    const CreateXmlReaderFunction create = XmlReaderFactory();
+    if (!create || size > largest)
+        return false;
+    fw::ComPtr<IStream> stream;
+    *stream.Put() = ::SHCreateMemStream(bytes, static_cast<UINT>(size));
+    fw::ComPtr<IXmlReader> reader;
+    if (!stream.Get() || FAILED(create(__uuidof(IXmlReader), reader.Put(), nullptr))
+        || FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))
+        || FAILED(reader->SetProperty(XmlReaderProperty_MaxElementDepth, kDeepestElements))
+        || FAILED(reader->SetInput(stream.Get())))
+        return false;
+    std::vector<std::wstring> open;
+    for (;;) {
+        XmlNodeType node = XmlNodeType_None;
+        const HRESULT status = reader->Read(&node);
+        if (status == S_FALSE)
+            return open.empty();
+        if (status != S_OK)
+            return false; // not well-formed, a document type, too deep
+        if (node == XmlNodeType_Element) {
+            const std::wstring name = LocalName(reader.Get());
+            const bool empty = reader->IsEmptyElement();
+            walker.OnElement(reader.Get(), name, empty);
+            if (!empty)
+                open.push_back(name);
+        } else if (node == XmlNodeType_EndElement && !open.empty()) {
+            const std::wstring name = std::move(open.back());
+            open.pop_back();
+            walker.OnEnd(name);
+        } else if (node == XmlNodeType_Text || node == XmlNodeType_CDATA) {
+            const wchar_t* text = nullptr;
+            if (SUCCEEDED(reader->GetValue(&text, nullptr)) && text)
+                walker.OnText(text);
+        }
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::wstring& path, std::size_t largest)
+{
+    const fw::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0
+        || static_cast<unsigned long long>(size.QuadPart) > largest)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)
+                           || read != bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
+std::wstring XmlAttribute(IXmlReader* reader, const wchar_t* name)
+{
+    const wchar_t* value = nullptr;
+    if (reader->MoveToAttributeByName(name, nullptr) != S_OK || FAILED(reader->GetValue(&value, nullptr)) || !value)
+        return {};
+    std::wstring text(value);
+    reader->MoveToElement();
+    return text;
+}

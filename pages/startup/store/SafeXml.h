@@ -1,0 +1,38 @@
+#pragma once
+// Small XML documents that other programs wrote (package manifests, task
+// definitions), read with Windows' own streaming XML reader, XmlLite (loaded
+// at the first document): document type definitions refused, nesting and size
+// bounded, so that a broken or hostile document is none, at once, never a
+// hang, a crash or a large allocation.
+
+#include <windows.h>
+
+#include <xmllite.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What a walk through a document does at each element, end of an element
+// and text.
+class XmlWalker {
+public:
+    virtual ~XmlWalker() = default;
+    // `empty`: the element closes at once (<a/>); no end follows.
+    virtual void OnElement(IXmlReader* reader, const std::wstring& name, bool empty) = 0;
+    virtual void OnEnd(const std::wstring& name) = 0;
+    virtual void OnText(const std::wstring& text) = 0;
+};
+
+// Walks the document in `bytes` (any encoding XML allows). False, part way
+// or at once, when it is larger than `largest`, not well-formed, declares a
+// document type or nests deeper than 64 elements.
+bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, XmlWalker& walker);
+
+// The whole file at `path`; nothing when it cannot be read or is larger than `largest`.
+std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::wstring& path, std::size_t largest);
+
+// The attribute's value on the element the reader stands on; empty when absent.
+std::wstring XmlAttribute(IXmlReader* reader, const wchar_t* name);
