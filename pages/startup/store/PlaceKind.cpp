@@ -19,6 +19,8 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::ActiveSetup: return ActiveSetupPlaces();
     case StartupKind::Packaged: return PackagedPlaces();
     case StartupKind::Service: return ServicePlaces();
+    case StartupKind::LogOnTask: return TaskPlaces(false);
+    case StartupKind::BootTask: return TaskPlaces(true);
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

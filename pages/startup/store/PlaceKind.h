@@ -73,6 +73,7 @@ const PlaceKind& ScriptPlaces();
 const PlaceKind& ActiveSetupPlaces();
 const PlaceKind& PackagedPlaces();
 const PlaceKind& ServicePlaces();
+const PlaceKind& TaskPlaces(bool boot);
 
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.

@@ -203,6 +203,8 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, ValueSource(L"Remote Desktop Initial Program", machine, native, kRdpTcpKeyPath, L"InitialProgram",
                           nullptr));
     add(true, ListedSource(L"Packaged App Start-Up", StartupKind::Packaged, user, 0, kPackageRepositoryKeyPath));
+    add(true, ListedSource(L"Scheduled Task (Log-On)", StartupKind::LogOnTask, machine, native, nullptr));
+    add(true, ListedSource(L"Scheduled Task (Boot)", StartupKind::BootTask, machine, native, nullptr));
     add(true, {L"System Services", StartupKind::Service, machine, native, kServicesKeyPath, kDisabledServicesKeyPath,
                nullptr, 0});
     return sources;

@@ -59,6 +59,8 @@ enum class StartupKind {
     ActiveSetup, // the StubPath of each installed component, run once per user: listed
     Packaged,    // packaged apps' start-up tasks, switched by their state as Windows keeps it
     Service,     // services that start with Windows, switched to start on demand
+    LogOnTask,   // scheduled tasks started at log-on, switched through the Task Scheduler
+    BootTask,    // and at boot
 };
 
 struct StartupSource {

@@ -21,7 +21,7 @@ std::string Text(const wchar_t* text)
 std::string Described(const StartupSource& source)
 {
     const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup", "packaged",
-                           "services"};
+                           "services", "log-on-task", "boot-task"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -105,6 +105,8 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                       + "Terminal Server\\WinStations\\RDP-Tcp [InitialProgram] (listed)",
                   "Packaged App Start-Up: packaged HKCU Software\\Classes\\Local Settings\\" + kCv
                       + "AppModel\\Repository\\Packages",
+                  "Scheduled Task (Log-On): log-on-task HKLM/64",
+                  "Scheduled Task (Boot): boot-task HKLM/64",
                   "System Services: services HKLM/64 System\\CurrentControlSet\\Services"
                       " -> Software\\Quorvane\\DisabledServices",
               }));

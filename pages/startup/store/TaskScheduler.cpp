@@ -1,0 +1,208 @@
+#include "pages/startup/store/TaskScheduler.h"
+
+#include "framework/ShellObjects.h"
+#include "framework/UniqueHandle.h"
+#include "pages/startup/store/SafeXml.h"
+#include "pages/startup/store/TaskDefinition.h"
+
+#include <windows.h>
+
+#include <oleauto.h>
+#include <taskschd.h>
+
+#include <cstring>
+
+namespace {
+
+// The BSTR functions, from OLE Automation, which the Task Scheduler loads
+// anyway: taken from it there rather than loaded with the program.
+struct BstrFunctions {
+    decltype(&::SysAllocStringLen) allocate = nullptr;
+    decltype(&::SysFreeString) free = nullptr;
+    decltype(&::SysStringLen) length = nullptr;
+};
+
+const BstrFunctions& Automation()
+{
+    static const BstrFunctions functions = [] {
+        BstrFunctions found;
+        if (const HMODULE module = ::LoadLibraryW(L"oleaut32.dll")) {
+            found.allocate = reinterpret_cast<decltype(found.allocate)>(
+                reinterpret_cast<void*>(::GetProcAddress(module, "SysAllocStringLen")));
+            found.free = reinterpret_cast<decltype(found.free)>(
+                reinterpret_cast<void*>(::GetProcAddress(module, "SysFreeString")));
+            found.length = reinterpret_cast<decltype(found.length)>(
+                reinterpret_cast<void*>(::GetProcAddress(module, "SysStringLen")));
+        }
+        if (!found.allocate || !found.free || !found.length)
+            found = {};
+        return found;
+    }();
+    return functions;
+}
+
+// A BSTR freed when it goes; empty where OLE Automation is missing.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const std::wstring& text)
+        : m_text(Automation().allocate ? Automation().allocate(text.data(), static_cast<UINT>(text.size())) : nullptr)
+    {
+    }
+    ~Bstr()
+    {
+        if (m_text)
+            Automation().free(m_text);
+    }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR* Put() { return &m_text; }
+    BSTR Get() const { return m_text; }
+    std::wstring Text() const { return m_text ? std::wstring(m_text, Automation().length(m_text)) : std::wstring(); }
+
+private:
+    BSTR m_text = nullptr;
+};
+
+// A definition as UTF-16 with its byte-order mark, which XmlLite reads whatever it declares.
+std::vector<std::uint8_t> Utf16Bytes(const std::wstring& text)
+{
+    std::vector<std::uint8_t> bytes(2 + text.size() * sizeof(wchar_t));
+    bytes[0] = 0xFF;
+    bytes[1] = 0xFE;
+    if (!text.empty())
+        std::memcpy(bytes.data() + 2, text.data(), text.size() * sizeof(wchar_t));
+    return bytes;
+}
+
+class SystemTaskScheduler final : public TaskScheduler {
+public:
+    std::vector<ScheduledTask> Tasks() override
+    {
+        const fw::ComScope com;
+        std::vector<ScheduledTask> tasks;
+        fw::ComPtr<ITaskService> service;
+        fw::ComPtr<ITaskFolder> root;
+        if (Connect(service) && SUCCEEDED(service->GetFolder(Bstr(L"\\").Get(), reinterpret_cast<ITaskFolder**>(root.Put())))
+            && AddFolder(root.Get(), tasks, 0))
+            return tasks;
+        tasks.clear();
+        AddFiles(L"", tasks, 0);
+        return tasks;
+    }
+
+    bool SetEnabled(const std::wstring& path, bool enabled) override
+    {
+        const fw::ComScope com;
+        fw::ComPtr<IRegisteredTask> task;
+        return Open(path, task) && SUCCEEDED(task->put_Enabled(enabled ? VARIANT_TRUE : VARIANT_FALSE));
+    }
+
+    std::optional<bool> IsEnabled(const std::wstring& path) override
+    {
+        const fw::ComScope com;
+        fw::ComPtr<IRegisteredTask> task;
+        VARIANT_BOOL enabled = VARIANT_FALSE;
+        if (!Open(path, task) || FAILED(task->get_Enabled(&enabled)))
+            return std::nullopt;
+        return enabled != VARIANT_FALSE;
+    }
+
+private:
+    static bool Connect(fw::ComPtr<ITaskService>& service)
+    {
+        const VARIANT none{};
+        return Automation().allocate
+               && SUCCEEDED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
+                                            service.Put()))
+               && SUCCEEDED(service->Connect(none, none, none, none));
+    }
+
+    static bool Open(const std::wstring& path, fw::ComPtr<IRegisteredTask>& task)
+    {
+        fw::ComPtr<ITaskService> service;
+        fw::ComPtr<ITaskFolder> root;
+        return Connect(service)
+               && SUCCEEDED(service->GetFolder(Bstr(L"\\").Get(), reinterpret_cast<ITaskFolder**>(root.Put())))
+               && SUCCEEDED(root->GetTask(Bstr(path).Get(), reinterpret_cast<IRegisteredTask**>(task.Put())));
+    }
+
+    // The folder's tasks and those of the folders within, hidden ones too.
+    // False where the Task Scheduler cannot list them.
+    static bool AddFolder(ITaskFolder* folder, std::vector<ScheduledTask>& tasks, int depth)
+    {
+        fw::ComPtr<IRegisteredTaskCollection> found;
+        LONG count = 0;
+        if (depth > 32 || FAILED(folder->GetTasks(TASK_ENUM_HIDDEN, reinterpret_cast<IRegisteredTaskCollection**>(found.Put())))
+            || FAILED(found->get_Count(&count)))
+            return false;
+        for (LONG i = 1; i <= count; ++i) {
+            VARIANT index{};
+            index.vt = VT_I4;
+            index.lVal = i;
+            fw::ComPtr<IRegisteredTask> task;
+            Bstr path, xml;
+            if (SUCCEEDED(found->get_Item(index, reinterpret_cast<IRegisteredTask**>(task.Put())))
+                && SUCCEEDED(task->get_Path(path.Put())) && SUCCEEDED(task->get_Xml(xml.Put())))
+                tasks.push_back({path.Text(), Utf16Bytes(xml.Text())});
+        }
+        fw::ComPtr<ITaskFolderCollection> folders;
+        if (FAILED(folder->GetFolders(0, reinterpret_cast<ITaskFolderCollection**>(folders.Put())))
+            || FAILED(folders->get_Count(&count)))
+            return true;
+        for (LONG i = 1; i <= count; ++i) {
+            VARIANT index{};
+            index.vt = VT_I4;
+            index.lVal = i;
+            fw::ComPtr<ITaskFolder> inner;
+            if (SUCCEEDED(folders->get_Item(index, reinterpret_cast<ITaskFolder**>(inner.Put()))))
+                AddFolder(inner.Get(), tasks, depth + 1);
+        }
+        return true;
+    }
+
+    // The task files under the Task Scheduler's folder, `relative` within it.
+    static void AddFiles(const std::wstring& relative, std::vector<ScheduledTask>& tasks, int depth)
+    {
+        WIN32_FIND_DATAW found;
+        const fw::UniqueFindHandle search(::FindFirstFileW((TaskFilePath(relative) + L"\\*").c_str(), &found));
+        if (!search || depth > 32)
+            return;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = relative + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                    AddFiles(path, tasks, depth + 1);
+            } else if (std::optional<std::vector<std::uint8_t>> xml = ReadSmallFile(TaskFilePath(path), kLargestTaskBytes)) {
+                tasks.push_back({path, std::move(*xml)});
+            }
+        } while (::FindNextFileW(search.Get(), &found));
+    }
+};
+
+TaskScheduler* g_testScheduler = nullptr;
+
+} // namespace
+
+TaskScheduler& ActiveTaskScheduler()
+{
+    static SystemTaskScheduler system;
+    return g_testScheduler ? *g_testScheduler : system;
+}
+
+void SetTaskSchedulerForTesting(TaskScheduler* scheduler)
+{
+    g_testScheduler = scheduler;
+}
+
+std::wstring TaskFilePath(const std::wstring& path)
+{
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    return std::wstring(folder, length) + L"\\Tasks" + path;
+}

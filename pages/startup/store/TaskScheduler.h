@@ -1,0 +1,35 @@
+#pragma once
+// The scheduled tasks, as the Task Scheduler keeps them: listed with their
+// definitions (every folder, hidden tasks too) and switched on and off
+// through it. Where it cannot list them (Wine's answers E_NOTIMPL), they are
+// read from its files under %windir%\System32\Tasks. Tests put their own in
+// place of the system's.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ScheduledTask {
+    std::wstring path;              // "\Folder\Name", as the Task Scheduler names it
+    std::vector<std::uint8_t> xml;  // its definition, as bytes an XML reader takes
+};
+
+class TaskScheduler {
+public:
+    virtual ~TaskScheduler() = default;
+    virtual std::vector<ScheduledTask> Tasks() = 0;
+    // Switches the task on or off; false where the Task Scheduler refused.
+    virtual bool SetEnabled(const std::wstring& path, bool enabled) = 0;
+    // Whether the task is switched on, as the Task Scheduler says now;
+    // nothing where it cannot say.
+    virtual std::optional<bool> IsEnabled(const std::wstring& path) = 0;
+};
+
+// The Task Scheduler in use: the system's, unless a test says otherwise.
+TaskScheduler& ActiveTaskScheduler();
+// nullptr gives the system's back.
+void SetTaskSchedulerForTesting(TaskScheduler* scheduler);
+
+// The file in which the Task Scheduler keeps the task at `path`.
+std::wstring TaskFilePath(const std::wstring& path);

@@ -1,0 +1,85 @@
+// Scheduled tasks that start with Windows: every task with an enabled log-on
+// trigger (or, for the other source, boot trigger), a row for each program
+// its Exec actions start. A task is switched on and off through the Task
+// Scheduler, and read back: a switch that it reports done but that did not
+// happen is a failure, never a success.
+
+#include "pages/startup/store/MoveSteps.h"
+#include "pages/startup/store/PlaceKind.h"
+#include "pages/startup/store/TaskDefinition.h"
+#include "pages/startup/store/TaskScheduler.h"
+
+namespace {
+
+// A row's id: the task's path, and after this mark the action's number.
+constexpr wchar_t kActionMark = L'|';
+
+std::wstring TaskPathOf(const std::wstring& id)
+{
+    return id.substr(0, id.rfind(kActionMark));
+}
+
+class TaskKind final : public PlaceKind {
+public:
+    explicit TaskKind(bool boot) : m_boot(boot) {}
+
+    const char* ReadingWork() const override { return "read: scheduled tasks"; }
+    bool Switchable() const override { return true; }
+
+    StartupValueList Read(const StartupSource&, EntryPlace place) const override
+    {
+        StartupValueList entries;
+        if (place != EntryPlace::Startup)
+            return entries;
+        for (const ScheduledTask& task : ActiveTaskScheduler().Tasks()) {
+            const std::optional<TaskDefinition> definition = ParseTaskDefinition(task.xml.data(), task.xml.size());
+            if (!definition || !(m_boot ? definition->atBoot : definition->atLogOn))
+                continue;
+            for (std::size_t i = 0; i < definition->programs.size(); ++i) {
+                StartupValue entry(task.path, TaskCommandLine(definition->programs[i]));
+                entry.id = task.path + kActionMark + std::to_wstring(i);
+                entry.offForWindows = !definition->enabled;
+                entries.push_back(std::move(entry));
+            }
+        }
+        return entries;
+    }
+
+    MoveResult Switch(const StartupSource& source, EntryPlace, const std::wstring& id, bool on) const override
+    {
+        std::optional<StartupValue> row;
+        for (StartupValue& entry : Read(source, EntryPlace::Startup))
+            if (entry.id == id)
+                row = std::move(entry);
+        if (!row)
+            return Refused(MoveOutcome::Gone);
+        TaskScheduler& scheduler = ActiveTaskScheduler();
+        const std::wstring path = TaskPathOf(id);
+        if (!scheduler.SetEnabled(path, on) || scheduler.IsEnabled(path) != std::optional<bool>(on))
+            return Refused(MoveOutcome::Failed);
+        return Moved(row->command, EntryPlace::Startup);
+    }
+
+    // Tasks change through the Task Scheduler, which tells no one: F5 shows them.
+    void Watch(const StartupSource&, WatchList&) const override {}
+
+    // A task is its file.
+    EntryAddress Address(const StartupSource&, EntryPlace, const std::wstring& id) const override
+    {
+        EntryAddress address;
+        address.file = TaskFilePath(TaskPathOf(id));
+        return address;
+    }
+
+private:
+    bool m_boot;
+};
+
+} // namespace
+
+const PlaceKind& TaskPlaces(bool boot)
+{
+    static const TaskKind logOn(false);
+    static const TaskKind atBoot(true);
+    return boot ? atBoot : logOn;
+}

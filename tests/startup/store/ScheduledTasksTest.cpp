@@ -1,0 +1,158 @@
+// Scheduled tasks that start with Windows, from task files put into the test
+// prefix's Task Scheduler folder (Wine's Task Scheduler cannot list tasks, so
+// they are read from there): listed a row per program, and switched through
+// the Task Scheduler, whose word is checked by reading the task back.
+
+#include "pages/startup/store/PlaceKind.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
+#include "pages/startup/store/TaskScheduler.h"
+#include "support/RegistrySandbox.h"
+#include "support/ScratchFolder.h"
+#include "support/WideText.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Task(const std::string& triggers, const std::string& actions, const std::string& settings = "")
+{
+    const std::wstring text = W("<?xml version=\"1.0\" encoding=\"UTF-16\"?><Task version=\"1.2\" "
+                                "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Triggers>"
+                                + triggers + "</Triggers><Settings>" + settings + "</Settings><Actions>" + actions
+                                + "</Actions></Task>");
+    return std::string("\xff\xfe", 2) + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+std::string Exec(const std::string& command) { return "<Exec><Command>" + command + "</Command></Exec>"; }
+
+// Task files under \QuorvaneTest in the prefix's task folder, for as long as
+// the object lives.
+class TaskFiles {
+public:
+    TaskFiles() { Remove(); }
+    ~TaskFiles() { Remove(); }
+    TaskFiles(const TaskFiles&) = delete;
+    TaskFiles& operator=(const TaskFiles&) = delete;
+
+    void Add(const std::wstring& name, const std::string& bytes)
+    {
+        const std::wstring folder = TaskFilePath(L"\\QuorvaneTest");
+        ::CreateDirectoryW(TaskFilePath(L"").c_str(), nullptr);
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        ::CreateDirectoryW((folder + L"\\Inner").c_str(), nullptr);
+        ASSERT_TRUE(WriteBytes(folder + L"\\" + name, bytes));
+    }
+
+private:
+    static void Remove()
+    {
+        const std::wstring folder = TaskFilePath(L"\\QuorvaneTest");
+        for (const wchar_t* name : {L"Inner\\Boot", L"Sync", L"Daily", L"Off trigger", L"Two", L"Hidden", L"Broken",
+                                    L"Typed"})
+            ::DeleteFileW((folder + L"\\" + name).c_str());
+        ::RemoveDirectoryW((folder + L"\\Inner").c_str());
+        ::RemoveDirectoryW(folder.c_str());
+    }
+};
+
+std::size_t SourceIndex(const std::vector<StartupSource>& sources, StartupKind kind)
+{
+    return static_cast<std::size_t>(
+        std::find_if(sources.begin(), sources.end(), [kind](const StartupSource& s) { return s.kind == kind; })
+        - sources.begin());
+}
+
+std::vector<std::string> Listed(const std::vector<StartupSource>& sources)
+{
+    SourceSet tasks = SourceSet::Of(SourceIndex(sources, StartupKind::LogOnTask));
+    tasks |= SourceSet::Of(SourceIndex(sources, StartupKind::BootTask));
+    std::vector<std::string> lines;
+    for (const StartupEntry& entry : ReadStartupEntries(sources, tasks))
+        if (entry.value.name.rfind(L"\\QuorvaneTest\\", 0) == 0)
+            lines.push_back(U8(sources[entry.source].location) + ": " + U8(entry.value.name) + " = "
+                            + U8(entry.value.command) + (entry.offForWindows ? " (off)" : ""));
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// A Task Scheduler that says what the test tells it to, and keeps the states.
+class TestScheduler final : public TaskScheduler {
+public:
+    TestScheduler() { SetTaskSchedulerForTesting(this); }
+    ~TestScheduler() override { SetTaskSchedulerForTesting(nullptr); }
+    std::vector<ScheduledTask> Tasks() override
+    {
+        std::vector<ScheduledTask> tasks;
+        for (const auto& [path, enabled] : states)
+            tasks.push_back({path, Bytes(Task("<LogonTrigger/>", Exec("C:\\a.exe"),
+                                              enabled ? "" : "<Enabled>false</Enabled>"))});
+        return tasks;
+    }
+    bool SetEnabled(const std::wstring& path, bool enabled) override
+    {
+        if (!keepsItsWord)
+            return true; // says done, changes nothing
+        states[path] = enabled;
+        return true;
+    }
+    std::optional<bool> IsEnabled(const std::wstring& path) override { return states.at(path); }
+
+    std::map<std::wstring, bool> states{{L"\\Maker\\Agent", true}};
+    bool keepsItsWord = true;
+
+private:
+    static std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+};
+
+} // namespace
+
+TEST(ScheduledTasks, EveryProgramOfATaskStartedAtLogOnOrBootIsARowOfItsOwn)
+{
+    RegistrySandbox sandbox;
+    TaskFiles files;
+    files.Add(L"Sync", Task("<LogonTrigger/>", Exec("C:\\Program Files\\Sync\\sync.exe")));
+    files.Add(L"Inner\\Boot", Task("<BootTrigger/>", Exec("C:\\boot.exe")));
+    files.Add(L"Daily", Task("<CalendarTrigger/>", Exec("C:\\daily.exe")));
+    files.Add(L"Off trigger", Task("<LogonTrigger><Enabled>false</Enabled></LogonTrigger>", Exec("C:\\no.exe")));
+    files.Add(L"Two", Task("<LogonTrigger/>", Exec("C:\\one.exe") + Exec("C:\\two.exe")));
+    files.Add(L"Hidden", Task("<LogonTrigger/>", Exec("C:\\hidden.exe"),
+                              "<Enabled>false</Enabled><Hidden>true</Hidden>"));
+    files.Add(L"Broken", Task("<LogonTrigger>", Exec("C:\\broken.exe")));
+    files.Add(L"Typed", "<!DOCTYPE Task [<!ENTITY x \"x\">]>" + Task("<LogonTrigger/>", Exec("C:\\typed.exe")));
+    const std::vector<StartupSource> sources = StartupSources();
+    EXPECT_EQ(Listed(sources), (std::vector<std::string>{
+                                   "Scheduled Task (Boot): \\QuorvaneTest\\Inner\\Boot = C:\\boot.exe",
+                                   "Scheduled Task (Log-On): \\QuorvaneTest\\Hidden = C:\\hidden.exe (off)",
+                                   "Scheduled Task (Log-On): \\QuorvaneTest\\Sync = \"C:\\Program Files\\Sync\\sync.exe\"",
+                                   "Scheduled Task (Log-On): \\QuorvaneTest\\Two = C:\\one.exe",
+                                   "Scheduled Task (Log-On): \\QuorvaneTest\\Two = C:\\two.exe",
+                               }));
+
+    // Wine's Task Scheduler cannot switch a task: a failure, never a success.
+    const StartupSource& logOn = sources[SourceIndex(sources, StartupKind::LogOnTask)];
+    EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Sync|0", false).outcome, MoveOutcome::Failed);
+    EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Gone|0", false).outcome, MoveOutcome::Gone);
+    EXPECT_EQ(U8(EntryAddressOf(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Two|1").file),
+              U8(TaskFilePath(L"\\QuorvaneTest\\Two")));
+}
+
+TEST(ScheduledTasks, ASwitchTheTaskSchedulerReportsDoneButDidNotMakeIsAFailure)
+{
+    RegistrySandbox sandbox;
+    TestScheduler scheduler;
+    const std::vector<StartupSource> sources = StartupSources();
+    const StartupSource& logOn = sources[SourceIndex(sources, StartupKind::LogOnTask)];
+    EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\Maker\\Agent|0", false).outcome, MoveOutcome::Moved);
+    EXPECT_FALSE(scheduler.states.at(L"\\Maker\\Agent"));
+    scheduler.keepsItsWord = false;
+    EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\Maker\\Agent|0", true).outcome, MoveOutcome::Failed);
+    EXPECT_FALSE(scheduler.states.at(L"\\Maker\\Agent"));
+}
