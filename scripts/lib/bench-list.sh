@@ -4,8 +4,10 @@
 # by a publisher whose root the prefix trusts, four unsigned ones with a
 # version resource, and two whose file is gone. And 250 services, as a
 # Windows machine has them: 84 start automatically, most in a shared host
-# with a DLL of their own (the same programs).
+# with a DLL of their own (the same programs); and 100 scheduled tasks, one in
+# five started at log-on or at boot, the others daily.
 bench_service_count=250
+bench_task_count=100
 
 # bench_list_make BUILD_DIR: signs the fixtures (once), copies the programs
 # into the prefix, trusts the test root and writes the entries.
@@ -25,6 +27,23 @@ bench_list_make() {
   bench_list_reg '"C:\\\\quorvane-bench\\\\%s.exe"' >"$folder/list.reg"
   wine_session_tool regedit /s 'C:\quorvane-bench\list.reg'
   wine_session_tool "$build/bin/bench_services.exe" --make "$bench_service_count" 'C:\quorvane-bench'
+  bench_tasks_make
+}
+
+# bench_tasks_make: the task files, in the Task Scheduler's folder, as Wine
+# reads them (its Task Scheduler cannot list tasks).
+bench_tasks_make() {
+  local tasks="$WINEPREFIX/drive_c/windows/system32/Tasks/QuorvaneBench" i trigger
+  mkdir -p "$tasks"
+  for ((i = 0; i < bench_task_count; i++)); do
+    case $((i % 10)) in
+      0) trigger='<LogonTrigger/>' ;;
+      5) trigger='<BootTrigger/>' ;;
+      *) trigger='<CalendarTrigger><StartBoundary>2026-01-01T03:00:00</StartBoundary><ScheduleByDay><DaysInterval>1</DaysInterval></ScheduleByDay></CalendarTrigger>' ;;
+    esac
+    printf '<?xml version="1.0" encoding="UTF-8"?>\n<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">\n  <RegistrationInfo><Author>Quorvane Bench</Author></RegistrationInfo>\n  <Triggers>%s</Triggers>\n  <Settings><Enabled>true</Enabled></Settings>\n  <Actions Context="Author"><Exec><Command>C:\\quorvane-bench\\signed-%d.exe</Command><Arguments>/task %d</Arguments></Exec></Actions>\n</Task>\n' \
+      "$trigger" $((i % 6 + 1)) "$i" >"$tasks/Task $i"
+  done
 }
 
 # bench_list_remove BUILD_DIR: takes the entries and the trust away again, so
@@ -35,6 +54,7 @@ bench_list_remove() {
   bench_list_reg '-' >"$folder/unlist.reg"
   wine_session_tool regedit /s 'C:\quorvane-bench\unlist.reg' || true
   wine_session_tool "$build/bin/bench_services.exe" --remove "$bench_service_count" || true
+  rm -rf "$WINEPREFIX/drive_c/windows/system32/Tasks/QuorvaneBench"
   wine_session_tool "$build/bin/trust_test_root.exe" --remove 'C:\quorvane-bench\trusted-root.cer' >/dev/null || true
 }
 
