@@ -3,6 +3,7 @@
 #include "app/MonitorApp.h"
 #include "app/StartupSteps.h"
 #include "pages/startup/page/RowDetails.h"
+#include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/StartupMoves.h"
 #include "pages/startup/store/StartupStore.h"
 #include "pages/startup/store/StartupWatcher.h"
@@ -152,8 +153,14 @@ BOOL CStartupDlg::OnInitDialog()
     m_details = std::make_unique<RowDetails>(m_hWnd, kDetailsReadyMessage, ExamineFile, true,
                                              [](DetailsWorker::Job job) { return theApp.m_workerJobs.Post(std::move(job)); });
     {
+        // The places whose reading asks other processes follow once the
+        // window is drawn, with the reading that the watch starts with.
         const StartupWorkTimer timer("page: list filled");
-        RefreshList();
+        SourceSet first;
+        for (std::size_t index = 0; index < m_sources.size(); ++index)
+            if (!PlaceKindOf(m_sources[index].kind).ReadOnceShown())
+                first |= SourceSet::Of(index);
+        RefreshSources(first, true);
     }
     // The message loop takes posted messages only once the window is shown
     // and drawn.

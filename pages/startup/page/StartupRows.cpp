@@ -68,7 +68,7 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
         if (it == listed.end()) {
             const std::size_t id = Add(entry, sources.at(entry.source));
             const std::wstring key = EntryKey(entry.source, EntryId(entry.value));
-            if (m_readOnce)
+            if (m_sourcesRead.Contains(entry.source))
                 m_rows[id].isNew = m_firstRead.count(key) == 0;
             else
                 m_firstRead.insert(key);
@@ -96,7 +96,7 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
             changes.removed.push_back(id);
         }
     }
-    m_readOnce = true;
+    m_sourcesRead |= read;
     return changes;
 }
 

@@ -52,7 +52,8 @@ public:
     // Brings the rows of the sources in `read` in line with a fresh reading of
     // them. A row whose entry is still in the same place keeps its id and a
     // box the user changed; an entry without a row gets one, marked new unless
-    // the first reading had it; a row whose entry is no longer there is removed.
+    // the first reading of its source had it; a row whose entry is no longer
+    // there is removed.
     RowChanges Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
                      SourceSet read = SourceSet::All());
 
@@ -90,8 +91,9 @@ private:
     std::vector<std::wstring> m_sortNames;
     std::vector<std::wstring> m_sortLocations;
     std::size_t m_differing = 0;
-    bool m_readOnce = false;
-    // Every entry of the first reading, by source and name.
+    // The sources read before, and every entry of each one's first reading,
+    // by source and name: a source's first reading marks nothing new.
+    SourceSet m_sourcesRead;
     std::unordered_set<std::wstring> m_firstRead;
 };
 

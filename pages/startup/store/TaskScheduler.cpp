@@ -81,12 +81,19 @@ public:
     {
         const fw::ComScope com;
         std::vector<ScheduledTask> tasks;
-        fw::ComPtr<ITaskService> service;
-        fw::ComPtr<ITaskFolder> root;
-        if (Connect(service) && SUCCEEDED(service->GetFolder(Bstr(L"\\").Get(), reinterpret_cast<ITaskFolder**>(root.Put())))
-            && AddFolder(root.Get(), tasks, 0))
-            return tasks;
-        tasks.clear();
+        // A Task Scheduler that cannot list tasks (Wine's) is not asked again.
+        if (!m_cannotList) {
+            fw::ComPtr<ITaskService> service;
+            fw::ComPtr<ITaskFolder> root;
+            HRESULT listed = E_FAIL;
+            if (Connect(service)
+                && SUCCEEDED(service->GetFolder(Bstr(L"\\").Get(), reinterpret_cast<ITaskFolder**>(root.Put()))))
+                listed = AddFolder(root.Get(), tasks, 0);
+            if (SUCCEEDED(listed))
+                return tasks;
+            m_cannotList = listed == E_NOTIMPL;
+            tasks.clear();
+        }
         AddFiles(L"", tasks, 0);
         return tasks;
     }
@@ -128,14 +135,18 @@ private:
     }
 
     // The folder's tasks and those of the folders within, hidden ones too.
-    // False where the Task Scheduler cannot list them.
-    static bool AddFolder(ITaskFolder* folder, std::vector<ScheduledTask>& tasks, int depth)
+    // A failure where the Task Scheduler cannot list the folder's tasks.
+    static HRESULT AddFolder(ITaskFolder* folder, std::vector<ScheduledTask>& tasks, int depth)
     {
         fw::ComPtr<IRegisteredTaskCollection> found;
         LONG count = 0;
-        if (depth > 32 || FAILED(folder->GetTasks(TASK_ENUM_HIDDEN, reinterpret_cast<IRegisteredTaskCollection**>(found.Put())))
-            || FAILED(found->get_Count(&count)))
-            return false;
+        if (depth > 32)
+            return S_FALSE;
+        HRESULT status = folder->GetTasks(TASK_ENUM_HIDDEN, reinterpret_cast<IRegisteredTaskCollection**>(found.Put()));
+        if (SUCCEEDED(status))
+            status = found->get_Count(&count);
+        if (FAILED(status))
+            return status;
         for (LONG i = 1; i <= count; ++i) {
             VARIANT index{};
             index.vt = VT_I4;
@@ -149,7 +160,7 @@ private:
         fw::ComPtr<ITaskFolderCollection> folders;
         if (FAILED(folder->GetFolders(0, reinterpret_cast<ITaskFolderCollection**>(folders.Put())))
             || FAILED(folders->get_Count(&count)))
-            return true;
+            return S_OK;
         for (LONG i = 1; i <= count; ++i) {
             VARIANT index{};
             index.vt = VT_I4;
@@ -158,7 +169,7 @@ private:
             if (SUCCEEDED(folders->get_Item(index, reinterpret_cast<ITaskFolder**>(inner.Put()))))
                 AddFolder(inner.Get(), tasks, depth + 1);
         }
-        return true;
+        return S_OK;
     }
 
     // The task files under the Task Scheduler's folder, `relative` within it.
@@ -181,6 +192,8 @@ private:
             }
         } while (::FindNextFileW(search.Get(), &found));
     }
+
+    bool m_cannotList = false;
 };
 
 TaskScheduler* g_testScheduler = nullptr;

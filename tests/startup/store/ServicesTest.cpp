@@ -205,6 +205,12 @@ TEST(Services, AutomaticWin32ServicesAreListedAndSwitchedWithTheirExactStartKept
         EXPECT_EQ(services.Start(name).first, static_cast<DWORD>(SERVICE_AUTO_START));
         EXPECT_FALSE(Kept(name));
     }
+    // A listing takes the start type and image path from the service's key,
+    // where the Service Control Manager keeps them, without asking it.
+    const std::wstring ownKey = std::wstring(kServicesKeyPath) + L"\\QuorvaneTestOwn";
+    WriteStored(HKEY_LOCAL_MACHINE, ownKey.c_str(), "Start", KeptStart(SERVICE_AUTO_START));
+    WriteStored(HKEY_LOCAL_MACHINE, ownKey.c_str(), "ImagePath", Sz("%SystemRoot%\\own.exe", REG_EXPAND_SZ));
+    EXPECT_EQ(Listed(sources).at(1), "QuorvaneTestOwn on | Quorvane Test Own | %SystemRoot%\\own.exe");
     EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, L"QuorvaneTestDriver", false).outcome, MoveOutcome::Gone);
     EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, L"QuorvaneTestNoSuch", false).outcome, MoveOutcome::Gone);
     EXPECT_EQ(U8(EntryAddressOf(source, EntryPlace::Startup, L"QuorvaneTestOwn").keyPath),

@@ -74,12 +74,17 @@ StartupValue Entry(const std::wstring& name, const ServiceConfig& config)
     return entry;
 }
 
-// Every Win32 service's name.
-std::vector<std::wstring> ServiceNames(SC_HANDLE manager)
+// A Win32 service as the Service Control Manager lists it.
+struct ListedService {
+    std::wstring name;
+    std::wstring displayName; // resolved, where the registry may hold an indirect one
+};
+
+// Every Win32 service, in one call to the Service Control Manager where the
+// buffer has room for a typical machine's: each call is one to another process.
+std::vector<ListedService> ListServices(SC_HANDLE manager)
 {
-    std::vector<std::wstring> names;
-    // Room for the services of a typical machine at once: each call is one to
-    // another process, and one that finds no room only says how much it needs.
+    std::vector<ListedService> listed;
     DWORD size = 64 * 1024;
     std::unique_ptr<BYTE[]> buffer(new BYTE[size]);
     DWORD needed = 0;
@@ -90,9 +95,10 @@ std::vector<std::wstring> ServiceNames(SC_HANDLE manager)
                                                   buffer.get(), size, &needed, &count, &resume, nullptr);
         const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.get());
         for (DWORD i = 0; i < count; ++i)
-            names.emplace_back(services[i].lpServiceName);
+            listed.push_back({services[i].lpServiceName,
+                              services[i].lpDisplayName ? services[i].lpDisplayName : L""});
         if (done || ::GetLastError() != ERROR_MORE_DATA || needed == 0)
-            return names;
+            return listed;
         if (needed > size) {
             size = needed;
             buffer.reset(new BYTE[size]);
@@ -106,21 +112,52 @@ fw::UniqueServiceHandle OpenToRead(SC_HANDLE manager, const std::wstring& name)
     return fw::UniqueServiceHandle(::OpenServiceW(manager, name.c_str(), SERVICE_QUERY_CONFIG));
 }
 
+// The start type and image path of a service from its key, where the Service
+// Control Manager keeps them for itself: read in this process, where asking
+// the manager for each service is a call to another one (about 2.6 ms each
+// under Wine). Nothing where the key does not say.
+std::optional<ServiceConfig> ReadKeptConfig(HKEY services, const std::wstring& name)
+{
+    fw::UniqueRegKey key;
+    if (!services || ::RegOpenKeyExW(services, name.c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD start = 0;
+    DWORD size = sizeof(start);
+    if (::RegGetValueW(key.Get(), nullptr, L"Start", RRF_RT_REG_DWORD, nullptr, &start, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    ServiceConfig config;
+    config.startType = start;
+    if (start == SERVICE_AUTO_START) {
+        const std::optional<std::wstring> image = ReadValueText(key.Get(), L"ImagePath");
+        if (!image)
+            return std::nullopt;
+        config.imagePath = *image;
+    }
+    return config;
+}
+
 StartupValueList ReadAutomatic()
 {
     StartupValueList entries;
     const fw::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
     if (!manager)
         return entries;
-    for (const std::wstring& name : ServiceNames(manager.Get())) {
-        if (!Visible(name))
+    fw::UniqueRegKey services;
+    ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServicesKeyPath, 0, KEY_READ, services.Put());
+    for (const ListedService& listed : ListServices(manager.Get())) {
+        if (!Visible(listed.name))
             continue;
-        const fw::UniqueServiceHandle service = OpenToRead(manager.Get(), name);
-        if (!service)
+        std::optional<ServiceConfig> config = ReadKeptConfig(services.Get(), listed.name);
+        if (!config) {
+            const fw::UniqueServiceHandle service = OpenToRead(manager.Get(), listed.name);
+            if (service)
+                config = ReadConfig(service.Get(), false);
+        }
+        if (!config || config->startType != SERVICE_AUTO_START)
             continue;
-        const std::optional<ServiceConfig> config = ReadConfig(service.Get(), false);
-        if (config && config->startType == SERVICE_AUTO_START)
-            entries.push_back(Entry(name, *config));
+        if (!listed.displayName.empty())
+            config->displayName = listed.displayName;
+        entries.push_back(Entry(listed.name, *config));
     }
     return entries;
 }
@@ -165,6 +202,7 @@ class ServiceKind final : public PlaceKind {
 public:
     const char* ReadingWork() const override { return "read: services"; }
     bool Switchable() const override { return true; }
+    bool ReadOnceShown() const override { return true; }
 
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override
     {
