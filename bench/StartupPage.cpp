@@ -53,6 +53,22 @@ using Clock = std::chrono::steady_clock;
 const wchar_t kServicePrefix[] = L"QuorvanePageBench";
 constexpr int kServices = 300;
 
+// The services' keys as Windows keeps them, in the registry sandbox, where a
+// listing reads their start types; the number of switchable rows they give.
+int WriteServiceKeys()
+{
+    for (int index = 0; index < kServices; ++index) {
+        const std::wstring key = std::wstring(L"System\\CurrentControlSet\\Services\\") + kServicePrefix
+                                 + std::to_wstring(index);
+        const DWORD automatic = SERVICE_AUTO_START;
+        const std::wstring image = L"C:\\windows\\system32\\svchost.exe -k QuorvaneBench";
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Start", REG_DWORD, &automatic, sizeof(automatic));
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"ImagePath", REG_EXPAND_SZ, image.c_str(),
+                          static_cast<DWORD>((image.size() + 1) * sizeof(wchar_t)));
+    }
+    return kServices;
+}
+
 bool PageBenchService(const wchar_t* name)
 {
     return std::wcsncmp(name, kServicePrefix, std::size(kServicePrefix) - 1) == 0;
@@ -293,14 +309,15 @@ int main(int argc, char** argv)
     {
         RegistrySandbox sandbox;
         StartupFolderSandbox folders;
-        const int switchable = WriteEntries(rows, folders) + kServices;
+        const int switchable = WriteEntries(rows, folders) + WriteServiceKeys();
         const double openMs = Millis([] { theApp.InitInstance(); });
         if (!theApp.m_pMainFrame)
             return 1;
         CStartupDlg& page = *theApp.m_pMainFrame->m_pMainSheet->m_pStartupPage;
         const HWND list = page.m_listStartup.m_hWnd;
-        const int shown = ListView_GetItemCount(list);
+        // The services follow once the window is drawn.
         PumpFor(200);
+        const int shown = ListView_GetItemCount(list);
 
         const double sortProgramMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 0); });
         const double sortProgramAgainMs = Millis([&] { ClickListHeader(page.m_hWnd, IDC_STARTUP_LIST, 0); });
@@ -321,14 +338,15 @@ int main(int argc, char** argv)
 
         // One entry added by another program: read again at once (as F5 does),
         // and as the watcher brings it without a click, reading only its source.
+        const int before = ListView_GetItemCount(list);
         WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, "zz added", "added.exe");
         const double rereadOneMs = Millis([&] { page.RefreshList(); });
-        const bool oneShown = ListView_GetItemCount(list) == shown + 1;
+        const bool oneShown = ListView_GetItemCount(list) == before + 1;
         PumpFor(300);
         WriteText(HKEY_CURRENT_USER, kRunKeyPath, 0, "zz added too", "added.exe");
         bool noticed = false;
         const double noticedMs =
-            Millis([&] { noticed = PumpUntil([&] { return ListView_GetItemCount(list) == shown + 2; }, 5000); });
+            Millis([&] { noticed = PumpUntil([&] { return ListView_GetItemCount(list) == before + 2; }, 5000); });
 
         std::size_t read = 0;
         const double readMs = Millis([&] { read = ReadStartupEntries(StartupSources()).size(); });

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -125,18 +126,20 @@ std::optional<ServiceConfig> ReadKeptConfig(HKEY services, const std::wstring& n
     DWORD size = sizeof(start);
     if (::RegGetValueW(key.Get(), nullptr, L"Start", RRF_RT_REG_DWORD, nullptr, &start, &size) != ERROR_SUCCESS)
         return std::nullopt;
+    const std::optional<std::wstring> image = ReadValueText(key.Get(), L"ImagePath");
+    if (!image)
+        return std::nullopt;
     ServiceConfig config;
     config.startType = start;
-    if (start == SERVICE_AUTO_START) {
-        const std::optional<std::wstring> image = ReadValueText(key.Get(), L"ImagePath");
-        if (!image)
-            return std::nullopt;
-        config.imagePath = *image;
-    }
+    config.imagePath = *image;
     return config;
 }
 
-StartupValueList ReadAutomatic()
+// The Win32 services whose start type `keep` takes, of those named in `only`
+// (every one where null): the start type and image path from each service's
+// key, else from the manager; the name the manager lists.
+template <class Keep>
+StartupValueList ReadServices(const std::set<std::wstring>* only, Keep keep)
 {
     StartupValueList entries;
     const fw::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
@@ -145,7 +148,7 @@ StartupValueList ReadAutomatic()
     fw::UniqueRegKey services;
     ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServicesKeyPath, 0, KEY_READ, services.Put());
     for (const ListedService& listed : ListServices(manager.Get())) {
-        if (!Visible(listed.name))
+        if (!Visible(listed.name) || (only && only->count(listed.name) == 0))
             continue;
         std::optional<ServiceConfig> config = ReadKeptConfig(services.Get(), listed.name);
         if (!config) {
@@ -153,7 +156,7 @@ StartupValueList ReadAutomatic()
             if (service)
                 config = ReadConfig(service.Get(), false);
         }
-        if (!config || config->startType != SERVICE_AUTO_START)
+        if (!config || !keep(config->startType))
             continue;
         if (!listed.displayName.empty())
             config->displayName = listed.displayName;
@@ -162,26 +165,21 @@ StartupValueList ReadAutomatic()
     return entries;
 }
 
+StartupValueList ReadAutomatic()
+{
+    return ReadServices(nullptr, [](DWORD start) { return start == SERVICE_AUTO_START; });
+}
+
 // The services switched off here: a kept value, and a start type that is
 // not automatic (one that is again was switched on by someone else).
 StartupValueList ReadSwitchedOff(const StartupSource& source)
 {
-    StartupValueList entries;
-    const StartupValueList kept = ReadValueList(source.hive, source.disabledKeyPath, source.view);
+    std::set<std::wstring> kept;
+    for (const StartupValue& value : ReadValueList(source.hive, source.disabledKeyPath, source.view))
+        kept.insert(value.name);
     if (kept.empty())
-        return entries;
-    const fw::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager)
-        return entries;
-    for (const StartupValue& value : kept) {
-        if (!Visible(value.name))
-            continue;
-        const fw::UniqueServiceHandle service = OpenToRead(manager.Get(), value.name);
-        const std::optional<ServiceConfig> config = service ? ReadConfig(service.Get(), false) : std::nullopt;
-        if (config && config->startType != SERVICE_AUTO_START)
-            entries.push_back(Entry(value.name, *config));
-    }
-    return entries;
+        return {};
+    return ReadServices(&kept, [](DWORD start) { return start != SERVICE_AUTO_START; });
 }
 
 // The kept start of a service: nothing where none is kept, Failed where it
