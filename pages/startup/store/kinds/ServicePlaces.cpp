@@ -1,6 +1,6 @@
 // Services that start with Windows: every Win32 service (own process or
-// shared host; not drivers) whose start type is automatic, delayed or not,
-// as the Service Control Manager reports it. Switched off by setting it to
+// shared host; not drivers) that the Service Control Manager lists and whose
+// start type is automatic, delayed or not. Switched off by setting it to
 // start on demand, so that what needs it can still start it; its exact start
 // type and delayed flag are kept first, a value per service, so switching it
 // on gives back exactly what was there, also after the program was ended.
