@@ -2,6 +2,7 @@
 
 #include "framework/ShellObjects.h"
 #include "framework/UniqueHandle.h"
+#include "framework/Wine.h"
 #include "pages/startup/store/SafeXml.h"
 #include "pages/startup/store/TaskDefinition.h"
 
@@ -193,7 +194,10 @@ private:
         } while (::FindNextFileW(search.Get(), &found));
     }
 
-    bool m_cannotList = false;
+    // Wine's Task Scheduler cannot list tasks (it answers E_NOTIMPL), and
+    // connecting to it the first time in a session starts its service, for
+    // over a second: under Wine its files are read at once.
+    bool m_cannotList = fw::RunsOnWine();
 };
 
 TaskScheduler* g_testScheduler = nullptr;
