@@ -9,6 +9,7 @@
 //
 // Usage: file_details_cost [calls]
 
+#include "framework/SystemFolder.h"
 #include "pages/startup/details/FileDetails.h"
 #include "pages/startup/details/NativeFilePath.h"
 #include "pages/startup/details/ProgramResolver.h"
@@ -74,7 +75,7 @@ int main(int argc, char** argv)
         std::printf("(no signed files in %ssigned-fixtures: only the unsigned figures)\n", Narrow(folder).c_str());
 
     std::printf("file_details_cost: %d calls a figure\n", calls);
-    const std::wstring system = SystemFolderPath();
+    const std::wstring system = fw::SystemFolderPath();
     const struct {
         const char* label;
         std::wstring command;

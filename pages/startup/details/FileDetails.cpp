@@ -1,6 +1,7 @@
 #include "pages/startup/details/FileDetails.h"
 
 #include "app/StartupSteps.h"
+#include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
 #include "framework/Wine.h"
 #include "pages/startup/details/CertificateTable.h"
@@ -318,13 +319,12 @@ bool SystemReadsCatalogs()
 {
     if (fw::RunsOnWine())
         return false;
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    const std::wstring folder = fw::SystemFolderPath();
+    if (folder.empty())
         return false;
     WIN32_FIND_DATAW found;
-    const fw::UniqueFindHandle search(::FindFirstFileW(
-        (std::wstring(folder, length) + L"\\CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\*.cat").c_str(), &found));
+    const fw::UniqueFindHandle search(
+        ::FindFirstFileW((folder + L"\\CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\*.cat").c_str(), &found));
     return static_cast<bool>(search);
 }
 

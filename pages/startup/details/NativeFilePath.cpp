@@ -1,5 +1,7 @@
 #include "pages/startup/details/NativeFilePath.h"
 
+#include "framework/SystemFolder.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -55,13 +57,6 @@ std::wstring SysnativeFolder()
 
 } // namespace
 
-std::wstring SystemFolderPath()
-{
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(folder, length) : std::wstring();
-}
-
 bool IsDevicePath(const std::wstring& path)
 {
     std::wstring normal = path;
@@ -94,7 +89,7 @@ std::wstring NativeFilePath(const std::wstring& path)
     if (IsDevicePath(path))
         return {};
     // Both are fixed for the life of the process.
-    static const std::wstring system = SystemFolderPath();
+    static const std::wstring system = fw::SystemFolderPath();
     static const std::wstring sysnative = SysnativeFolder();
     return sysnative.empty() ? path : ReplaceLeadingFolder(path, system, sysnative);
 }

@@ -8,10 +8,6 @@
 
 #include <string>
 
-// The system folder (System32) as Windows names it, without a closing
-// backslash; empty when it cannot be read.
-std::wstring SystemFolderPath();
-
 // The path to open for the absolute path `path`: empty for a device (see
 // IsDevicePath); System32 and everything in it reached through Sysnative in
 // a 32-bit process on 64-bit Windows where Sysnative exists; otherwise `path`.

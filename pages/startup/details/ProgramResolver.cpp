@@ -1,5 +1,6 @@
 #include "pages/startup/details/ProgramResolver.h"
 
+#include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
 #include "pages/startup/details/NativeFilePath.h"
 
@@ -117,7 +118,7 @@ std::wstring AbsolutePath(const std::wstring& path)
     if (drive && (path.size() == 2 || (path[2] != L'\\' && path[2] != L'/'))) {
         absolute = path.substr(0, 2) + L"\\" + path.substr(2);
     } else if (!unc && !drive) {
-        const std::wstring system = SystemFolderPath();
+        const std::wstring system = fw::SystemFolderPath();
         if (system.size() < 2)
             return {};
         absolute = (path[0] == L'\\' || path[0] == L'/') ? system.substr(0, 2) + path : system + L"\\" + path;
@@ -163,7 +164,7 @@ std::wstring ExistingFileAt(const std::wstring& path, const wchar_t* extension, 
 
 std::vector<std::wstring> SearchFolders()
 {
-    std::vector<std::wstring> folders{SystemFolderPath(), WindowsFolderPath()};
+    std::vector<std::wstring> folders{fw::SystemFolderPath(), WindowsFolderPath()};
     const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(size, L'\0');
     const DWORD used = size ? ::GetEnvironmentVariableW(L"PATH", path.data(), size) : 0;

@@ -1,6 +1,7 @@
 #include "pages/startup/details/TrustLibraries.h"
 
 #include "app/StartupSteps.h"
+#include "framework/SystemFolder.h"
 
 #include <mutex>
 #include <string>
@@ -18,15 +19,6 @@ bool Find(HMODULE module, const char* name, Function& function)
     return function != nullptr;
 }
 
-// Loaded from the system folder only: never a file of that name beside the program.
-HMODULE LoadSystemLibrary(const wchar_t* name)
-{
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    return ::LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
-}
 } // namespace
 
 std::shared_ptr<const TrustLibraries> TrustLibraries::Acquire()
@@ -54,8 +46,8 @@ bool TrustLibraries::Loaded()
 
 bool TrustLibraries::Load()
 {
-    m_crypt32 = LoadSystemLibrary(L"crypt32.dll");
-    m_wintrust = LoadSystemLibrary(L"wintrust.dll");
+    m_crypt32 = fw::LoadSystemLibrary(L"crypt32.dll");
+    m_wintrust = fw::LoadSystemLibrary(L"wintrust.dll");
     return m_crypt32 && m_wintrust && Find(m_wintrust, "WinVerifyTrust", WinVerifyTrust)
            && Find(m_wintrust, "WTHelperProvDataFromStateData", WTHelperProvDataFromStateData)
            && Find(m_wintrust, "WTHelperGetProvSignerFromChain", WTHelperGetProvSignerFromChain)

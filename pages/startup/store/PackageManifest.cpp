@@ -15,17 +15,13 @@ bool IsTrue(const std::wstring& text)
 // start-up tasks.
 class ManifestWalk final : public XmlWalker {
 public:
-    bool IsPackage() const { return m_isPackage; }
     PackageManifest Manifest() { return std::move(m_manifest); }
 
 private:
-    void OnElement(IXmlReader* reader, const std::wstring& name, bool empty) override
+    void OnElement(IXmlReader* reader, const std::vector<std::wstring>& path) override
     {
-        const std::wstring parent = m_path.empty() ? L"" : m_path.back();
-        if (m_path.empty() && !m_sawRoot) {
-            m_sawRoot = true;
-            m_isPackage = name == L"Package"; // the root: a manifest is a package's
-        }
+        const std::wstring& name = path.back();
+        const bool inProperties = path.size() >= 2 && path[path.size() - 2] == L"Properties";
         if (name == L"Application") {
             m_applicationExecutable = XmlAttribute(reader, L"Executable");
             m_applicationParameters = XmlAttribute(reader, L"Parameters");
@@ -45,25 +41,15 @@ private:
                 m_manifest.startupTasks.push_back(std::move(task));
         }
         m_collecting = nullptr;
-        if (parent == L"Properties" && name == L"DisplayName")
+        if (inProperties && name == L"DisplayName")
             m_collecting = &m_manifest.displayName;
-        else if (parent == L"Properties" && name == L"PublisherDisplayName")
+        else if (inProperties && name == L"PublisherDisplayName")
             m_collecting = &m_manifest.publisherDisplayName;
-        if (!empty)
-            m_path.push_back(name);
-        else
-            OnClosed(name);
     }
 
-    void OnEnd(const std::wstring& name) override
+    void OnEnd(const std::vector<std::wstring>& path) override
     {
-        if (!m_path.empty())
-            m_path.pop_back();
-        OnClosed(name);
-    }
-
-    void OnClosed(const std::wstring& name)
-    {
+        const std::wstring& name = path.back();
         m_collecting = nullptr;
         if (name == L"Extension")
             m_inStartupExtension = false;
@@ -78,13 +64,10 @@ private:
     }
 
     PackageManifest m_manifest;
-    std::vector<std::wstring> m_path;
     std::wstring* m_collecting = nullptr;
     std::wstring m_applicationExecutable, m_applicationParameters;
     std::wstring m_extensionExecutable, m_extensionParameters;
     bool m_inStartupExtension = false;
-    bool m_isPackage = false;
-    bool m_sawRoot = false;
 };
 
 } // namespace
@@ -92,7 +75,8 @@ private:
 std::optional<PackageManifest> ParsePackageManifest(const std::uint8_t* bytes, std::size_t size)
 {
     ManifestWalk walk;
-    if (!WalkXml(bytes, size, kLargestManifestBytes, walk) || !walk.IsPackage())
+    // The root: a manifest is a package's.
+    if (!WalkXml(bytes, size, kLargestManifestBytes, L"Package", walk))
         return std::nullopt;
     return walk.Manifest();
 }

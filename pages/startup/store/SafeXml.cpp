@@ -1,6 +1,7 @@
 #include "pages/startup/store/SafeXml.h"
 
 #include "framework/ShellObjects.h"
+#include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
 
 #include <shlwapi.h>
@@ -20,11 +21,7 @@ CreateXmlReaderFunction XmlReaderFactory()
     static std::once_flag loaded;
     static CreateXmlReaderFunction create = nullptr;
     std::call_once(loaded, [] {
-        wchar_t folder[MAX_PATH];
-        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH)
-            return;
-        if (const HMODULE module = ::LoadLibraryW((std::wstring(folder, length) + L"\\xmllite.dll").c_str()))
+        if (const HMODULE module = fw::LoadSystemLibrary(L"xmllite.dll"))
             create = reinterpret_cast<CreateXmlReaderFunction>(
                 reinterpret_cast<void*>(::GetProcAddress(module, "CreateXmlReader")));
     });
@@ -39,7 +36,8 @@ std::wstring LocalName(IXmlReader* reader)
 
 } // namespace
 
-bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, XmlWalker& walker)
+bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, const wchar_t* root,
+             XmlWalker& walker)
 {
     const CreateXmlReaderFunction create = XmlReaderFactory();
     if (!create || size > largest)
@@ -52,24 +50,29 @@ bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, X
         || FAILED(reader->SetProperty(XmlReaderProperty_MaxElementDepth, kDeepestElements))
         || FAILED(reader->SetInput(stream.Get())))
         return false;
-    std::vector<std::wstring> open;
+    std::vector<std::wstring> path;
+    bool sawRoot = false;
     for (;;) {
         XmlNodeType node = XmlNodeType_None;
         const HRESULT status = reader->Read(&node);
         if (status == S_FALSE)
-            return open.empty();
+            return sawRoot && path.empty();
         if (status != S_OK)
             return false; // not well-formed, a document type, too deep
         if (node == XmlNodeType_Element) {
-            const std::wstring name = LocalName(reader.Get());
+            path.push_back(LocalName(reader.Get()));
+            if (!sawRoot && path.back() != root)
+                return false;
+            sawRoot = true;
             const bool empty = reader->IsEmptyElement();
-            walker.OnElement(reader.Get(), name, empty);
-            if (!empty)
-                open.push_back(name);
-        } else if (node == XmlNodeType_EndElement && !open.empty()) {
-            const std::wstring name = std::move(open.back());
-            open.pop_back();
-            walker.OnEnd(name);
+            walker.OnElement(reader.Get(), path);
+            if (empty) {
+                walker.OnEnd(path);
+                path.pop_back();
+            }
+        } else if (node == XmlNodeType_EndElement && !path.empty()) {
+            walker.OnEnd(path);
+            path.pop_back();
         } else if (node == XmlNodeType_Text || node == XmlNodeType_CDATA) {
             const wchar_t* text = nullptr;
             if (SUCCEEDED(reader->GetValue(&text, nullptr)) && text)

@@ -16,20 +16,22 @@
 #include <vector>
 
 // What a walk through a document does at each element, end of an element
-// and text.
+// and text. `path` is the elements open from the root down, the element
+// itself last; an element that closes at once (<a/>) ends at once.
 class XmlWalker {
 public:
     virtual ~XmlWalker() = default;
-    // `empty`: the element closes at once (<a/>); no end follows.
-    virtual void OnElement(IXmlReader* reader, const std::wstring& name, bool empty) = 0;
-    virtual void OnEnd(const std::wstring& name) = 0;
+    virtual void OnElement(IXmlReader* reader, const std::vector<std::wstring>& path) = 0;
+    virtual void OnEnd(const std::vector<std::wstring>& path) = 0;
     virtual void OnText(const std::wstring& text) = 0;
 };
 
 // Walks the document in `bytes` (any encoding XML allows). False, part way
-// or at once, when it is larger than `largest`, not well-formed, declares a
-// document type or nests deeper than 64 elements.
-bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, XmlWalker& walker);
+// or at once, when it is larger than `largest`, its root element is not
+// named `root`, it is not well-formed, declares a document type or nests
+// deeper than 64 elements.
+bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, const wchar_t* root,
+             XmlWalker& walker);
 
 // The whole file at `path`; nothing when it cannot be read or is larger than `largest`.
 std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::wstring& path, std::size_t largest);

@@ -90,6 +90,15 @@ NameSet NamesOffForWindows(const StartupSource& source)
 
 } // namespace
 
+std::wstring CommandLine(const std::wstring& program, const std::wstring& arguments)
+{
+    const bool quote = program.find(L' ') != std::wstring::npos && program.front() != L'"';
+    std::wstring line = quote ? L"\"" + program + L"\"" : program;
+    if (!arguments.empty())
+        line += L" " + arguments;
+    return line;
+}
+
 bool SameValueName(const std::wstring& a, const std::wstring& b)
 {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE)

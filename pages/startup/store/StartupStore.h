@@ -72,6 +72,10 @@ struct StartupEntry {
 std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources,
                                              SourceSet which = SourceSet::All());
 
+// The command line of a program and its arguments: the program quoted where
+// it holds a space and is not quoted yet, so that no shorter path wins.
+std::wstring CommandLine(const std::wstring& program, const std::wstring& arguments);
+
 // Registry value names compared as the registry compares them: without
 // regard to case.
 bool SameValueName(const std::wstring& a, const std::wstring& b);

@@ -33,6 +33,3 @@ constexpr std::size_t kLargestTaskBytes = 1 << 20;
 // or is too large.
 std::optional<TaskDefinition> ParseTaskDefinition(const std::uint8_t* bytes, std::size_t size);
 
-// An action's command line: the command, quoted where it holds a space and
-// is not quoted yet, and its arguments.
-std::wstring TaskCommandLine(const TaskProgram& program);

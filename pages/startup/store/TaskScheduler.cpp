@@ -1,6 +1,7 @@
 #include "pages/startup/store/TaskScheduler.h"
 
 #include "framework/ShellObjects.h"
+#include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
 #include "framework/Wine.h"
 #include "pages/startup/store/SafeXml.h"
@@ -27,7 +28,7 @@ const BstrFunctions& Automation()
 {
     static const BstrFunctions functions = [] {
         BstrFunctions found;
-        if (const HMODULE module = ::LoadLibraryW(L"oleaut32.dll")) {
+        if (const HMODULE module = fw::LoadSystemLibrary(L"oleaut32.dll")) {
             found.allocate = reinterpret_cast<decltype(found.allocate)>(
                 reinterpret_cast<void*>(::GetProcAddress(module, "SysAllocStringLen")));
             found.free = reinterpret_cast<decltype(found.free)>(
@@ -74,6 +75,15 @@ std::vector<std::uint8_t> Utf16Bytes(const std::wstring& text)
     if (!text.empty())
         std::memcpy(bytes.data() + 2, text.data(), text.size() * sizeof(wchar_t));
     return bytes;
+}
+
+// A collection's item by its position, counted from 1.
+VARIANT Position(LONG position)
+{
+    VARIANT index{};
+    index.vt = VT_I4;
+    index.lVal = position;
+    return index;
 }
 
 class SystemTaskScheduler final : public TaskScheduler {
@@ -149,12 +159,9 @@ private:
         if (FAILED(status))
             return status;
         for (LONG i = 1; i <= count; ++i) {
-            VARIANT index{};
-            index.vt = VT_I4;
-            index.lVal = i;
             fw::ComPtr<IRegisteredTask> task;
             Bstr path, xml;
-            if (SUCCEEDED(found->get_Item(index, reinterpret_cast<IRegisteredTask**>(task.Put())))
+            if (SUCCEEDED(found->get_Item(Position(i), reinterpret_cast<IRegisteredTask**>(task.Put())))
                 && SUCCEEDED(task->get_Path(path.Put())) && SUCCEEDED(task->get_Xml(xml.Put())))
                 tasks.push_back({path.Text(), Utf16Bytes(xml.Text())});
         }
@@ -163,11 +170,8 @@ private:
             || FAILED(folders->get_Count(&count)))
             return S_OK;
         for (LONG i = 1; i <= count; ++i) {
-            VARIANT index{};
-            index.vt = VT_I4;
-            index.lVal = i;
             fw::ComPtr<ITaskFolder> inner;
-            if (SUCCEEDED(folders->get_Item(index, reinterpret_cast<ITaskFolder**>(inner.Put()))))
+            if (SUCCEEDED(folders->get_Item(Position(i), reinterpret_cast<ITaskFolder**>(inner.Put()))))
                 AddFolder(inner.Get(), tasks, depth + 1);
         }
         return S_OK;
@@ -217,9 +221,6 @@ void SetTaskSchedulerForTesting(TaskScheduler* scheduler)
 
 std::wstring TaskFilePath(const std::wstring& path)
 {
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
-    return std::wstring(folder, length) + L"\\Tasks" + path;
+    const std::wstring folder = fw::SystemFolderPath();
+    return folder.empty() ? std::wstring() : folder + L"\\Tasks" + path;
 }

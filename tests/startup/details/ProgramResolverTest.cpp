@@ -1,6 +1,7 @@
 // Which file a start-up command starts: the forms Windows accepts, the hosts
 // that run another file, missing files, and text that is no command at all.
 
+#include "framework/SystemFolder.h"
 #include "pages/startup/details/FileDetails.h"
 #include "pages/startup/details/NativeFilePath.h"
 #include "pages/startup/details/ProgramResolver.h"
@@ -83,7 +84,7 @@ TEST(ProgramResolver, FindsTheFileAsWindowsWouldStartIt)
     wchar_t path[32767];
     const DWORD pathLength = ::GetEnvironmentVariableW(L"PATH", path, 32767);
     const ScopedVariable searchPath(L"PATH", L"\"" + r + L"\\on path\";" + std::wstring(path, pathLength));
-    const std::wstring cmd = SystemFolderPath() + L"\\cmd.exe";
+    const std::wstring cmd = fw::SystemFolderPath() + L"\\cmd.exe";
 
     ExpectResolved({
         {L"\"" + tool + L"\" /x", tool},
@@ -157,7 +158,7 @@ TEST(ProgramResolver, HostileTextNeitherHangsNorOpensDevices)
         {L"\\\\?\\GLOBALROOT\\Device\\Null", L"\\\\?\\GLOBALROOT\\Device\\Null"},
         {L"..\\..\\..\\..", L"..\\..\\..\\.."},
         {L"\\\\no-such-server\\share\\tool.exe /x", L"\\\\no-such-server\\share\\tool.exe"},
-        {L"cmd /c cmd /c cmd /c cmd /c cmd /c cmd /c", SystemFolderPath() + L"\\cmd.exe"},
+        {L"cmd /c cmd /c cmd /c cmd /c cmd /c cmd /c", fw::SystemFolderPath() + L"\\cmd.exe"},
     });
     ResolveProgramFile(spaced);
     ResolveProgramFile(climbing);

@@ -2,6 +2,7 @@
 // Windows. A broken or hostile definition gives nothing, as any document read
 // the same way (the manifests' tests show the hostile cases at length).
 
+#include "pages/startup/store/StartupStore.h"
 #include "pages/startup/store/TaskDefinition.h"
 #include "support/WideText.h"
 
@@ -46,7 +47,7 @@ std::string Said(const std::string& bytes)
     std::string line = std::string(task->atLogOn ? "log-on " : "") + (task->atBoot ? "boot " : "")
                        + (task->enabled ? "enabled" : "disabled") + (task->hidden ? " hidden" : "");
     for (const TaskProgram& program : task->programs)
-        line += " | " + U8(TaskCommandLine(program));
+        line += " | " + U8(CommandLine(program.command, program.arguments));
     return line;
 }
 

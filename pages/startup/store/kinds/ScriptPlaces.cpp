@@ -33,11 +33,7 @@ StartupValueList ReadScripts(const StartupSource& source)
             const std::wstring script = NamedText(scriptKey.Get(), L"Script");
             if (script.empty())
                 continue;
-            const std::wstring parameters = NamedText(scriptKey.Get(), L"Parameters");
-            const bool quote = script.find(L' ') != std::wstring::npos && script.front() != L'"';
-            std::wstring command = quote ? L"\"" + script + L"\"" : script;
-            if (!parameters.empty())
-                command += L" " + parameters;
+            const std::wstring command = CommandLine(script, NamedText(scriptKey.Get(), L"Parameters"));
             const std::wstring file = script.substr(script.find_last_of(L"\\/") + 1);
             entries.push_back({policy + L"\\" + number + L"\\" + file, command, true});
         }

@@ -37,7 +37,8 @@ public:
             if (!definition || !(m_boot ? definition->atBoot : definition->atLogOn))
                 continue;
             for (std::size_t i = 0; i < definition->programs.size(); ++i) {
-                StartupValue entry(task.path, TaskCommandLine(definition->programs[i]));
+                const TaskProgram& program = definition->programs[i];
+                StartupValue entry(task.path, CommandLine(program.command, program.arguments));
                 entry.id = task.path + kActionMark + std::to_wstring(i);
                 entry.offForWindows = !definition->enabled;
                 entries.push_back(std::move(entry));
