@@ -24,6 +24,7 @@ BEGIN_MESSAGE_MAP(CMonitorApp, CWinApp)
     ON_COMMAND(ID_UPDATESPEED_VERYSLOW, OnSpeedVerySlow)
     ON_COMMAND(ID_UPDATESPEED_IDLE, OnSpeedIdle)
     ON_COMMAND(ID_FILE_SAVE_STARTUP_LIST, OnFileSaveStartupList)
+    ON_COMMAND(ID_FILE_HIDE_WINDOWS_ENTRIES, OnFileHideWindowsEntries)
     ON_COMMAND(ID_FILE_EXIT, OnFileExit)
 END_MESSAGE_MAP()
 
@@ -157,6 +158,17 @@ void CMonitorApp::OnFileSaveStartupList()
     CMainSheet* sheet = m_pMainFrame ? m_pMainFrame->m_pMainSheet : nullptr;
     if (sheet && sheet->m_pStartupPage && sheet->m_pStartupPage->m_hWnd)
         sheet->m_pStartupPage->SaveList();
+}
+
+void CMonitorApp::OnFileHideWindowsEntries()
+{
+    CMainSheet* sheet = m_pMainFrame ? m_pMainFrame->m_pMainSheet : nullptr;
+    if (!sheet || !sheet->m_pStartupPage)
+        return;
+    CStartupDlg& page = *sheet->m_pStartupPage;
+    page.HideWindowsEntries(!page.HidesWindowsEntries());
+    ::CheckMenuItem(m_pMainWnd->GetMenu(), ID_FILE_HIDE_WINDOWS_ENTRIES,
+                    MF_BYCOMMAND | (page.HidesWindowsEntries() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void CMonitorApp::OnFileExit()

@@ -50,6 +50,7 @@ protected:
     void OnSpeedVerySlow();
     void OnSpeedIdle();
     void OnFileSaveStartupList();
+    void OnFileHideWindowsEntries();
     void OnFileExit();
 
     DECLARE_MESSAGE_MAP()

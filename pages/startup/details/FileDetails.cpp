@@ -342,6 +342,12 @@ Signature WithoutEmbeddedSignature(const std::shared_ptr<const TrustLibraries>& 
 
 } // namespace
 
+bool SignedByWindows(const Signature& signature)
+{
+    return signature.state == SignatureState::Verified &&
+           (signature.signer == L"Microsoft Windows" || signature.signer == L"Microsoft Windows Publisher");
+}
+
 void SetCatalogLookupForTesting(std::function<Signature(const std::wstring& path)> lookup)
 {
     TestCatalogLookup() = std::move(lookup);

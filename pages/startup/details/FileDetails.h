@@ -61,6 +61,12 @@ Signature CheckSignature(const std::wstring& path);
 // gives the system's back.
 void SetCatalogLookupForTesting(std::function<Signature(const std::wstring& path)> lookup);
 
+// Whether the signature is verified and Windows' own: Windows signs its
+// programs as "Microsoft Windows", and the components it ships beside them as
+// "Microsoft Windows Publisher". An unverified signature never counts,
+// whatever name it carries.
+bool SignedByWindows(const Signature& signature);
+
 // The stamp and, for an existing file, its company name and signature.
 FileDetails ExamineFile(const std::wstring& path);
 

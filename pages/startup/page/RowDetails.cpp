@@ -39,9 +39,11 @@ std::vector<std::size_t> RowDetails::Take(StartupRowModel& rows)
         const bool shownBefore = row.detailsKnown;
         const std::wstring before = row.publisher;
         const bool missingBefore = row.fileMissing;
+        const bool windowsBefore = row.windowsOwn;
         rows.SetDetails(result.row, result.programFile, result.details);
         // A reading of everything asks again for every row: most answers change nothing shown.
-        if (!shownBefore || before != row.publisher || missingBefore != row.fileMissing)
+        if (!shownBefore || before != row.publisher || missingBefore != row.fileMissing ||
+            windowsBefore != row.windowsOwn)
             shownChanged.push_back(result.row);
     }
     return shownChanged;

@@ -24,7 +24,7 @@ public:
     void Ask(const StartupRowModel& rows, const std::vector<StartupSource>& sources,
              const std::vector<std::size_t>& ids);
     // Brings the answers that are ready into `rows`; the ids of the rows
-    // whose Publisher text or missing file changed.
+    // whose Publisher text, missing file or Windows signature changed.
     std::vector<std::size_t> Take(StartupRowModel& rows);
     bool Complete() const { return m_pending == 0; }
 

@@ -271,6 +271,8 @@ void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
             m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
             m_itemPositions.clear();
         }
+        // A hidden row whose command changed is shown until its new details say otherwise.
+        SyncShown(changes.changed);
     }
     m_listReady = true;
     UpdateButtons();
@@ -309,11 +311,13 @@ LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t id = m_rowsToShow[i];
         const int item = items[id];
-        if (item < 0)
+        if (item < 0 || !Shown(id))
             continue;
         m_listStartup.SetItemText(item, kPublisherColumn, m_rows.Row(id).publisher.c_str());
         m_listStartup.SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(item), static_cast<LPARAM>(item));
     }
+    // Windows' own programs leave the list as they are verified.
+    SyncShown({m_rowsToShow.begin(), m_rowsToShow.begin() + static_cast<std::ptrdiff_t>(count)});
     m_rowsToShow.erase(m_rowsToShow.begin(), m_rowsToShow.begin() + static_cast<std::ptrdiff_t>(count));
     if (!m_rowsToShow.empty())
         PostMessage(kDetailsReadyMessage);
@@ -343,12 +347,25 @@ void CStartupDlg::ShowChangedRows(const RowChanges& changes)
 
 void CStartupDlg::InsertRow(std::size_t id)
 {
+    // Unsorted, the rows stand in the order of their ids: a row shown again
+    // goes back between its neighbours, the newest one last.
+    int position = m_listStartup.GetItemCount();
+    if (!m_sortCompare && id + 1 < m_rows.Size()) {
+        for (int low = 0, high = position; low < high;) {
+            const int middle = low + (high - low) / 2;
+            if (RowId(middle) < id)
+                low = middle + 1;
+            else
+                position = high = middle;
+        }
+    }
     // The row id is given with the insert, so the check-box notifications of
     // this row already carry it.
     const StartupRow& row = m_rows.Row(id);
-    const int item = m_listStartup.InsertItem(m_listStartup.GetItemCount(), row.name.c_str(), id);
+    const int item = m_listStartup.InsertItem(position, row.name.c_str(), id);
     // Appended: the rows before it keep their places.
-    if (m_itemPositions.size() + 1 == m_rows.Size() && id + 1 == m_rows.Size())
+    if (m_itemPositions.size() + 1 == m_rows.Size() && id + 1 == m_rows.Size() &&
+        item + 1 == m_listStartup.GetItemCount())
         m_itemPositions.push_back(item);
     else
         m_itemPositions.clear();
@@ -357,6 +374,76 @@ void CStartupDlg::InsertRow(std::size_t id)
     if (row.detailsKnown)
         m_listStartup.SetItemText(item, kPublisherColumn, row.publisher.c_str());
     m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
+}
+
+bool CStartupDlg::Shown(std::size_t id) const
+{
+    const StartupRow& row = m_rows.Row(id);
+    if (row.removed)
+        return false;
+    return !(m_hideWindowsEntries && row.detailsKnown && row.windowsOwn && !m_rows.Differs(id));
+}
+
+void CStartupDlg::SyncShown(const std::vector<std::size_t>& ids)
+{
+    std::vector<int> leaving;
+    std::vector<std::size_t> coming;
+    {
+        const std::vector<int>& items = ItemPositions();
+        for (std::size_t id : ids) {
+            if (id >= items.size() || (items[id] >= 0) == Shown(id))
+                continue;
+            if (items[id] >= 0)
+                leaving.push_back(items[id]);
+            else
+                coming.push_back(id);
+        }
+    }
+    std::sort(leaving.begin(), leaving.end(), std::greater<int>());
+    for (int item : leaving)
+        m_listStartup.DeleteItem(item);
+    if (!leaving.empty())
+        m_itemPositions.clear();
+    std::sort(coming.begin(), coming.end());
+    for (std::size_t id : coming)
+        InsertRow(id);
+    if (!coming.empty() && m_sortCompare) {
+        SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
+        m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+        m_itemPositions.clear();
+    }
+    UpdateStatus();
+}
+
+void CStartupDlg::UpdateStatus()
+{
+    std::wstring text;
+    if (m_hideWindowsEntries) {
+        std::size_t hidden = 0;
+        for (std::size_t id = 0; id < m_rows.Size(); ++id)
+            hidden += !m_rows.Row(id).removed && !Shown(id) ? 1 : 0;
+        text = hidden == 0   ? L"No Windows entries hidden"
+               : hidden == 1 ? L"1 Windows entry hidden"
+                             : std::to_wstring(hidden) + L" Windows entries hidden";
+    }
+    if (text != m_statusText) {
+        m_statusText = text;
+        ::SetDlgItemTextW(m_hWnd, IDC_STARTUP_STATUS, text.c_str());
+    }
+}
+
+void CStartupDlg::HideWindowsEntries(bool hide)
+{
+    if (hide == m_hideWindowsEntries)
+        return;
+    m_hideWindowsEntries = hide;
+    if (!m_hWnd)
+        return;
+    std::vector<std::size_t> every(m_rows.Size());
+    for (std::size_t id = 0; id < every.size(); ++id)
+        every[id] = id;
+    const ListRedrawPause pause(m_listStartup);
+    SyncShown(every);
 }
 
 void CStartupDlg::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)

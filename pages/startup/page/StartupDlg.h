@@ -40,6 +40,12 @@ public:
     // Every row, in the order shown, as a CSV file at `path`; false, after
     // telling the user, when it could not be written.
     bool SaveListTo(const std::wstring& path);
+    // File > Hide Windows Entries: while on, the rows whose program file is
+    // verified as signed by Windows itself are left out of the list, except
+    // a row whose box the user has changed; the status line counts them.
+    // On at every start.
+    void HideWindowsEntries(bool hide);
+    bool HidesWindowsEntries() const { return m_hideWindowsEntries; }
     // Whether a command of the entry menu applies to the rows selected now.
     bool CommandApplies(UINT id) const;
     // Whether every row's details are in and shown.
@@ -90,7 +96,15 @@ private:
     // for the details of every row when `everyRow`, else only of rows that
     // are new or whose command changed.
     void RefreshSources(SourceSet which, bool everyRow);
+    // Inserts the row where its id puts it, or last in a sorted list, which
+    // the caller sorts again.
     void InsertRow(std::size_t id);
+    // Whether the row belongs in the list: it is listed and not hidden.
+    bool Shown(std::size_t id) const;
+    // Inserts or takes out the rows in `ids` as Shown says, then updates the
+    // status line.
+    void SyncShown(const std::vector<std::size_t>& ids);
+    void UpdateStatus();
     void ShowChangedRows(const RowChanges& changes);
     // Moves the row shown at `item` if its box differs from its stored state;
     // false when the row was dropped because its entry no longer exists.
@@ -105,6 +119,8 @@ private:
     const StartupRow* SingleSelectedRow() const;
     void UpdateButtons();
 
+    bool m_hideWindowsEntries = true;
+    std::wstring m_statusText;
     std::unique_ptr<StartupWatcher> m_watcher;
     std::unique_ptr<RowDetails> m_details;
     bool m_applying = false;

@@ -106,12 +106,17 @@ void CStartupDlg::OnCopy()
 
 bool CStartupDlg::SaveListTo(const std::wstring& path)
 {
+    // The rows shown, in the order shown, then the hidden ones.
     std::vector<EntryReport> reports;
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
         const std::size_t id = RowId(item);
         if (id < m_rows.Size())
             reports.push_back(CompleteReport(m_rows, m_sources, id));
     }
+    const std::vector<int>& items = ItemPositions();
+    for (std::size_t id = 0; id < items.size(); ++id)
+        if (items[id] < 0 && !m_rows.Row(id).removed)
+            reports.push_back(CompleteReport(m_rows, m_sources, id));
     const DWORD error = SaveStartupList(path, reports);
     if (error == ERROR_SUCCESS)
         return true;

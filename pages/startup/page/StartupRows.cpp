@@ -147,6 +147,7 @@ void StartupRowModel::SetDetails(std::size_t id, const std::wstring& programFile
     row.programFile = programFile;
     row.publisher = PublisherShown(row.declaredPublisher, details);
     row.verified = details.signature.state == SignatureState::Verified;
+    row.windowsOwn = SignedByWindows(details.signature);
     row.fileMissing = !details.stamp.exists;
 }
 

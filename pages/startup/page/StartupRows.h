@@ -31,6 +31,7 @@ struct StartupRow {
     std::wstring programFile;
     std::wstring publisher; // as the Publisher column shows it
     bool verified = false;
+    bool windowsOwn = false; // verified as signed by Windows itself
     bool fileMissing = false;
 };
 

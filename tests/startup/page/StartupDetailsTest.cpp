@@ -6,6 +6,7 @@
 #include "startup/page/StartupPageFixture.h"
 
 #include "pages/startup/actions/ShellActions.h"
+#include "pages/startup/details/FileDetails.h"
 #include "pages/startup/page/StartupDlg.h"
 #include "pages/startup/store/StartupStore.h"
 #include "res/resource.h"
@@ -112,6 +113,52 @@ TEST_F(StartupDetailsTest, AnswersArrivingAllAtOnceReachEveryRow)
     for (int item = 0; item < entries; ++item)
         shown += Text(item, 3) == "(File not found)" ? 1 : 0;
     EXPECT_EQ(shown, entries);
+}
+
+TEST_F(StartupDetailsTest, WindowsOwnProgramsAreHiddenAndCountedOnlyWhenVerifiedAndSavedAllTheSame)
+{
+    const ScratchFolder folder;
+    for (const char* name : {"a win", "b maker", "c claims"}) {
+        const std::wstring program = folder.Path() + L"\\" + W(name) + L".exe";
+        ASSERT_TRUE(::CopyFileW((ThisProgramDirectoryW() + L"entry_stand_in.exe").c_str(), program.c_str(), FALSE));
+        WriteStored(HKEY_CURRENT_USER, kRunKeyPath, name, Sz(U8(program)));
+    }
+    // Unsigned files, so each is looked up in the catalogs, as Windows' own programs are.
+    SetCatalogLookupForTesting([](const std::wstring& path) {
+        if (path.find(L"a win") != std::wstring::npos)
+            return Signature{SignatureState::Verified, L"Microsoft Windows"};
+        if (path.find(L"b maker") != std::wstring::npos)
+            return Signature{SignatureState::Verified, L"Maker"};
+        return Signature{SignatureState::NotVerified, L"Microsoft Windows"};
+    });
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    PumpFor(50);
+    auto status = [&] {
+        char text[128] = {};
+        ::GetDlgItemTextA(PageWindow(), IDC_STARTUP_STATUS, text, sizeof(text));
+        return std::string(text);
+    };
+    auto hides = [&] {
+        return (::GetMenuState(::GetMenu(Frame()), ID_FILE_HIDE_WINDOWS_ENTRIES, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    const std::vector<std::string> all{"a win", "b maker", "c claims"}, withoutWindows{"b maker", "c claims"};
+    EXPECT_TRUE(hides()) << "on at every start";
+    EXPECT_EQ(Programs(), withoutWindows) << "a signature that does not hold hides nothing";
+    EXPECT_EQ(status(), "1 Windows entry hidden");
+
+    const std::wstring path = folder.Path() + L"\\list.csv";
+    ASSERT_TRUE(Page().SaveListTo(path));
+    const std::string saved = *ReadBytes(path);
+    EXPECT_NE(saved.find("\r\na win,"), std::string::npos) << "every row is saved, hidden or not";
+
+    for (const bool on : {false, true}) {
+        ::SendMessageA(Frame(), WM_COMMAND, MAKEWPARAM(ID_FILE_HIDE_WINDOWS_ENTRIES, 0), 0);
+        EXPECT_EQ(hides(), on);
+        EXPECT_EQ(Programs(), on ? withoutWindows : all) << "shown again in its place";
+        EXPECT_EQ(status(), on ? "1 Windows entry hidden" : "");
+    }
+    SetCatalogLookupForTesting({});
 }
 
 // What the entry menu shows once it is open, read from another thread while
