@@ -1,0 +1,263 @@
+#include "pages/startup/compare/SavedList.h"
+
+#include "framework/UniqueHandle.h"
+#include "pages/startup/actions/AtomicFile.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kLargestFile = 16u << 20;
+constexpr std::size_t kMostEntries = 65536;
+constexpr std::size_t kFieldCount = 8;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr wchar_t kHeading[] =
+    L"Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists";
+// What a field's leading ' stands before when it was put there as the
+// formula guard.
+constexpr std::wstring_view kGuarded = L"=+-@\t\r";
+
+SavedListReading Refused(std::wstring message)
+{
+    SavedListReading reading;
+    reading.error = std::move(message);
+    return reading;
+}
+
+std::wstring NotASavedList(const std::wstring& why)
+{
+    return L"This file is not a start-up list saved by Quorvane: " + why;
+}
+
+std::wstring OnLine(std::size_t line, const std::wstring& what)
+{
+    return NotASavedList(L"line " + std::to_wstring(line) + L" " + what);
+}
+
+std::wstring TooLarge() { return L"This file is too large for a saved start-up list (over 16 MB)."; }
+
+// The UTF-8 bytes as UTF-16; false when they are not valid UTF-8.
+bool DecodeUtf8(const char* data, std::size_t size, std::wstring& text)
+{
+    text.clear();
+    if (size == 0)
+        return true;
+    const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, static_cast<int>(size), nullptr, 0);
+    if (length <= 0)
+        return false;
+    text.resize(static_cast<std::size_t>(length));
+    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, static_cast<int>(size), text.data(), length) ==
+           length;
+}
+
+bool EndsPlainField(wchar_t c) { return c == L',' || c == L'"' || c == L'\r' || c == L'\n'; }
+
+// One record's fields; those past the eighth are counted, not kept.
+struct Record {
+    std::array<std::wstring, kFieldCount> fields;
+    std::size_t count = 0;
+};
+
+// Reads the records one at a time from `start`, counting physical lines
+// (LF), also those inside quoted fields, so that a problem is told by the
+// line its record starts on.
+class RecordReader {
+public:
+    RecordReader(const std::wstring& text, std::size_t start, std::size_t line)
+        : m_text(text), m_pos(start), m_line(line)
+    {
+    }
+
+    bool AtEnd() const { return m_pos == m_text.size(); }
+    std::size_t Line() const { return m_line; }
+
+    // Reads a record and its line ending into `record`; returns what is
+    // wrong with it, or nothing.
+    std::wstring Read(Record& record)
+    {
+        record.count = 0;
+        for (;;) {
+            std::wstring& field = record.count < kFieldCount ? record.fields[record.count] : m_spare;
+            ++record.count;
+            field.clear();
+            const bool quoted = m_pos < m_text.size() && m_text[m_pos] == L'"';
+            std::wstring problem = quoted ? ReadQuoted(field) : ReadPlain(field);
+            if (!problem.empty())
+                return problem;
+            if (m_pos == m_text.size())
+                return {};
+            if (m_text[m_pos] == L',') {
+                ++m_pos;
+                continue;
+            }
+            if (EndsLine())
+                return {};
+            return L"has text after a closing quote.";
+        }
+    }
+
+private:
+    // Steps over a line ending (CRLF or LF) where one stands.
+    bool EndsLine()
+    {
+        const bool crlf = m_text[m_pos] == L'\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == L'\n';
+        if (!crlf && m_text[m_pos] != L'\n')
+            return false;
+        m_pos += crlf ? 2 : 1;
+        ++m_line;
+        return true;
+    }
+
+    // A field as it stands, up to a comma or a line ending.
+    std::wstring ReadPlain(std::wstring& field)
+    {
+        std::size_t end = m_pos;
+        while (end < m_text.size() && !EndsPlainField(m_text[end]))
+            ++end;
+        field.assign(m_text, m_pos, end - m_pos);
+        m_pos = end;
+        if (end < m_text.size() && m_text[end] == L'"')
+            return L"has a quote in a field that is not quoted.";
+        if (end < m_text.size() && m_text[end] == L'\r' && (end + 1 == m_text.size() || m_text[end + 1] != L'\n'))
+            return L"has a carriage return outside quotes.";
+        return {};
+    }
+
+    // A field in quotes, its doubled quotes read as one.
+    std::wstring ReadQuoted(std::wstring& field)
+    {
+        ++m_pos;
+        for (;;) {
+            const std::size_t close = m_text.find(L'"', m_pos);
+            if (close == std::wstring::npos)
+                return L"has a quoted field that never ends.";
+            m_line += static_cast<std::size_t>(std::count(m_text.begin() + m_pos, m_text.begin() + close, L'\n'));
+            field.append(m_text, m_pos, close - m_pos);
+            m_pos = close + 1;
+            if (m_pos == m_text.size() || m_text[m_pos] != L'"')
+                return {};
+            field += L'"';
+            ++m_pos;
+        }
+    }
+
+    const std::wstring& m_text;
+    std::size_t m_pos;
+    std::size_t m_line;
+    std::wstring m_spare;
+};
+
+// Takes off the ' that the formula guard put before the field.
+void TakeOffGuard(std::wstring& field)
+{
+    if (field.size() >= 2 && field[0] == L'\'' && kGuarded.find(field[1]) != std::wstring_view::npos)
+        field.erase(0, 1);
+}
+
+bool ReadYesNo(const std::wstring& field, bool& value)
+{
+    value = field == L"yes";
+    return value || field == L"no";
+}
+
+// The entry a record of eight fields holds; returns what is wrong with it,
+// or nothing.
+std::wstring ToEntry(Record& record, EntryReport& entry)
+{
+    std::wstring* const texts[] = {&entry.program, &entry.location, &entry.command, &entry.programFile,
+                                   &entry.publisher};
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        texts[i]->swap(record.fields[i]);
+        TakeOffGuard(*texts[i]);
+    }
+    const std::pair<bool*, const wchar_t*> flags[] = {
+        {&entry.verified, L"Verified"}, {&entry.enabled, L"Enabled"}, {&entry.fileExists, L"File Exists"}};
+    for (std::size_t i = 0; i < std::size(flags); ++i) {
+        if (!ReadYesNo(record.fields[std::size(texts) + i], *flags[i].first))
+            return std::wstring(L"has something other than yes or no under ") + flags[i].second + L".";
+    }
+    return {};
+}
+
+// Where the records start after the heading, or npos when the first line is
+// not the heading.
+std::size_t AfterHeading(const std::wstring& text)
+{
+    const std::wstring_view heading = kHeading;
+    if (text.compare(0, heading.size(), heading) != 0)
+        return std::wstring::npos;
+    const std::wstring_view rest = std::wstring_view(text).substr(heading.size());
+    if (rest.empty())
+        return text.size();
+    if (rest.front() == L'\n')
+        return heading.size() + 1;
+    if (rest.substr(0, 2) == L"\r\n")
+        return heading.size() + 2;
+    return std::wstring::npos;
+}
+
+} // namespace
+
+SavedListReading ReadSavedList(const std::string& bytes)
+{
+    if (bytes.size() > kLargestFile)
+        return Refused(TooLarge());
+    const std::size_t start = bytes.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+    if (bytes.size() == start)
+        return Refused(NotASavedList(L"it is empty."));
+    std::wstring text;
+    if (!DecodeUtf8(bytes.data() + start, bytes.size() - start, text))
+        return Refused(NotASavedList(L"it is not UTF-8 text."));
+    if (text.find(L'\0') != std::wstring::npos)
+        return Refused(NotASavedList(L"it holds binary data, not text."));
+    const std::size_t first = AfterHeading(text);
+    if (first == std::wstring::npos)
+        return Refused(NotASavedList(L"its first line is not the list's heading."));
+
+    std::vector<EntryReport> entries;
+    RecordReader reader(text, first, 2);
+    Record record;
+    while (!reader.AtEnd()) {
+        if (entries.size() == kMostEntries)
+            return Refused(NotASavedList(L"it holds more than 65,536 entries."));
+        const std::size_t line = reader.Line();
+        std::wstring problem = reader.Read(record);
+        if (problem.empty() && record.count != kFieldCount)
+            problem = L"has " + std::to_wstring(record.count) + (record.count == 1 ? L" field" : L" fields") +
+                      L", not 8.";
+        EntryReport entry;
+        if (problem.empty())
+            problem = ToEntry(record, entry);
+        if (!problem.empty())
+            return Refused(OnLine(line, problem));
+        entries.push_back(std::move(entry));
+    }
+    return {std::move(entries), {}};
+}
+
+SavedListReading ReadSavedListFile(const std::wstring& path)
+{
+    const fw::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.Get(), &size))
+        return Refused(L"Could not read the saved list: " + SystemErrorText(::GetLastError()));
+    if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > kLargestFile)
+        return Refused(TooLarge());
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr))
+            return Refused(L"Could not read the saved list: " + SystemErrorText(::GetLastError()));
+        if (read == 0)
+            break; // the file grew shorter since its size was taken
+        done += read;
+    }
+    bytes.resize(done);
+    return ReadSavedList(bytes);
+}

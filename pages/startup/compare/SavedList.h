@@ -1,0 +1,26 @@
+#pragma once
+// Reading back a start-up list that was saved as CSV (StartupListCsv), so
+// that today's list can be set beside it.
+
+#include "pages/startup/actions/StartupReport.h"
+
+#include <string>
+#include <vector>
+
+// The entries of a saved list, or why there are none: `error` is empty when
+// the list was read, else the message for the user (and `entries` is empty).
+struct SavedListReading {
+    std::vector<EntryReport> entries;
+    std::wstring error;
+};
+
+// The list in `bytes`, read as StartupListCsv writes it, with the formula
+// guard taken off again. Also read: no byte-order mark, lines ending in LF
+// alone, no line ending after the last record. Refused with a message: text
+// that is not UTF-8 or holds NUL bytes, another heading, broken quoting, a
+// record of other than 8 fields, anything but yes or no in the last three,
+// more than 65,536 entries, more than 16 MiB.
+SavedListReading ReadSavedList(const std::string& bytes);
+
+// The list saved at `path`. A file over 16 MiB is refused without being read.
+SavedListReading ReadSavedListFile(const std::wstring& path);

@@ -1,0 +1,126 @@
+// A saved start-up list read back: what the program wrote comes back as it
+// was, and any other file is refused with a message, nothing read.
+
+#include "pages/startup/compare/SavedList.h"
+#include "support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+const char kHeading[] = "Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists";
+const std::wstring kNotAList = L"This file is not a start-up list saved by Quorvane: ";
+const std::wstring kTooLarge = L"This file is too large for a saved start-up list (over 16 MB).";
+
+auto Fields(const EntryReport& e)
+{
+    return std::tie(e.program, e.location, e.command, e.programFile, e.publisher, e.verified, e.enabled, e.fileExists);
+}
+
+void ExpectSame(const std::vector<EntryReport>& read, const std::vector<EntryReport>& written)
+{
+    ASSERT_EQ(read.size(), written.size());
+    for (std::size_t i = 0; i < read.size(); ++i)
+        EXPECT_TRUE(Fields(read[i]) == Fields(written[i])) << "entry " << i;
+}
+
+const std::vector<EntryReport> kAwkward = {
+    {L"Tool", L"User Start-Up", L"C:\\Tools\\tool.exe /s", L"C:\\Tools\\tool.exe", L"(Verified) Maker", true, true,
+     true},
+    {L"a,b", L"System Start-Up", L"\"C:\\Program Files\\x.exe\" -a", L"two\r\nlines", L"say \"hi\"\n"},
+    {L"=cmd|' /C calc'!A0", L"+1", L"-x", L"@SUM(1)", L"\tpad", false, true, false},
+    {L"\rX", L"=1,2", L"", L"'quoted'", L"\"", true, false, true},
+    {L"Анна", L"同期", L"C:\\\U0001F600\\a.exe", L"\n", L"(Not verified) Фирма", false, false, true},
+    {L"", L"", L"", L"", L"", false, true, true},
+};
+
+TEST(SavedListTest, ReadsBackWhatWasSaved)
+{
+    const SavedListReading reading = ReadSavedList(StartupListCsv(kAwkward));
+    EXPECT_EQ(reading.error, L"");
+    ExpectSame(reading.entries, kAwkward);
+
+    ScratchFolder folder;
+    const std::wstring path = folder.Path() + L"\\Start-up list.csv";
+    ASSERT_EQ(SaveStartupList(path, kAwkward), static_cast<DWORD>(ERROR_SUCCESS));
+    const SavedListReading fromFile = ReadSavedListFile(path);
+    EXPECT_EQ(fromFile.error, L"");
+    ExpectSame(fromFile.entries, kAwkward);
+}
+
+TEST(SavedListTest, RefusesAFileThatCannotBeReadOrIsTooLarge)
+{
+    ScratchFolder folder;
+    const SavedListReading missing = ReadSavedListFile(folder.Path() + L"\\missing.csv");
+    EXPECT_EQ(missing.error.rfind(L"Could not read the saved list: ", 0), 0u) << missing.error;
+    EXPECT_GT(missing.error.size(), 32u) << "no reason given";
+    const SavedListReading large = ReadSavedListFile(folder.Write(L"large.csv", std::string((16 << 20) + 1, 'x')));
+    EXPECT_EQ(large.error, kTooLarge);
+    EXPECT_TRUE(missing.entries.empty() && large.entries.empty());
+}
+
+std::string Records(std::size_t count, const std::string& record)
+{
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += record;
+    return text;
+}
+
+TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
+{
+    const std::string head = std::string("\xEF\xBB\xBF") + kHeading + "\r\n";
+    const std::string tool = "Tool,Run,C:\\t.exe,C:\\t.exe,Maker,yes,no,yes\r\n";
+    // A list of exactly 16 MiB, its last publisher padded out.
+    std::string largest = head + "Tool,Run,C:\\t.exe,C:\\t.exe,,yes,no,yes\r\n";
+    largest.insert(largest.size() - 13, (16u << 20) - largest.size(), 'p');
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::wstring error; // empty: read, every entry runs C:\t.exe
+        std::size_t entries;
+    } cases[] = {
+        {"empty", "", kNotAList + L"it is empty.", 0},
+        {"a byte-order mark alone", "\xEF\xBB\xBF", kNotAList + L"it is empty.", 0},
+        {"UTF-16", "\xFF\xFEP\0r\0", kNotAList + L"it is not UTF-8 text.", 0},
+        {"an overlong sequence", head + "T\xC0\xAF,Run,C:\\t.exe,,,no,no,no\r\n", kNotAList + L"it is not UTF-8 text.", 0},
+        {"a NUL byte", head + "T" + std::string(1, '\0') + tool, kNotAList + L"it holds binary data, not text.", 0},
+        {"another heading", "Name,Location\r\n" + tool, kNotAList + L"its first line is not the list's heading.", 0},
+        {"a column more", kHeading + std::string(",Note\r\n"), kNotAList + L"its first line is not the list's heading.", 0},
+        {"a quote that never ends", head + tool + "\"Tool,Run\r\n", kNotAList + L"line 3 has a quoted field that never ends.", 0},
+        {"text after a closing quote", head + "\"To\"ol,Run,c,f,p,no,no,no\r\n",
+         kNotAList + L"line 2 has text after a closing quote.", 0},
+        {"a quote in a plain field", head + "To\"ol,Run,c,f,p,no,no,no\r\n",
+         kNotAList + L"line 2 has a quote in a field that is not quoted.", 0},
+        {"a lone CR", head + "Tool\r,Run,c,f,p,no,no,no\r\n", kNotAList + L"line 2 has a carriage return outside quotes.", 0},
+        {"five fields after two lines in quotes", head + "\"two\r\nlines\",R,c,f,p,no,no,no\r\na,b,c,d,e\r\n",
+         kNotAList + L"line 4 has 5 fields, not 8.", 0},
+        {"nine fields", head + "a,b,c,d,e,no,no,no,x\r\n", kNotAList + L"line 2 has 9 fields, not 8.", 0},
+        {"a blank line at the end", head + tool + "\r\n", kNotAList + L"line 3 has 1 field, not 8.", 0},
+        {"Yes", head + "a,b,c,d,e,Yes,no,no\r\n", kNotAList + L"line 2 has something other than yes or no under Verified.", 0},
+        {"no flag", head + "a,b,c,d,e,no,no,\r\n",
+         kNotAList + L"line 2 has something other than yes or no under File Exists.", 0},
+        {"over 16 MiB", largest + "x", kTooLarge, 0},
+        {"65,537 entries", head + Records(65537, tool), kNotAList + L"it holds more than 65,536 entries.", 0},
+        {"the heading alone, no line ending", kHeading, L"", 0},
+        {"no byte-order mark", kHeading + std::string("\r\n") + tool, L"", 1},
+        {"LF endings, quoted too", std::string(kHeading) + "\n\"T\nx\",Run,C:\\t.exe,,,no,no,no\n", L"", 1},
+        {"no line ending at the end", head + tool + tool.substr(0, tool.size() - 2), L"", 2},
+        {"65,536 entries", head + Records(65536, tool), L"", 65536},
+        {"16 MiB", largest, L"", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SavedListReading reading = ReadSavedList(c.bytes);
+        EXPECT_EQ(reading.error, c.error);
+        ASSERT_EQ(reading.entries.size(), c.entries);
+        for (const EntryReport& entry : reading.entries)
+            ASSERT_EQ(entry.command, L"C:\\t.exe");
+    }
+}
+
+} // namespace
