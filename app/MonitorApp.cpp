@@ -25,6 +25,7 @@ BEGIN_MESSAGE_MAP(CMonitorApp, CWinApp)
     ON_COMMAND(ID_UPDATESPEED_IDLE, OnSpeedIdle)
     ON_COMMAND(ID_FILE_SAVE_STARTUP_LIST, OnFileSaveStartupList)
     ON_COMMAND(ID_FILE_HIDE_WINDOWS_ENTRIES, OnFileHideWindowsEntries)
+    ON_COMMAND(ID_FILE_COMPARE_STARTUP_LIST, OnFileCompareStartupList)
     ON_COMMAND(ID_FILE_EXIT, OnFileExit)
 END_MESSAGE_MAP()
 
@@ -158,6 +159,13 @@ void CMonitorApp::OnFileSaveStartupList()
     CMainSheet* sheet = m_pMainFrame ? m_pMainFrame->m_pMainSheet : nullptr;
     if (sheet && sheet->m_pStartupPage && sheet->m_pStartupPage->m_hWnd)
         sheet->m_pStartupPage->SaveList();
+}
+
+void CMonitorApp::OnFileCompareStartupList()
+{
+    CMainSheet* sheet = m_pMainFrame ? m_pMainFrame->m_pMainSheet : nullptr;
+    if (sheet && sheet->m_pStartupPage && sheet->m_pStartupPage->m_hWnd)
+        sheet->m_pStartupPage->CompareWithSavedList();
 }
 
 void CMonitorApp::OnFileHideWindowsEntries()

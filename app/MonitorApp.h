@@ -51,6 +51,7 @@ protected:
     void OnSpeedIdle();
     void OnFileSaveStartupList();
     void OnFileHideWindowsEntries();
+    void OnFileCompareStartupList();
     void OnFileExit();
 
     DECLARE_MESSAGE_MAP()

@@ -24,6 +24,7 @@
 #include "support/MessagePump.h"
 #include "support/ProcessWindows.h"
 #include "support/RegistrySandbox.h"
+#include "support/ScratchFolder.h"
 #include "support/WideText.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSheet.h"
@@ -348,6 +349,16 @@ int main(int argc, char** argv)
         const double noticedMs =
             Millis([&] { noticed = PumpUntil([&] { return ListView_GetItemCount(list) == before + 2; }, 5000); });
 
+        // The list saved, compared with itself as it stands (every entry
+        // matches), and the comparison ended with F5.
+        const ScratchFolder scratch;
+        const std::wstring savedList = scratch.Path() + L"\\list.csv";
+        bool compared = false;
+        const double saveMs = Millis([&] { page.SaveListTo(savedList); });
+        const double compareMs = Millis([&] { compared = page.CompareWith(savedList); });
+        const int comparedRows = ListView_GetItemCount(list);
+        const double endCompareMs = Millis([&] { page.RefreshList(); });
+
         std::size_t read = 0;
         const double readMs = Millis([&] { read = ReadStartupEntries(StartupSources()).size(); });
 
@@ -387,6 +398,12 @@ int main(int argc, char** argv)
         std::printf("  one entry added, shown without a click %7.1f   ratio to fill %.2f   (from the write, watcher "
                     "included; shown: %s)\n",
                     noticedMs, toFill(noticedMs), noticed ? "yes" : "NO");
+
+        std::printf("  save the list                        %9.1f\n", saveMs);
+        std::printf("  compare with it                      %9.1f   ratio to fill %.2f   (compared: %s, rows %d)\n",
+                    compareMs, toFill(compareMs), compared ? "yes" : "NO", comparedRows);
+        std::printf("  F5 ending the comparison             %9.1f   ratio to fill %.2f\n", endCompareMs,
+                    toFill(endCompareMs));
 
         CloseQuorvaneWindow();
     }

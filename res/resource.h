@@ -49,6 +49,7 @@
 #define IDC_REVERT                      1044
 #define IDC_SEARCH                      1045
 #define IDC_STARTUP_STATUS              1046
+#define IDC_STARTUP_COMPARISON          1047
 
 // Menu commands
 #define ID_UPDATESPEED_VERYFAST         32811
@@ -60,6 +61,7 @@
 #define ID_FILE_EXIT                    32818
 #define ID_FILE_SAVE_STARTUP_LIST       32819
 #define ID_FILE_HIDE_WINDOWS_ENTRIES    32825
+#define ID_FILE_COMPARE_STARTUP_LIST    32826
 
 // What the Start-Up page's menu does with the selected entries
 #define ID_ENTRY_OPEN_LOCATION          32820

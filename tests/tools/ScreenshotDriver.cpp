@@ -1,6 +1,7 @@
 // Drives Quorvane for the screenshot script: finds the program's window on
 // this desktop and shows in turn the Start-Up tab, the same with its list
-// scrolled to the last column (the publishers), and the Sytem Metrics tab.
+// scrolled to the last column (the publishers), the list compared with one
+// saved before three entries changed, and the Sytem Metrics tab.
 // For each it signals that the screen is ready by creating
 // "<dir>\<picture>.ready", then waits for the script to answer with
 // "<dir>\<picture>.done" once it has taken its picture. Closes the program
@@ -8,6 +9,7 @@
 //
 // Usage: screenshot_driver <sync directory>
 
+#include "res/resource.h"
 #include "support/ProcessWindows.h"
 
 #include <commctrl.h>
@@ -41,6 +43,48 @@ bool WaitForFile(const std::string& path, DWORD timeoutMs)
     return true;
 }
 
+// Answers the program's file dialog titled `title` with `path`, as a user
+// would type it into the file name box and press the dialog's button.
+bool AnswerFileDialog(const char* title, const std::string& path)
+{
+    for (int i = 0; i < 200; ++i, ::Sleep(50)) {
+        const HWND dialog = ::FindWindowA("#32770", title);
+        if (!dialog)
+            continue;
+        // The file name box: a combo box in the Explorer-style dialog, an edit in the old one.
+        if (!::SetDlgItemTextA(dialog, 1148, path.c_str()) && !::SetDlgItemTextA(dialog, 1152, path.c_str()))
+            return false;
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return true;
+    }
+    return false;
+}
+
+// Saves the list, then changes three entries as an update and an uninstall
+// would, and compares the list with the one saved.
+void CompareWithListSavedBefore(HWND frame, const std::string& sync)
+{
+    const std::string saved = sync + "March.csv";
+    ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_FILE_SAVE_STARTUP_LIST, 0), 0);
+    if (!AnswerFileDialog("Save As", saved) || !WaitForFile(saved, 10000))
+        return;
+    HKEY run = nullptr;
+    const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, runKey, 0, KEY_SET_VALUE, &run) != ERROR_SUCCESS)
+        return;
+    const std::string updated = "\"C:\\Program Files\\Cloud Sync\\2.0\\sync.exe\" /background";
+    const std::string added = "\"C:\\Games\\Launcher\\launcher.exe\" -silent";
+    ::RegSetValueExA(run, "Cloud Sync", 0, REG_SZ, reinterpret_cast<const BYTE*>(updated.c_str()),
+                     static_cast<DWORD>(updated.size() + 1));
+    ::RegSetValueExA(run, "Game Launcher", 0, REG_SZ, reinterpret_cast<const BYTE*>(added.c_str()),
+                     static_cast<DWORD>(added.size() + 1));
+    ::RegDeleteValueA(run, "Display Settings");
+    ::RegCloseKey(run);
+    ::Sleep(1000); // the list follows
+    ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(ID_FILE_COMPARE_STARTUP_LIST, 0), 0);
+    AnswerFileDialog("Compare with Saved List", saved);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -72,13 +116,26 @@ int main(int argc, char** argv)
         const char* picture;
         int tab;
         bool scrolled; // the start-up list shows its last column
-    } shots[] = {{"startup-tab", 0, false}, {"startup-tab-details", 0, true}, {"metrics-tab", 1, false}};
+        bool compared; // with a list saved before three entries changed
+    } shots[] = {{"startup-tab", 0, false, false},
+                 {"startup-tab-details", 0, true, false},
+                 {"startup-compare", 0, false, true},
+                 {"metrics-tab", 1, false, false}};
     for (const auto& shot : shots) {
         if (shot.tab >= count)
             break;
         ::SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(shot.tab), 0);
         if (shot.scrolled && startupList)
             ::SendMessageA(startupList, LVM_SCROLL, 10000, 0);
+        if (shot.compared) {
+            ::SendMessageA(startupList, LVM_SCROLL, static_cast<WPARAM>(-10000), 0);
+            CompareWithListSavedBefore(frame, sync);
+            // Sorted by Program, as a user would click its header, the three
+            // changed rows are in sight together.
+            const HWND header = reinterpret_cast<HWND>(::SendMessageA(startupList, LVM_GETHEADER, 0, 0));
+            ::PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 5));
+            ::PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(20, 5));
+        }
         // Let the status bar tick, the details come in and everything paint.
         ::Sleep(1200);
         const std::string name = sync + shot.picture;

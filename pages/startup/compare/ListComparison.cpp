@@ -83,7 +83,8 @@ ListComparison CompareLists(const std::vector<EntryReport>& current, const std::
     return comparison;
 }
 
-bool ChangedSince(const EntryReport& now, const EntryReport& saved, bool publisherKnown)
+bool ChangedSince(const std::wstring& command, const std::wstring& publisher, bool publisherKnown,
+                  const EntryReport& saved)
 {
-    return now.command != saved.command || (publisherKnown && now.publisher != saved.publisher);
+    return command != saved.command || (publisherKnown && publisher != saved.publisher);
 }

@@ -25,4 +25,5 @@ ListComparison CompareLists(const std::vector<EntryReport>& current, const std::
 
 // Whether the entry changed since it was saved: its command, or its
 // publisher when the current one is known (read in by then).
-bool ChangedSince(const EntryReport& now, const EntryReport& saved, bool publisherKnown);
+bool ChangedSince(const std::wstring& command, const std::wstring& publisher, bool publisherKnown,
+                  const EntryReport& saved);

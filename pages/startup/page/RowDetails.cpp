@@ -58,7 +58,7 @@ EntryReport CompleteReport(const StartupRowModel& rows, const std::vector<Startu
 {
     EntryReport report = rows.Report(id);
     const StartupRow& row = rows.Row(id);
-    if (!row.detailsKnown) {
+    if (!row.detailsKnown && !row.gone) {
         report.programFile = ResolveProgramFile(DetailsCommand(row, sources.at(row.source)));
         const FileDetails details = ExamineFile(report.programFile);
         report.publisher = PublisherShown(row.declaredPublisher, details);

@@ -80,9 +80,13 @@ std::string AsciiText(const wchar_t* text)
     return ascii;
 }
 
-// Rows that appeared while the program runs stand out by this background,
-// rows whose program file is missing by their text.
+// Rows that appeared while the program runs, or since a saved list they are
+// compared with, stand out by this background, rows whose program file is
+// missing by their text. Compared with a saved list, rows whose command or
+// publisher changed have a background of their own, and its entries that are
+// gone grey text.
 constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
+constexpr COLORREF kChangedRowColour = RGB(228, 220, 255);
 constexpr COLORREF kMissingFileColour = RGB(192, 0, 0);
 
 // What the list's sort hands to the comparison of two row ids.
@@ -231,6 +235,7 @@ void CStartupDlg::RefreshList()
     if (m_watcher)
         m_watcher->TakeChanges(); // all is read now
     m_pendingSources = {};
+    EndComparison();
     RefreshSources(SourceSet::All(), true);
 }
 
@@ -273,6 +278,8 @@ void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
         }
         // A hidden row whose command changed is shown until its new details say otherwise.
         SyncShown(changes.changed);
+        if (m_comparison && !(changes.added.empty() && changes.changed.empty() && changes.removed.empty()))
+            MatchComparison();
     }
     m_listReady = true;
     UpdateButtons();
@@ -371,7 +378,7 @@ void CStartupDlg::InsertRow(std::size_t id)
         m_itemPositions.clear();
     m_listStartup.SetItemText(item, kLocationColumn, row.location);
     m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
-    if (row.detailsKnown)
+    if (row.detailsKnown || row.gone)
         m_listStartup.SetItemText(item, kPublisherColumn, row.publisher.c_str());
     m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
 }
@@ -379,6 +386,8 @@ void CStartupDlg::InsertRow(std::size_t id)
 bool CStartupDlg::Shown(std::size_t id) const
 {
     const StartupRow& row = m_rows.Row(id);
+    if (row.gone)
+        return true;
     if (row.removed)
         return false;
     return !(m_hideWindowsEntries && row.detailsKnown && row.windowsOwn && !m_rows.Differs(id));
@@ -426,9 +435,14 @@ void CStartupDlg::UpdateStatus()
                : hidden == 1 ? L"1 Windows entry hidden"
                              : std::to_wstring(hidden) + L" Windows entries hidden";
     }
+    const std::wstring comparison = m_comparison ? m_comparison->Summary(m_rows) : std::wstring();
     if (text != m_statusText) {
         m_statusText = text;
         ::SetDlgItemTextW(m_hWnd, IDC_STARTUP_STATUS, text.c_str());
+    }
+    if (comparison != m_comparisonText) {
+        m_comparisonText = comparison;
+        ::SetDlgItemTextW(m_hWnd, IDC_STARTUP_COMPARISON, comparison.c_str());
     }
 }
 
@@ -446,6 +460,27 @@ void CStartupDlg::HideWindowsEntries(bool hide)
     SyncShown(every);
 }
 
+void CStartupDlg::EndComparison()
+{
+    if (!m_comparison)
+        return;
+    const std::vector<std::size_t> ended = m_comparison->End(m_rows);
+    m_comparison.reset();
+    const ListRedrawPause pause(m_listStartup);
+    SyncShown(ended);
+}
+
+void CStartupDlg::MatchComparison()
+{
+    const ListRedrawPause pause(m_listStartup); // the marks of every row may change
+    SyncShown(m_comparison->Match(m_rows));
+}
+
+RowMark CStartupDlg::Mark(std::size_t id) const
+{
+    return m_comparison && id < m_rows.Size() ? m_comparison->Mark(m_rows, id) : RowMark::None;
+}
+
 void CStartupDlg::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
 {
     NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(pNMHDR);
@@ -454,9 +489,16 @@ void CStartupDlg::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
         *pResult = CDRF_NOTIFYITEMDRAW;
     } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
         const std::size_t id = static_cast<std::size_t>(draw->nmcd.lItemlParam);
-        if (id < m_rows.Size() && m_rows.Row(id).isNew)
+        if (id >= m_rows.Size())
+            return;
+        const RowMark mark = Mark(id);
+        if (m_rows.Row(id).isNew || mark == RowMark::New)
             draw->clrTextBk = kNewRowColour;
-        if (id < m_rows.Size() && m_rows.Row(id).detailsKnown && m_rows.Row(id).fileMissing)
+        else if (mark == RowMark::Changed)
+            draw->clrTextBk = kChangedRowColour;
+        if (mark == RowMark::Gone)
+            draw->clrText = ::GetSysColor(COLOR_GRAYTEXT);
+        else if (m_rows.Row(id).detailsKnown && m_rows.Row(id).fileMissing)
             draw->clrText = kMissingFileColour;
     }
 }

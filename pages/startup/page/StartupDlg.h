@@ -6,6 +6,7 @@
 // tells who published each entry's program as the details come in.
 
 #include "framework/Framework.h"
+#include "pages/startup/page/SavedListMarks.h"
 #include "pages/startup/page/StartupRows.h"
 
 #include <deque>
@@ -46,6 +47,17 @@ public:
     // On at every start.
     void HideWindowsEntries(bool hide);
     bool HidesWindowsEntries() const { return m_hideWindowsEntries; }
+    // File > Compare with Saved List...: asks for a list saved before, then
+    // compares the rows with it.
+    void CompareWithSavedList();
+    // Marks the rows new since the list at `path` was saved, and those whose
+    // command or publisher changed, and shows its entries that are gone as
+    // rows that nothing switches; ends the comparison before. F5 ends it too.
+    // A file that is no saved list, or cannot be read, changes nothing: false,
+    // after telling the user.
+    bool CompareWith(const std::wstring& path);
+    // How the row is marked by the comparison; None when there is none.
+    RowMark Mark(std::size_t id) const;
     // Whether a command of the entry menu applies to the rows selected now.
     bool CommandApplies(UINT id) const;
     // Whether every row's details are in and shown.
@@ -105,6 +117,12 @@ private:
     // status line.
     void SyncShown(const std::vector<std::size_t>& ids);
     void UpdateStatus();
+    // Ends the comparison and takes its gone rows out of the list.
+    void EndComparison();
+    // Matches the rows with the saved list again, after rows came or went.
+    void MatchComparison();
+    // Tells the user, in a message box of the page.
+    void ShowError(const std::wstring& message);
     void ShowChangedRows(const RowChanges& changes);
     // Moves the row shown at `item` if its box differs from its stored state;
     // false when the row was dropped because its entry no longer exists.
@@ -120,7 +138,8 @@ private:
     void UpdateButtons();
 
     bool m_hideWindowsEntries = true;
-    std::wstring m_statusText;
+    std::unique_ptr<SavedListMarks> m_comparison;
+    std::wstring m_statusText, m_comparisonText; // the two lines under the list
     std::unique_ptr<StartupWatcher> m_watcher;
     std::unique_ptr<RowDetails> m_details;
     bool m_applying = false;

@@ -1,17 +1,20 @@
 // The Start-Up page's actions on the selected rows: the entry menu and its
-// commands, Copy, and the saved list. None of them starts an entry's program.
+// commands, Copy, the saved list and the comparison with one. None of them starts an entry's program.
 
 #include "pages/startup/page/StartupDlg.h"
 
+#include "framework/MessageBox.h"
 #include "framework/UniqueHandle.h"
 #include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/page/RowDetails.h"
 #include "pages/startup/actions/ShellActions.h"
 #include "pages/startup/actions/StartupReport.h"
+#include "pages/startup/compare/SavedList.h"
 #include "res/resource.h"
 
 #include <commdlg.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +47,7 @@ bool CStartupDlg::CommandApplies(UINT id) const
     case ID_ENTRY_PROPERTIES:
         return row && row->detailsKnown && !row->fileMissing;
     case ID_ENTRY_JUMP:
-        return row != nullptr;
+        return row && !row->gone;
     case ID_ENTRY_SEARCH:
     case ID_ENTRY_COPY:
         return m_listStartup.GetSelectedCount() > 0;
@@ -110,7 +113,7 @@ bool CStartupDlg::SaveListTo(const std::wstring& path)
     std::vector<EntryReport> reports;
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
         const std::size_t id = RowId(item);
-        if (id < m_rows.Size())
+        if (id < m_rows.Size() && !m_rows.Row(id).gone)
             reports.push_back(CompleteReport(m_rows, m_sources, id));
     }
     const std::vector<int>& items = ItemPositions();
@@ -120,36 +123,78 @@ bool CStartupDlg::SaveListTo(const std::wstring& path)
     const DWORD error = SaveStartupList(path, reports);
     if (error == ERROR_SUCCESS)
         return true;
-    const std::wstring message = SaveFailureMessage(error);
+    ShowError(SaveFailureMessage(error));
+    return false;
+}
+
+void CStartupDlg::ShowError(const std::wstring& message)
+{
     const int length = ::WideCharToMultiByte(CP_ACP, 0, message.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, message.c_str(), -1, text.data(), length, nullptr, nullptr);
     MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
-    return false;
 }
 
-void CStartupDlg::SaveList()
+namespace {
+
+// Asks for a CSV file with the common dialog's Save As (`save`) or Open; the
+// path chosen, or nothing when the user cancelled or the dialog is missing.
+std::optional<std::wstring> AskForList(HWND page, bool save, const wchar_t* title)
 {
     wchar_t path[32768] = L"Start-Up List.csv";
+    if (!save)
+        path[0] = L'\0';
     OPENFILENAMEW choice{};
     choice.lStructSize = sizeof(choice);
-    choice.hwndOwner = ::GetAncestor(m_hWnd, GA_ROOT);
+    choice.hwndOwner = ::GetAncestor(page, GA_ROOT);
     choice.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
     choice.lpstrFile = path;
     choice.nMaxFile = static_cast<DWORD>(std::size(path));
     choice.lpstrDefExt = L"csv";
-    choice.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    choice.lpstrTitle = title;
+    choice.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER |
+                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
     // The common dialogs are loaded only when asked for: linked in, they
     // cost every process megabytes of memory under Wine.
     const fw::UniqueModule dialogs(::LoadLibraryW(L"comdlg32.dll"));
-    using SaveDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
-    const auto askWhere = dialogs ? reinterpret_cast<SaveDialog>(
-                                        reinterpret_cast<void*>(::GetProcAddress(dialogs.Get(), "GetSaveFileNameW")))
-                                  : nullptr;
-    if (!askWhere) {
-        MessageBox("The Save As dialog is not available.", nullptr, MB_OK | MB_ICONERROR);
-        return;
+    using FileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const auto ask = dialogs ? reinterpret_cast<FileDialog>(reinterpret_cast<void*>(::GetProcAddress(
+                                   dialogs.Get(), save ? "GetSaveFileNameW" : "GetOpenFileNameW")))
+                             : nullptr;
+    if (!ask) {
+        fw::ShowMessageBox(page, "The file dialog is not available.", AfxGetAppName(), MB_OK | MB_ICONERROR);
+        return std::nullopt;
     }
-    if (askWhere(&choice))
-        SaveListTo(path);
+    if (!ask(&choice))
+        return std::nullopt;
+    return std::wstring(path);
+}
+
+} // namespace
+
+void CStartupDlg::SaveList()
+{
+    if (const std::optional<std::wstring> path = AskForList(m_hWnd, true, nullptr))
+        SaveListTo(*path);
+}
+
+void CStartupDlg::CompareWithSavedList()
+{
+    if (const std::optional<std::wstring> path = AskForList(m_hWnd, false, L"Compare with Saved List"))
+        CompareWith(*path);
+}
+
+bool CStartupDlg::CompareWith(const std::wstring& path)
+{
+    SavedListReading reading = ReadSavedListFile(path);
+    if (!reading.error.empty()) {
+        ShowError(reading.error);
+        return false;
+    }
+    EndComparison();
+    const std::size_t slash = path.find_last_of(L"\\/");
+    m_comparison = std::make_unique<SavedListMarks>(slash == std::wstring::npos ? path : path.substr(slash + 1),
+                                                    std::move(reading.entries));
+    MatchComparison();
+    return true;
 }

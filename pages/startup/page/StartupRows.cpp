@@ -122,6 +122,32 @@ std::size_t StartupRowModel::Add(const StartupEntry& entry, const StartupSource&
     return m_rows.size() - 1;
 }
 
+std::size_t StartupRowModel::AddGone(const EntryReport& saved)
+{
+    StartupRow row;
+    row.name = saved.program;
+    row.command = saved.command;
+    m_goneLocations.push_back(saved.location);
+    row.location = m_goneLocations.back().c_str();
+    row.switchable = false;
+    row.savedEnabled = row.checked = saved.enabled;
+    row.removed = row.gone = true;
+    row.programFile = saved.programFile;
+    row.publisher = saved.publisher;
+    row.verified = saved.verified;
+    row.fileMissing = !saved.fileExists;
+    m_sortNames.push_back(Folded(row.name));
+    m_goneSortLocations.emplace(m_rows.size(), Folded(saved.location));
+    m_rows.push_back(std::move(row));
+    return m_rows.size() - 1;
+}
+
+const std::wstring& StartupRowModel::SortLocation(std::size_t id) const
+{
+    const StartupRow& row = Row(id);
+    return row.gone ? m_goneSortLocations.at(id) : m_sortLocations.at(row.source);
+}
+
 template <class Change>
 void StartupRowModel::Update(std::size_t id, Change change)
 {
@@ -187,7 +213,7 @@ int StartupRowModel::CompareProgram(std::size_t a, std::size_t b, bool ascending
 
 int StartupRowModel::CompareLocation(std::size_t a, std::size_t b, bool ascending) const
 {
-    return Directed(m_sortLocations.at(Row(a).source).compare(m_sortLocations.at(Row(b).source)), ascending);
+    return Directed(SortLocation(a).compare(SortLocation(b)), ascending);
 }
 
 std::wstring PublisherShown(const std::wstring& declared, const FileDetails& details)

@@ -8,7 +8,9 @@
 #include "pages/startup/store/StartupStore.h"
 
 #include <cstddef>
+#include <deque>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -25,6 +27,7 @@ struct StartupRow {
     bool checked = false;      // the box as the user has set it
     bool isNew = false;        // appeared after the first reading, while the program runs
     bool removed = false;      // no longer listed: the entry went away
+    bool gone = false;         // an entry of a saved list that is no longer there, shown while compared
     // The program file behind the command and what is known of it, filled in
     // after the row is listed; asked for anew when the command changes.
     bool detailsKnown = false;
@@ -71,6 +74,15 @@ public:
     void SetDetails(std::size_t id, const std::wstring& programFile, const FileDetails& details);
     // The row as the saved list and the copied text show it.
     EntryReport Report(std::size_t id) const;
+    // A row for an entry of a saved list that is no longer listed: shown as
+    // saved, never switched, never read or moved; its id.
+    std::size_t AddGone(const EntryReport& saved);
+    // The comparison that showed the gone row ended: it is a removed row now.
+    void EndGone(std::size_t id)
+    {
+        m_rows.at(id).gone = false;
+        m_goneSortLocations.erase(id);
+    }
 
     bool Differs(std::size_t id) const;
     std::size_t DifferingCount() const { return m_differing; }
@@ -83,6 +95,7 @@ public:
 
 private:
     std::size_t Add(const StartupEntry& entry, const StartupSource& source);
+    const std::wstring& SortLocation(std::size_t id) const;
     // Runs `change` on the row and keeps the count of differing rows.
     template <class Change>
     void Update(std::size_t id, Change change);
@@ -91,6 +104,9 @@ private:
     // Folded for the sort: each row's name by row id, each Location text by source.
     std::vector<std::wstring> m_sortNames;
     std::vector<std::wstring> m_sortLocations;
+    // Gone rows' Location texts, as saved, and folded for the sort by row id.
+    std::deque<std::wstring> m_goneLocations;
+    std::unordered_map<std::size_t, std::wstring> m_goneSortLocations;
     std::size_t m_differing = 0;
     // The sources read before, and every entry of each one's first reading,
     // by source and name: a source's first reading marks nothing new.

@@ -66,7 +66,8 @@ TEST(ListComparisonTest, PairsEntriesAndTellsWhatChanged)
         for (std::size_t i = 0; i < c.current.size(); ++i) {
             const std::ptrdiff_t saved = comparison.savedOf[i];
             if (saved >= 0) {
-                EXPECT_EQ(ChangedSince(c.current[i], c.saved[static_cast<std::size_t>(saved)], c.publisherKnown),
+                EXPECT_EQ(ChangedSince(c.current[i].command, c.current[i].publisher, c.publisherKnown,
+                                       c.saved[static_cast<std::size_t>(saved)]),
                           c.changed[i])
                     << "entry " << i;
             }
