@@ -352,13 +352,14 @@ void CStartupDlg::ShowChangedRows(const RowChanges& changes)
         m_itemPositions.clear();
 }
 
-void CStartupDlg::InsertRow(std::size_t id)
+void CStartupDlg::InsertRow(std::size_t id, bool inPlace)
 {
     // Unsorted, the rows stand in the order of their ids: a row shown again
-    // goes back between its neighbours, the newest one last.
-    int position = m_listStartup.GetItemCount();
-    if (!m_sortCompare && id + 1 < m_rows.Size()) {
-        for (int low = 0, high = position; low < high;) {
+    // goes back between its neighbours.
+    const int count = m_listStartup.GetItemCount();
+    int position = count;
+    if (inPlace && !m_sortCompare) {
+        for (int low = 0, high = count; low < high;) {
             const int middle = low + (high - low) / 2;
             if (RowId(middle) < id)
                 low = middle + 1;
@@ -371,8 +372,7 @@ void CStartupDlg::InsertRow(std::size_t id)
     const StartupRow& row = m_rows.Row(id);
     const int item = m_listStartup.InsertItem(position, row.name.c_str(), id);
     // Appended: the rows before it keep their places.
-    if (m_itemPositions.size() + 1 == m_rows.Size() && id + 1 == m_rows.Size() &&
-        item + 1 == m_listStartup.GetItemCount())
+    if (item == count && m_itemPositions.size() + 1 == m_rows.Size() && id + 1 == m_rows.Size())
         m_itemPositions.push_back(item);
     else
         m_itemPositions.clear();
@@ -415,7 +415,7 @@ void CStartupDlg::SyncShown(const std::vector<std::size_t>& ids)
         m_itemPositions.clear();
     std::sort(coming.begin(), coming.end());
     for (std::size_t id : coming)
-        InsertRow(id);
+        InsertRow(id, true);
     if (!coming.empty() && m_sortCompare) {
         SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
         m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));

@@ -108,9 +108,9 @@ private:
     // for the details of every row when `everyRow`, else only of rows that
     // are new or whose command changed.
     void RefreshSources(SourceSet which, bool everyRow);
-    // Inserts the row where its id puts it, or last in a sorted list, which
-    // the caller sorts again.
-    void InsertRow(std::size_t id);
+    // Inserts the row last, or `inPlace`, where its id puts it in a list
+    // that is not sorted; the caller sorts a sorted list again.
+    void InsertRow(std::size_t id, bool inPlace = false);
     // Whether the row belongs in the list: it is listed and not hidden.
     bool Shown(std::size_t id) const;
     // Inserts or takes out the rows in `ids` as Shown says, then updates the
