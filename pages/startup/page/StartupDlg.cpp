@@ -395,6 +395,10 @@ bool CStartupDlg::Shown(std::size_t id) const
 
 void CStartupDlg::SyncShown(const std::vector<std::size_t>& ids)
 {
+    if (ids.empty()) {
+        UpdateStatus();
+        return;
+    }
     std::vector<int> leaving;
     std::vector<std::size_t> coming;
     {
