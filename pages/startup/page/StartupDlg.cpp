@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,7 @@ BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
     ON_MESSAGE(CStartupDlg::kSourcesChangedMessage, OnSourcesChanged)
     ON_MESSAGE(CStartupDlg::kDetailsReadyMessage, OnDetailsReady)
     ON_MESSAGE(CStartupDlg::kShownMessage, OnShown)
+    ON_MESSAGE(CStartupDlg::kSourcesReadMessage, OnSourcesRead)
     ON_WM_CONTEXTMENU()
     ON_COMMAND(ID_ENTRY_OPEN_LOCATION, OnOpenFileLocation)
     ON_COMMAND(ID_ENTRY_PROPERTIES, OnProperties)
@@ -122,7 +124,22 @@ private:
 
 } // namespace
 
-CStartupDlg::CStartupDlg() : CPropertyPage(IDD_STARTUP), m_sources(StartupSources())
+// A reading of sources done on the sampling worker, with the number of moves
+// the page had made when it was asked.
+struct BackgroundReading {
+    SourceSet which;
+    unsigned movesAsked = 0;
+    std::vector<StartupEntry> entries;
+    bool dropped = false; // the worker ended before it read them
+};
+
+struct BackgroundReadings {
+    std::mutex lock;
+    std::deque<BackgroundReading> done;
+};
+
+CStartupDlg::CStartupDlg()
+    : CPropertyPage(IDD_STARTUP), m_sources(StartupSources()), m_readings(std::make_shared<BackgroundReadings>())
 {
 }
 
@@ -157,12 +174,12 @@ BOOL CStartupDlg::OnInitDialog()
     m_details = std::make_unique<RowDetails>(m_hWnd, kDetailsReadyMessage, ExamineFile, true,
                                              [](DetailsWorker::Job job) { return theApp.m_workerJobs.Post(std::move(job)); });
     {
-        // The places whose reading asks other processes follow once the
-        // window is drawn, with the reading that the watch starts with.
+        // The places whose reading asks other processes are read on the
+        // sampling worker, from the reading that the watch starts with.
         const StartupWorkTimer timer("page: list filled");
         SourceSet first;
         for (std::size_t index = 0; index < m_sources.size(); ++index)
-            if (!PlaceKindOf(m_sources[index].kind).ReadOnceShown())
+            if (!PlaceKindOf(m_sources[index].kind).ReadInBackground())
                 first |= SourceSet::Of(index);
         RefreshSources(first, true);
     }
@@ -241,10 +258,71 @@ void CStartupDlg::RefreshList()
 
 void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
 {
-    if (which.Empty())
-        return;
+    SourceSet now, aside;
+    for (std::size_t index = 0; index < m_sources.size(); ++index) {
+        if (which.Contains(index))
+            (PlaceKindOf(m_sources[index].kind).ReadInBackground() ? aside : now) |= SourceSet::Of(index);
+    }
+    if (!aside.Empty() && !ReadInBackground(aside))
+        now |= aside;
+    if (!now.Empty())
+        ShowReading(now, ReadStartupEntries(m_sources, now), everyRow);
+}
+
+bool CStartupDlg::ReadInBackground(SourceSet which)
+{
+    BackgroundReading reading;
+    reading.which = which;
+    reading.movesAsked = m_moves;
+    // The job holds what it needs, never the page, which may be gone when it runs.
+    const std::shared_ptr<BackgroundReadings> readings = m_readings;
+    const HWND window = m_hWnd;
+    const std::vector<StartupSource> sources = m_sources;
+    const bool posted = theApp.m_workerJobs.Post([readings, window, sources, reading](bool dropped) mutable {
+        reading.dropped = dropped;
+        if (!dropped)
+            reading.entries = ReadStartupEntries(sources, reading.which);
+        {
+            const std::lock_guard<std::mutex> hold(readings->lock);
+            readings->done.push_back(std::move(reading));
+        }
+        ::PostMessageW(window, kSourcesReadMessage, 0, 0);
+        return false;
+    });
+    if (posted)
+        ++m_readingsAsked;
+    return posted;
+}
+
+LRESULT CStartupDlg::OnSourcesRead(WPARAM, LPARAM)
+{
+    // A move's message box runs a message loop: the list changes only once
+    // Apply is done with it.
+    if (m_applying)
+        return 0;
+    std::deque<BackgroundReading> done;
+    {
+        const std::lock_guard<std::mutex> hold(m_readings->lock);
+        done.swap(m_readings->done);
+    }
+    for (BackgroundReading& reading : done) {
+        --m_readingsAsked;
+        if (reading.dropped)
+            continue;
+        if (reading.movesAsked != m_moves) {
+            if (!ReadInBackground(reading.which))
+                ShowReading(reading.which, ReadStartupEntries(m_sources, reading.which), false);
+            continue;
+        }
+        ShowReading(reading.which, reading.entries, false);
+    }
+    return 0;
+}
+
+void CStartupDlg::ShowReading(SourceSet which, const std::vector<StartupEntry>& entries, bool everyRow)
+{
     m_listReady = false;
-    const RowChanges changes = m_rows.Merge(ReadStartupEntries(m_sources, which), m_sources, which);
+    const RowChanges changes = m_rows.Merge(entries, m_sources, which);
     // A reading of everything (F5) asks for every row's details again, which
     // only examines again the files that changed; otherwise the rows that
     // are new or whose command changed.
@@ -593,6 +671,7 @@ void CStartupDlg::OnApply()
             ++item;
     }
     m_applying = false;
+    OnSourcesRead(0, 0);
     RefreshSources(std::exchange(m_pendingSources, {}), false);
     UpdateButtons();
 }
@@ -610,6 +689,7 @@ bool CStartupDlg::ApplyRow(int item)
     bool kept = true;
     switch (result.outcome) {
     case MoveOutcome::Moved:
+        ++m_moves;
         if (result.command != row.command)
             m_listStartup.SetItemText(item, kPathColumn, result.command.c_str());
         m_rows.SetMoved(id, switchOn, result.place, result.command);
@@ -654,5 +734,5 @@ void CStartupDlg::OnSearch()
 
 bool CStartupDlg::DetailsComplete() const
 {
-    return (!m_details || m_details->Complete()) && m_rowsToShow.empty();
+    return (!m_details || m_details->Complete()) && m_rowsToShow.empty() && m_readingsAsked == 0;
 }

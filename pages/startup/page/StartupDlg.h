@@ -13,6 +13,7 @@
 #include <memory>
 
 class RowDetails;
+struct BackgroundReadings;
 class StartupWatcher;
 
 class CStartupDlg : public CPropertyPage {
@@ -28,6 +29,8 @@ public:
     // Posted to itself when the page is made: taken once the window is shown
     // and drawn, to start what the first drawing does not need.
     static constexpr UINT kShownMessage = WM_APP + 0x53;
+    // Posted from the sampling worker when a reading of sources is done.
+    static constexpr UINT kSourcesReadMessage = WM_APP + 0x54;
     using RowComparison = int (StartupRowModel::*)(std::size_t, std::size_t, bool) const;
 
     // Reads every source again and brings the list in line: rows keep the
@@ -60,7 +63,8 @@ public:
     RowMark Mark(std::size_t id) const;
     // Whether a command of the entry menu applies to the rows selected now.
     bool CommandApplies(UINT id) const;
-    // Whether every row's details are in and shown.
+    // Whether every row's details are in and shown, and no reading of
+    // sources is on its way.
     bool DetailsComplete() const;
 
     // Sort directions of the two sortable columns, kept for the process's
@@ -88,6 +92,7 @@ protected:
     LRESULT OnSourcesChanged(WPARAM, LPARAM);
     LRESULT OnDetailsReady(WPARAM, LPARAM);
     LRESULT OnShown(WPARAM, LPARAM);
+    LRESULT OnSourcesRead(WPARAM, LPARAM);
     void OnContextMenu(HWND window, POINT point);
     void OnOpenFileLocation();
     void OnProperties();
@@ -106,8 +111,13 @@ protected:
 private:
     // Reads the sources in `which` again and brings their rows in line; asks
     // for the details of every row when `everyRow`, else only of rows that
-    // are new or whose command changed.
+    // are new or whose command changed. Sources whose kind reads in the
+    // background are read on the sampling worker and follow.
     void RefreshSources(SourceSet which, bool everyRow);
+    // Reads the sources on the sampling worker; false where it takes no work.
+    bool ReadInBackground(SourceSet which);
+    // Brings the rows of the sources in `which` in line with their reading.
+    void ShowReading(SourceSet which, const std::vector<StartupEntry>& entries, bool everyRow);
     // Inserts the row last, or `inPlace`, where its id puts it in a list
     // that is not sorted; the caller sorts a sorted list again.
     void InsertRow(std::size_t id, bool inPlace = false);
@@ -141,6 +151,13 @@ private:
     std::unique_ptr<SavedListMarks> m_comparison;
     std::wstring m_statusText, m_comparisonText; // the two lines under the list
     std::unique_ptr<StartupWatcher> m_watcher;
+    // Readings on the sampling worker: those done wait here for the page,
+    // which takes them in the order they were asked.
+    std::shared_ptr<BackgroundReadings> m_readings;
+    std::size_t m_readingsAsked = 0; // not taken yet
+    // Moves made by Apply: a reading asked before a move may show the entry
+    // as it was, and is read again.
+    unsigned m_moves = 0;
     std::unique_ptr<RowDetails> m_details;
     bool m_applying = false;
     SourceSet m_pendingSources; // changed while Apply was running

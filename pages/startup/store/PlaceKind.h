@@ -32,8 +32,10 @@ public:
     // Whether the user can switch the entries off and on.
     virtual bool Switchable() const { return false; }
     // Whether reading the places asks other processes, at a cost the window
-    // should not wait for: their entries follow once it is drawn.
-    virtual bool ReadOnceShown() const { return false; }
+    // should not wait for: they are read on the sampling worker once the
+    // window is drawn, and their entries follow. Reading them must not
+    // depend on the thread.
+    virtual bool ReadInBackground() const { return false; }
     // The entries standing at one of the source's places: where Windows finds
     // them, or where Quorvane keeps the switched-off ones.
     virtual StartupValueList Read(const StartupSource& source, EntryPlace place) const = 0;

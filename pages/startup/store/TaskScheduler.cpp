@@ -12,6 +12,7 @@
 #include <oleauto.h>
 #include <taskschd.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -201,7 +202,7 @@ private:
     // Wine's Task Scheduler cannot list tasks (it answers E_NOTIMPL), and
     // connecting to it the first time in a session starts its service, for
     // over a second: under Wine its files are read at once.
-    bool m_cannotList = fw::RunsOnWine();
+    std::atomic<bool> m_cannotList{fw::RunsOnWine()}; // tasks are listed on any thread
 };
 
 TaskScheduler* g_testScheduler = nullptr;

@@ -7,6 +7,7 @@
 #include "pages/startup/page/StartupDlg.h"
 #include "pages/startup/store/StartupFolders.h"
 #include "pages/startup/store/StartupStore.h"
+#include "pages/startup/store/TaskScheduler.h"
 #include "res/resource.h"
 #include "startup/store/StoredValue.h"
 #include "support/MessagePump.h"
@@ -17,6 +18,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -105,6 +107,36 @@ TEST_F(StartupRefreshTest, F5ReadsEverythingAgain)
     // Read at once, before any notice of the change was handled.
     EXPECT_EQ(Rows(), (std::vector<ShownRow>{{"fresh", kUser, "fresh.exe", true}}));
     EXPECT_TRUE(IsNewRow(0));
+}
+
+// A Task Scheduler with one task started at log-on, which notes the thread that lists it.
+class OneTaskScheduler final : public TaskScheduler {
+public:
+    OneTaskScheduler() { SetTaskSchedulerForTesting(this); }
+    ~OneTaskScheduler() override { SetTaskSchedulerForTesting(nullptr); }
+    std::vector<ScheduledTask> Tasks() override
+    {
+        listedOn = ::GetCurrentThreadId();
+        const std::string xml = "<?xml version=\"1.0\"?><Task version=\"1.2\" "
+                                "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Triggers>"
+                                "<LogonTrigger/></Triggers><Actions><Exec><Command>C:\\agent.exe</Command></Exec>"
+                                "</Actions></Task>";
+        return {{L"\\Maker\\Agent", {xml.begin(), xml.end()}}};
+    }
+    bool SetEnabled(const std::wstring&, bool) override { return false; }
+    std::optional<bool> IsEnabled(const std::wstring&) override { return true; }
+    std::atomic<DWORD> listedOn{0};
+};
+
+TEST_F(StartupRefreshTest, WhatOtherProcessesAreAskedForIsReadOnTheSamplingWorkerOnceTheWindowIsDrawn)
+{
+    OneTaskScheduler scheduler;
+    StartApp();
+    EXPECT_EQ(Rows(), std::vector<ShownRow>{}) << "not read before the window is drawn";
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete() && Rows().size() == 1; }, 10000));
+    EXPECT_EQ(Rows()[0], (ShownRow{"\\Maker\\Agent", "Scheduled Task (Log-On)", "C:\\agent.exe", true}));
+    EXPECT_NE(scheduler.listedOn, ::GetCurrentThreadId());
+    EXPECT_FALSE(IsNewRow(0)) << "a source's first reading marks nothing new";
 }
 
 } // namespace

@@ -200,7 +200,7 @@ class ServiceKind final : public PlaceKind {
 public:
     const char* ReadingWork() const override { return "read: services"; }
     bool Switchable() const override { return true; }
-    bool ReadOnceShown() const override { return true; }
+    bool ReadInBackground() const override { return true; }
 
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override
     {

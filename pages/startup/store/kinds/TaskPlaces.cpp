@@ -25,7 +25,7 @@ public:
 
     const char* ReadingWork() const override { return "read: scheduled tasks"; }
     bool Switchable() const override { return true; }
-    bool ReadOnceShown() const override { return true; }
+    bool ReadInBackground() const override { return true; }
 
     StartupValueList Read(const StartupSource&, EntryPlace place) const override
     {
