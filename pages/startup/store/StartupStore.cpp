@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <set>
+#include <utility>
 
 namespace {
 struct NoCaseLess {
@@ -23,7 +25,34 @@ struct NoCaseLess {
 // Value names, compared as the registry does: without regard to case.
 using NameSet = std::set<std::wstring, NoCaseLess>;
 
+using SharedListings = std::map<const void*, std::shared_ptr<const void>>;
+// The listings shared within the reading under way on this thread, if any.
+thread_local SharedListings* t_shared = nullptr;
+
+// Marks a reading of sources on this thread for as long as it lives.
+class ReadingScope {
+public:
+    ReadingScope() : m_outer(std::exchange(t_shared, &m_shared)) {}
+    ~ReadingScope() { t_shared = m_outer; }
+    ReadingScope(const ReadingScope&) = delete;
+    ReadingScope& operator=(const ReadingScope&) = delete;
+
+private:
+    SharedListings m_shared;
+    SharedListings* m_outer;
+};
+
 } // namespace
+
+std::shared_ptr<const void> SharedInReading(const void* key, const std::function<std::shared_ptr<const void>()>& make)
+{
+    if (!t_shared)
+        return make();
+    std::shared_ptr<const void>& shared = (*t_shared)[key];
+    if (!shared)
+        shared = make();
+    return shared;
+}
 
 // The buffers are as large as the key's longest name and data; a value that
 // grew meanwhile is read again with more room.
@@ -132,6 +161,7 @@ StartupValueList ReadValueList(HKEY hive, const wchar_t* keyPath, REGSAM view)
 
 std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources, SourceSet which)
 {
+    const ReadingScope reading;
     std::vector<StartupEntry> entries;
     for (std::size_t index = 0; index < sources.size(); ++index) {
         if (!which.Contains(index))

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -71,6 +73,12 @@ struct StartupEntry {
 // reads, then the switched-off ones, each group in the order of the sources.
 std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources,
                                              SourceSet which = SourceSet::All());
+
+// Within one reading of sources (a call of ReadStartupEntries) on this
+// thread, what `make` gave the first time it was asked for under `key`, so
+// that the sources of one kind share one listing; dropped when the reading
+// ends. Outside a reading, `make` runs at each call.
+std::shared_ptr<const void> SharedInReading(const void* key, const std::function<std::shared_ptr<const void>()>& make);
 
 // The command line of a program and its arguments: the program quoted where
 // it holds a space and is not quoted yet, so that no shorter path wins.

@@ -109,7 +109,8 @@ TEST_F(StartupRefreshTest, F5ReadsEverythingAgain)
     EXPECT_TRUE(IsNewRow(0));
 }
 
-// A Task Scheduler with one task started at log-on, which notes the thread that lists it.
+// A Task Scheduler with one task started at log-on, which notes the thread
+// that lists it, and how often it is listed.
 class OneTaskScheduler final : public TaskScheduler {
 public:
     OneTaskScheduler() { SetTaskSchedulerForTesting(this); }
@@ -117,6 +118,7 @@ public:
     std::vector<ScheduledTask> Tasks() override
     {
         listedOn = ::GetCurrentThreadId();
+        ++listings;
         const std::string xml = "<?xml version=\"1.0\"?><Task version=\"1.2\" "
                                 "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Triggers>"
                                 "<LogonTrigger/></Triggers><Actions><Exec><Command>C:\\agent.exe</Command></Exec>"
@@ -126,6 +128,7 @@ public:
     bool SetEnabled(const std::wstring&, bool) override { return false; }
     std::optional<bool> IsEnabled(const std::wstring&) override { return true; }
     std::atomic<DWORD> listedOn{0};
+    std::atomic<int> listings{0};
 };
 
 TEST_F(StartupRefreshTest, WhatOtherProcessesAreAskedForIsReadOnTheSamplingWorkerOnceTheWindowIsDrawn)
@@ -136,6 +139,7 @@ TEST_F(StartupRefreshTest, WhatOtherProcessesAreAskedForIsReadOnTheSamplingWorke
     ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete() && Rows().size() == 1; }, 10000));
     EXPECT_EQ(Rows()[0], (ShownRow{"\\Maker\\Agent", "Scheduled Task (Log-On)", "C:\\agent.exe", true}));
     EXPECT_NE(scheduler.listedOn, ::GetCurrentThreadId());
+    EXPECT_EQ(scheduler.listings, 1) << "one listing for the log-on and the boot tasks";
     EXPECT_FALSE(IsNewRow(0)) << "a source's first reading marks nothing new";
 }
 

@@ -19,6 +19,23 @@ std::wstring TaskPathOf(const std::wstring& id)
     return id.substr(0, id.rfind(kActionMark));
 }
 
+// Every task that reads as a definition, by its path.
+using Definitions = std::vector<std::pair<std::wstring, TaskDefinition>>;
+
+// The tasks, listed and read once for both sources in a reading.
+std::shared_ptr<const Definitions> ListedDefinitions()
+{
+    static const char key = 0;
+    return std::static_pointer_cast<const Definitions>(SharedInReading(&key, [] {
+        auto definitions = std::make_shared<Definitions>();
+        for (const ScheduledTask& task : ActiveTaskScheduler().Tasks()) {
+            if (std::optional<TaskDefinition> definition = ParseTaskDefinition(task.xml.data(), task.xml.size()))
+                definitions->emplace_back(task.path, std::move(*definition));
+        }
+        return std::shared_ptr<const void>(std::move(definitions));
+    }));
+}
+
 class TaskKind final : public PlaceKind {
 public:
     explicit TaskKind(bool boot) : m_boot(boot) {}
@@ -32,15 +49,15 @@ public:
         StartupValueList entries;
         if (place != EntryPlace::Startup)
             return entries;
-        for (const ScheduledTask& task : ActiveTaskScheduler().Tasks()) {
-            const std::optional<TaskDefinition> definition = ParseTaskDefinition(task.xml.data(), task.xml.size());
-            if (!definition || !(m_boot ? definition->atBoot : definition->atLogOn))
+        const std::shared_ptr<const Definitions> listed = ListedDefinitions();
+        for (const auto& [path, definition] : *listed) {
+            if (!(m_boot ? definition.atBoot : definition.atLogOn))
                 continue;
-            for (std::size_t i = 0; i < definition->programs.size(); ++i) {
-                const TaskProgram& program = definition->programs[i];
-                StartupValue entry(task.path, CommandLine(program.command, program.arguments));
-                entry.id = task.path + kActionMark + std::to_wstring(i);
-                entry.offForWindows = !definition->enabled;
+            for (std::size_t i = 0; i < definition.programs.size(); ++i) {
+                const TaskProgram& program = definition.programs[i];
+                StartupValue entry(path, CommandLine(program.command, program.arguments));
+                entry.id = path + kActionMark + std::to_wstring(i);
+                entry.offForWindows = !definition.enabled;
                 entries.push_back(std::move(entry));
             }
         }
