@@ -1,5 +1,6 @@
 // The Start-Up page's actions on the selected rows: the entry menu and its
-// commands, Copy, the saved list and the comparison with one. None of them starts an entry's program.
+// commands, Copy, the saved list and the comparison with one. None of them
+// starts an entry's program.
 
 #include "pages/startup/page/StartupDlg.h"
 
