@@ -3,10 +3,11 @@
 #include "framework/ShellObjects.h"
 #include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
+#include "pages/startup/store/StartupStore.h"
 
 #include <shlwapi.h>
 
-#include <mutex>
+#include <memory>
 
 namespace {
 
@@ -14,18 +15,21 @@ constexpr UINT kDeepestElements = 64;
 
 using CreateXmlReaderFunction = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
 
-// XmlLite, loaded at the first document and kept: Windows and Wine ship it,
-// but MinGW-w64 has no import library for it.
-CreateXmlReaderFunction XmlReaderFactory()
+// XmlLite, loaded for a reading of the sources and let go after it (or for
+// a single document outside one): Windows and Wine ship it, but MinGW-w64
+// has no import library for it.
+struct XmlLite {
+    fw::UniqueModule module{fw::LoadSystemLibrary(L"xmllite.dll")};
+    CreateXmlReaderFunction create = module ? reinterpret_cast<CreateXmlReaderFunction>(reinterpret_cast<void*>(
+                                                  ::GetProcAddress(module.Get(), "CreateXmlReader")))
+                                            : nullptr;
+};
+
+std::shared_ptr<const XmlLite> LoadedXmlLite()
 {
-    static std::once_flag loaded;
-    static CreateXmlReaderFunction create = nullptr;
-    std::call_once(loaded, [] {
-        if (const HMODULE module = fw::LoadSystemLibrary(L"xmllite.dll"))
-            create = reinterpret_cast<CreateXmlReaderFunction>(
-                reinterpret_cast<void*>(::GetProcAddress(module, "CreateXmlReader")));
-    });
-    return create;
+    static const char key = 0;
+    return std::static_pointer_cast<const XmlLite>(
+        SharedInReading(&key, [] { return std::shared_ptr<const void>(std::make_shared<XmlLite>()); }));
 }
 
 std::wstring LocalName(IXmlReader* reader)
@@ -39,7 +43,8 @@ std::wstring LocalName(IXmlReader* reader)
 bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, const wchar_t* root,
              XmlWalker& walker)
 {
-    const CreateXmlReaderFunction create = XmlReaderFactory();
+    const std::shared_ptr<const XmlLite> xmlLite = LoadedXmlLite();
+    const CreateXmlReaderFunction create = xmlLite->create;
     if (!create || size > largest)
         return false;
     fw::ComPtr<IStream> stream;
