@@ -61,3 +61,17 @@ private:
     static StartupCalls& Real() { return SystemStartupCalls(); }
     bool m_withoutSwitches = false;
 };
+
+// Passes calls on, except call number `failAt` (counted from 1), which fails
+// without touching anything, as a change the system denies; what undoes the
+// steps before it still goes through.
+class FailingCalls final : public ForwardingCalls {
+public:
+    explicit FailingCalls(int failAt) : m_failAt(failAt) {}
+    bool Failed() const { return m_calls >= m_failAt; }
+
+private:
+    bool Pass() override { return ++m_calls != m_failAt; }
+    int m_failAt;
+    int m_calls = 0;
+};

@@ -128,21 +128,6 @@ std::optional<StoredValue> Kept(const wchar_t* name)
 
 StoredValue KeptStart(DWORD value) { return Raw(REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)); }
 
-// The one call given fails, counted from 1, as a change the system denies
-// while what undoes the steps before it still goes through.
-class FailingAt final : public ForwardingCalls {
-public:
-    explicit FailingAt(int call) : m_failing(call) {}
-    bool Failed() const { return m_calls >= m_failing; }
-
-protected:
-    bool Pass() override { return ++m_calls != m_failing; }
-
-private:
-    int m_failing;
-    int m_calls = 0;
-};
-
 // The start types given to the system. Wine keeps no delayed flag: the flag is
 // recorded, and the system is given the start type alone.
 class RecordingStarts final : public ForwardingCalls {
@@ -230,7 +215,7 @@ TEST(Services, ADeniedCallLeavesTheServiceAndTheKeptStartAsTheyWere)
             const EntryPlace from = on ? EntryPlace::Parked : EntryPlace::Startup;
             const auto before = services.Start(name);
             const std::optional<StoredValue> keptBefore = Kept(name);
-            FailingAt calls(call);
+            FailingCalls calls(call);
             const MoveOutcome outcome = SwitchEntry(source, from, name, on).outcome;
             if (!calls.Failed()) {
                 EXPECT_EQ(outcome, MoveOutcome::Moved);

@@ -16,17 +16,6 @@
 #include <shlobj.h>
 
 namespace {
-// Passes calls on, except call number `failAt`, which fails without touching anything.
-class FailingCalls final : public ForwardingCalls {
-public:
-    explicit FailingCalls(int failAt) : m_failAt(failAt) {}
-    bool Failed() const { return m_calls >= m_failAt; }
-
-private:
-    bool Pass() override { return ++m_calls != m_failAt; }
-    int m_failAt;
-    int m_calls = 0;
-};
 
 using Stored = std::optional<StoredValue>;
 
