@@ -1,6 +1,6 @@
 #include "pages/startup/compare/SavedList.h"
 
-#include "framework/UniqueHandle.h"
+#include "framework/SmallFile.h"
 #include "pages/startup/actions/AtomicFile.h"
 
 #include <algorithm>
@@ -241,23 +241,10 @@ SavedListReading ReadSavedList(const std::string& bytes)
 
 SavedListReading ReadSavedListFile(const std::wstring& path)
 {
-    const fw::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size))
-        return Refused(L"Could not read the saved list: " + SystemErrorText(::GetLastError()));
-    if (size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > kLargestFile)
-        return Refused(TooLarge());
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD read = 0;
-        if (!::ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr))
-            return Refused(L"Could not read the saved list: " + SystemErrorText(::GetLastError()));
-        if (read == 0)
-            break; // the file grew shorter since its size was taken
-        done += read;
-    }
-    bytes.resize(done);
-    return ReadSavedList(bytes);
+    DWORD error = ERROR_SUCCESS;
+    const std::optional<std::vector<std::uint8_t>> bytes = fw::ReadSmallFile(path, kLargestFile, &error);
+    if (!bytes)
+        return Refused(error == ERROR_FILE_TOO_LARGE ? TooLarge()
+                                                     : L"Could not read the saved list: " + SystemErrorText(error));
+    return ReadSavedList(std::string(bytes->begin(), bytes->end()));
 }

@@ -1,5 +1,6 @@
 #include "pages/startup/store/PackageManifest.h"
 
+#include "framework/SmallFile.h"
 #include "pages/startup/store/SafeXml.h"
 
 #include <utility>
@@ -83,7 +84,7 @@ std::optional<PackageManifest> ParsePackageManifest(const std::uint8_t* bytes, s
 
 std::optional<PackageManifest> ReadPackageManifest(const std::wstring& path)
 {
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadSmallFile(path, kLargestManifestBytes);
+    const std::optional<std::vector<std::uint8_t>> bytes = fw::ReadSmallFile(path, kLargestManifestBytes);
     if (!bytes)
         return std::nullopt;
     return ParsePackageManifest(bytes->data(), bytes->size());

@@ -86,22 +86,6 @@ bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, c
     }
 }
 
-std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::wstring& path, std::size_t largest)
-{
-    const fw::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0
-        || static_cast<unsigned long long>(size.QuadPart) > largest)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)
-                           || read != bytes.size()))
-        return std::nullopt;
-    return bytes;
-}
-
 std::wstring XmlAttribute(IXmlReader* reader, const wchar_t* name)
 {
     const wchar_t* value = nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // Small XML documents that other programs wrote (package manifests, task
 // definitions), read with Windows' own streaming XML reader, XmlLite (loaded
-// at the first document): document type definitions refused, nesting and size
+// for a reading of the sources, or for one document outside a reading):
+// document type definitions refused, nesting and size
 // bounded, so that a broken or hostile document is none, at once, never a
 // hang, a crash or a large allocation.
 
@@ -11,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,9 +32,6 @@ public:
 // deeper than 64 elements.
 bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, const wchar_t* root,
              XmlWalker& walker);
-
-// The whole file at `path`; nothing when it cannot be read or is larger than `largest`.
-std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::wstring& path, std::size_t largest);
 
 // The attribute's value on the element the reader stands on; empty when absent.
 std::wstring XmlAttribute(IXmlReader* reader, const wchar_t* name);

@@ -1,6 +1,7 @@
 #include "pages/startup/store/TaskScheduler.h"
 
 #include "framework/ShellObjects.h"
+#include "framework/SmallFile.h"
 #include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
 #include "framework/Wine.h"
@@ -193,7 +194,7 @@ private:
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                     AddFiles(path, tasks, depth + 1);
-            } else if (std::optional<std::vector<std::uint8_t>> xml = ReadSmallFile(TaskFilePath(path), kLargestTaskBytes)) {
+            } else if (std::optional<std::vector<std::uint8_t>> xml = fw::ReadSmallFile(TaskFilePath(path), kLargestTaskBytes)) {
                 tasks.push_back({path, std::move(*xml)});
             }
         } while (::FindNextFileW(search.Get(), &found));
