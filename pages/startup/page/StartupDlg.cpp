@@ -345,17 +345,17 @@ void CStartupDlg::ShowReading(SourceSet which, const std::vector<StartupEntry>& 
     }
     {
         const ListRedrawPause pause(m_listStartup);
-        if (!changes.changed.empty() || !changes.removed.empty())
-            ShowChangedRows(changes);
+        if (!changes.changed.empty())
+            ShowChangedRows(changes.changed);
         for (std::size_t id : changes.added)
             InsertRow(id);
-        if (!changes.added.empty() && m_sortCompare) {
-            SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
-            m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
-            m_itemPositions.clear();
-        }
-        // A hidden row whose command changed is shown until its new details say otherwise.
-        SyncShown(changes.changed);
+        if (!changes.added.empty())
+            SortAgain();
+        // Rows whose entry went away leave the list; a hidden row whose
+        // command changed is shown until its new details say otherwise.
+        std::vector<std::size_t> leavingOrBack = changes.removed;
+        leavingOrBack.insert(leavingOrBack.end(), changes.changed.begin(), changes.changed.end());
+        SyncShown(leavingOrBack);
         if (m_comparison && !(changes.added.empty() && changes.changed.empty() && changes.removed.empty()))
             MatchComparison();
     }
@@ -409,25 +409,25 @@ LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
     return 0;
 }
 
-void CStartupDlg::ShowChangedRows(const RowChanges& changes)
+void CStartupDlg::ShowChangedRows(const std::vector<std::size_t>& changed)
 {
     const std::vector<int>& items = ItemPositions();
-    for (std::size_t id : changes.changed) {
+    for (std::size_t id : changed) {
         if (items[id] < 0)
             continue;
         const StartupRow& row = m_rows.Row(id);
         m_listStartup.SetItemText(items[id], kPathColumn, row.command.c_str());
         m_listStartup.SetCheck(items[id], row.checked ? TRUE : FALSE);
     }
-    std::vector<int> removed;
-    for (std::size_t id : changes.removed)
-        if (items[id] >= 0)
-            removed.push_back(items[id]);
-    std::sort(removed.begin(), removed.end(), std::greater<int>());
-    for (int item : removed)
-        m_listStartup.DeleteItem(item);
-    if (!removed.empty())
-        m_itemPositions.clear();
+}
+
+void CStartupDlg::SortAgain()
+{
+    if (!m_sortCompare)
+        return;
+    SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
+    m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
+    m_itemPositions.clear();
 }
 
 void CStartupDlg::InsertRow(std::size_t id, bool inPlace)
@@ -498,11 +498,8 @@ void CStartupDlg::SyncShown(const std::vector<std::size_t>& ids)
     std::sort(coming.begin(), coming.end());
     for (std::size_t id : coming)
         InsertRow(id, true);
-    if (!coming.empty() && m_sortCompare) {
-        SortOrder order{&m_rows, m_sortCompare, m_sortAscending};
-        m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
-        m_itemPositions.clear();
-    }
+    if (!coming.empty())
+        SortAgain();
     UpdateStatus();
 }
 
@@ -642,22 +639,18 @@ void CStartupDlg::UpdateButtons()
 void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
 {
     *pResult = 0;
-    SortOrder order{&m_rows, nullptr, false};
     if (pNMLV->iSubItem == kProgramColumn) {
         s_programAscending = !s_programAscending;
-        order.compare = &StartupRowModel::CompareProgram;
-        order.ascending = s_programAscending;
+        m_sortCompare = &StartupRowModel::CompareProgram;
+        m_sortAscending = s_programAscending;
     } else if (pNMLV->iSubItem == kLocationColumn) {
         s_locationAscending = !s_locationAscending;
-        order.compare = &StartupRowModel::CompareLocation;
-        order.ascending = s_locationAscending;
+        m_sortCompare = &StartupRowModel::CompareLocation;
+        m_sortAscending = s_locationAscending;
     } else {
         return; // "Execution Path" does not sort
     }
-    m_sortCompare = order.compare;
-    m_sortAscending = order.ascending;
-    m_listStartup.SortItems(CompareRows, reinterpret_cast<LPARAM>(&order));
-    m_itemPositions.clear();
+    SortAgain();
 }
 
 void CStartupDlg::OnApply()

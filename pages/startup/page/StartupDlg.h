@@ -133,7 +133,10 @@ private:
     void MatchComparison();
     // Tells the user, in a message box of the page.
     void ShowError(const std::wstring& message);
-    void ShowChangedRows(const RowChanges& changes);
+    // The texts and boxes of the rows shown whose entry changed.
+    void ShowChangedRows(const std::vector<std::size_t>& changed);
+    // Sorts the list as the last click on a header asked; again after rows came in.
+    void SortAgain();
     // Moves the row shown at `item` if its box differs from its stored state;
     // false when the row was dropped because its entry no longer exists.
     bool ApplyRow(int item);
