@@ -116,8 +116,11 @@ BOOL CMonitorApp::InitInstance()
 int CMonitorApp::ExitInstance()
 {
     StopSamplingWorker();
-    m_hStopMutex.Reset();
-    m_hSpeedChanged.Reset();
+    // A worker left running still waits on them.
+    if (!m_hSamplingThread) {
+        m_hStopMutex.Reset();
+        m_hSpeedChanged.Reset();
+    }
     ::CoUninitialize();
     return CWinApp::ExitInstance();
 }
@@ -130,8 +133,10 @@ void CMonitorApp::StopSamplingWorker()
     }
     // The mutex handle stays open until the worker has seen the signal.
     if (m_hSamplingThread) {
-        WaitHandlingSentMessages(m_hSamplingThread.Get());
-        m_hSamplingThread.Reset();
+        if (WaitHandlingSentMessages(m_hSamplingThread.Get(), kWorkerStopWaitMs))
+            m_hSamplingThread.Reset();
+        else
+            m_workerJobs.Close(); // the pages' jobs are dropped, not waited for
     }
 }
 

@@ -25,8 +25,13 @@ public:
 
     // Signals the sampling worker to stop and waits until it has, handling
     // sent messages meanwhile. Called before the frame is destroyed and
-    // before the application is torn down; later calls do nothing.
+    // before the application is torn down; later calls do nothing once it
+    // has stopped. A worker still waiting for another process's answer after
+    // a second is left to it: the jobs that wait are dropped, and the program
+    // ends without it.
     void StopSamplingWorker();
+    bool LeftThreadsRunning() const override { return static_cast<bool>(m_hSamplingThread); }
+    static constexpr DWORD kWorkerStopWaitMs = 1000;
 
     // Owned by the user-interface thread until ExitInstance releases it: the
     // sampling worker's stop signal.

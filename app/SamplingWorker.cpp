@@ -95,12 +95,18 @@ DWORD WINAPI SamplingThreadProc(LPVOID)
     return 0;
 }
 
-void WaitHandlingSentMessages(HANDLE object)
+bool WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs)
 {
+    const ULONGLONG deadline = timeoutMs == INFINITE ? 0 : ::GetTickCount64() + timeoutMs;
     for (;;) {
-        const DWORD result = ::MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_SENDMESSAGE);
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG now = ::GetTickCount64();
+            left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        }
+        const DWORD result = ::MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_SENDMESSAGE);
         if (result != WAIT_OBJECT_0 + 1)
-            return;
+            return result != WAIT_TIMEOUT;
         // Peeking runs the pending sent messages and takes nothing off the queue.
         MSG msg;
         ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);

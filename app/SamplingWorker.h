@@ -12,5 +12,5 @@ DWORD WINAPI SamplingThreadProc(LPVOID lpParameter);
 
 // Waits for the object while still handling messages that other threads send
 // to this thread's windows: the worker may be inside a control update that
-// only this thread can complete.
-void WaitHandlingSentMessages(HANDLE object);
+// only this thread can complete. False when the time ran out first.
+bool WaitHandlingSentMessages(HANDLE object, DWORD timeoutMs = INFINITE);

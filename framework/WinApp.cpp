@@ -205,6 +205,8 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         exitCode = pApp->ExitInstance();
     }
     TerminateServices();
+    if (pApp->LeftThreadsRunning())
+        ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exitCode));
     return exitCode;
 }
 

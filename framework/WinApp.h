@@ -22,6 +22,10 @@ public:
     virtual int Run();
     // Returns the process exit code: WM_QUIT's code, or 1 when the loop never ran.
     virtual int ExitInstance();
+    // Whether ExitInstance left a thread running that waits for another
+    // process: the process then ends at once, without the static
+    // destructors that thread could still reach.
+    virtual bool LeftThreadsRunning() const { return false; }
     // Gives the message to the windows from its target up to the main window.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 

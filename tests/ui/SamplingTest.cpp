@@ -193,3 +193,30 @@ TEST_F(Sampling, TheWorkerDoesThePagesJobsInSharesBetweenSamplesAndDropsThemWhen
     EXPECT_EQ(dropped.load(), 1);
     EXPECT_FALSE(theApp.m_workerJobs.Post([](bool) { return false; }));
 }
+
+TEST_F(Sampling, ClosingDoesNotWaitForAJobThatWaitsForAnotherProcess)
+{
+    StartApp();
+    // A job inside a call to another process that does not answer, and one
+    // queued behind it.
+    std::atomic<bool> answered{false}, started{false};
+    std::atomic<int> dropped{0};
+    ASSERT_TRUE(theApp.m_workerJobs.Post([&](bool isDropped) {
+        started = true;
+        while (!isDropped && !answered)
+            ::Sleep(5);
+        return false;
+    }));
+    ASSERT_TRUE(theApp.m_workerJobs.Post([&](bool isDropped) {
+        dropped += isDropped;
+        return false;
+    }));
+    ASSERT_TRUE(PumpUntil([&] { return started.load(); }, 5000));
+    theApp.m_pMainWnd->DestroyWindow();
+    EXPECT_FALSE(answered) << "the window closed while the job still waited";
+    EXPECT_EQ(dropped.load(), 1) << "the job behind it is dropped, not waited for";
+    EXPECT_TRUE(theApp.LeftThreadsRunning()) << "so the program ends without the worker";
+    answered = true;
+    theApp.StopSamplingWorker();
+    EXPECT_FALSE(theApp.LeftThreadsRunning()) << "a worker that stopped meanwhile is waited for";
+}
