@@ -12,7 +12,9 @@
 #include "ui/ListColumns.h"
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -130,11 +132,13 @@ struct BackgroundReading {
     SourceSet which;
     unsigned movesAsked = 0;
     std::vector<StartupEntry> entries;
+    SourceSet failed;
     bool dropped = false; // the worker ended before it read them
 };
 
 struct BackgroundReadings {
     std::mutex lock;
+    std::condition_variable doneChanged; // a reading was done
     std::deque<BackgroundReading> done;
 };
 
@@ -258,6 +262,12 @@ void CStartupDlg::RefreshList()
 
 void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
 {
+    // A move's message box runs a message loop: the list changes only once
+    // Apply is done with it.
+    if (m_applying) {
+        m_pendingSources |= which;
+        return;
+    }
     SourceSet now, aside;
     for (std::size_t index = 0; index < m_sources.size(); ++index) {
         if (which.Contains(index))
@@ -265,8 +275,11 @@ void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
     }
     if (!aside.Empty() && !ReadInBackground(aside))
         now |= aside;
-    if (!now.Empty())
-        ShowReading(now, ReadStartupEntries(m_sources, now), everyRow);
+    if (!now.Empty()) {
+        SourceSet failed;
+        const std::vector<StartupEntry> entries = ReadStartupEntries(m_sources, now, &failed);
+        ShowReading(now, entries, everyRow, failed);
+    }
 }
 
 bool CStartupDlg::ReadInBackground(SourceSet which)
@@ -281,11 +294,12 @@ bool CStartupDlg::ReadInBackground(SourceSet which)
     const bool posted = theApp.m_workerJobs.Post([readings, window, sources, reading](bool dropped) mutable {
         reading.dropped = dropped;
         if (!dropped)
-            reading.entries = ReadStartupEntries(sources, reading.which);
+            reading.entries = ReadStartupEntries(sources, reading.which, &reading.failed);
         {
             const std::lock_guard<std::mutex> hold(readings->lock);
             readings->done.push_back(std::move(reading));
         }
+        readings->doneChanged.notify_all();
         ::PostMessageW(window, kSourcesReadMessage, 0, 0);
         return false;
     });
@@ -310,19 +324,58 @@ LRESULT CStartupDlg::OnSourcesRead(WPARAM, LPARAM)
         if (reading.dropped)
             continue;
         if (reading.movesAsked != m_moves) {
-            if (!ReadInBackground(reading.which))
-                ShowReading(reading.which, ReadStartupEntries(m_sources, reading.which), false);
+            if (!ReadInBackground(reading.which)) {
+                reading.failed = {};
+                reading.entries = ReadStartupEntries(m_sources, reading.which, &reading.failed);
+                ShowReading(reading.which, reading.entries, false, reading.failed);
+            }
             continue;
         }
-        ShowReading(reading.which, reading.entries, false);
+        ShowReading(reading.which, reading.entries, false, reading.failed);
     }
     return 0;
 }
 
-void CStartupDlg::ShowReading(SourceSet which, const std::vector<StartupEntry>& entries, bool everyRow)
+bool CStartupDlg::WaitForReadings(const wchar_t* doing)
+{
+    // The first reading of the sources read in the background starts once
+    // the window is drawn; a list asked for before then starts it now.
+    if (!m_watcher)
+        OnShown(0, 0);
+    if (m_readingsAsked > 0) {
+        m_waitText = L"Reading services and scheduled tasks...";
+        UpdateStatus();
+        ::UpdateWindow(::GetDlgItem(m_hWnd, IDC_STARTUP_STATUS));
+        // A reading asks other processes: a moment's wait, never a hang.
+        // One read again after a move asks anew, within the same time.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadingWaitMs);
+        while (m_readingsAsked > 0) {
+            {
+                std::unique_lock<std::mutex> hold(m_readings->lock);
+                if (!m_readings->doneChanged.wait_until(hold, deadline, [&] { return !m_readings->done.empty(); }))
+                    break;
+            }
+            OnSourcesRead(0, 0);
+        }
+        m_waitText.clear();
+        UpdateStatus();
+    }
+    if (m_readingsAsked == 0)
+        return true;
+    ShowError(std::wstring(L"Could not ") + doing +
+              L": services and scheduled tasks are still being read, and the list is not complete. "
+              L"Please try again in a moment.");
+    return false;
+}
+
+void CStartupDlg::ShowReading(SourceSet which, const std::vector<StartupEntry>& entries, bool everyRow,
+                              const SourceSet& failed)
 {
     m_listReady = false;
-    const RowChanges changes = m_rows.Merge(entries, m_sources, which);
+    // A failed reading is no account of the source's entries: its rows stay.
+    m_failedSources = m_failedSources.Without(which, m_sources.size());
+    m_failedSources |= failed;
+    const RowChanges changes = m_rows.Merge(entries, m_sources, which, failed);
     // A reading of everything (F5) asks for every row's details again, which
     // only examines again the files that changed; otherwise the rows that
     // are new or whose command changed.
@@ -382,6 +435,12 @@ LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
 {
     if (!m_details)
         return 0;
+    // Details can hide rows: while Apply runs they wait, so that it never
+    // finds another row where it left one.
+    if (m_applying) {
+        m_detailsWaiting = true;
+        return 0;
+    }
     const std::vector<std::size_t> changed = m_details->Take(m_rows);
     m_rowsToShow.insert(m_rowsToShow.end(), changed.begin(), changed.end());
     if (m_rowsToShow.empty())
@@ -506,14 +565,24 @@ void CStartupDlg::SyncShown(const std::vector<std::size_t>& ids)
 void CStartupDlg::UpdateStatus()
 {
     std::wstring text;
+    // A source that could not be read is named first: its rows may be out of date.
+    for (std::size_t index = 0; index < m_sources.size(); ++index) {
+        if (m_failedSources.Contains(index)) {
+            text += (text.empty() ? L"Could not read " : L", ") + std::wstring(m_sources[index].location);
+        }
+    }
     if (m_hideWindowsEntries) {
+        if (!text.empty())
+            text += L"; ";
         std::size_t hidden = 0;
         for (std::size_t id = 0; id < m_rows.Size(); ++id)
             hidden += !m_rows.Row(id).removed && !Shown(id) ? 1 : 0;
-        text = hidden == 0   ? L"No Windows entries hidden"
-               : hidden == 1 ? L"1 Windows entry hidden"
-                             : std::to_wstring(hidden) + L" Windows entries hidden";
+        text += hidden == 0   ? L"No Windows entries hidden"
+                : hidden == 1 ? L"1 Windows entry hidden"
+                              : std::to_wstring(hidden) + L" Windows entries hidden";
     }
+    if (!m_waitText.empty())
+        text = m_waitText;
     const std::wstring comparison = m_comparison ? m_comparison->Summary(m_rows) : std::wstring();
     if (text != m_statusText) {
         m_statusText = text;
@@ -547,12 +616,14 @@ void CStartupDlg::EndComparison()
     m_comparison.reset();
     const ListRedrawPause pause(m_listStartup);
     SyncShown(ended);
+    m_rows.ReleaseEndedRows();
 }
 
 void CStartupDlg::MatchComparison()
 {
     const ListRedrawPause pause(m_listStartup); // the marks of every row may change
     SyncShown(m_comparison->Match(m_rows));
+    m_rows.ReleaseEndedRows();
 }
 
 RowMark CStartupDlg::Mark(std::size_t id) const
@@ -657,51 +728,92 @@ void CStartupDlg::OnApply()
 {
     // No pause of the list's drawing here: a successful move leaves the list
     // as it is, and a failure's message box must not sit over a list that
-    // does not repaint.
-    m_applying = true;
-    for (int item = 0; item < m_listStartup.GetItemCount();) {
-        if (ApplyRow(item))
-            ++item;
+    // does not repaint. The rows to move are taken first, in the order
+    // shown; nothing that would reorder the list runs until Apply is done.
+    std::vector<std::size_t> changed;
+    for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
+        const std::size_t id = RowId(item);
+        if (id < m_rows.Size() && m_rows.Differs(id))
+            changed.push_back(id);
     }
+    m_applying = true;
+    for (std::size_t id : changed)
+        ApplyRow(id);
     m_applying = false;
+    CatchUpAfterApply();
+}
+
+void CStartupDlg::CatchUpAfterApply()
+{
     OnSourcesRead(0, 0);
     RefreshSources(std::exchange(m_pendingSources, {}), false);
+    if (std::exchange(m_detailsWaiting, false))
+        OnDetailsReady(0, 0);
     UpdateButtons();
 }
 
-bool CStartupDlg::ApplyRow(int item)
+int CStartupDlg::ItemOf(std::size_t id) const
 {
-    const std::size_t id = RowId(item);
+    LVFINDINFOW find{};
+    find.flags = LVFI_PARAM;
+    find.lParam = static_cast<LPARAM>(id);
+    return static_cast<int>(
+        m_listStartup.SendMessage(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+void CStartupDlg::ApplyRow(std::size_t id)
+{
     if (!m_rows.Differs(id))
-        return true;
+        return; // set back meanwhile, or switched with a row before it
     m_listReady = false;
     const StartupRow& row = m_rows.Row(id);
     const bool switchOn = row.checked;
     // The entry is found by its name in its source; the list's texts are only shown.
     const MoveResult result = SwitchEntry(m_sources.at(row.source), row.place, EntryId(row), switchOn);
-    bool kept = true;
     switch (result.outcome) {
     case MoveOutcome::Moved:
         ++m_moves;
-        if (result.command != row.command)
+        if (const int item = ItemOf(id); item >= 0 && result.command != row.command)
             m_listStartup.SetItemText(item, kPathColumn, result.command.c_str());
         m_rows.SetMoved(id, switchOn, result.place, result.command);
+        FollowSwitch(id, switchOn);
         break;
     case MoveOutcome::Failed:
     case MoveOutcome::NameTaken:
         MessageBox(result.outcome == MoveOutcome::Failed ? kMoveFailedMessage : kNameTakenMessage, nullptr, MB_OK);
-        m_listStartup.SetCheck(item, switchOn ? FALSE : TRUE);
+        // -1 would set every row's box.
+        if (const int item = ItemOf(id); item >= 0)
+            m_listStartup.SetCheck(item, switchOn ? FALSE : TRUE);
+        else
+            m_rows.SetChecked(id, !switchOn);
         break;
     case MoveOutcome::Gone:
         MessageBox(kEntryGoneMessage, nullptr, MB_OK);
         m_rows.Remove(id);
-        m_listStartup.DeleteItem(item);
+        if (const int item = ItemOf(id); item >= 0)
+            m_listStartup.DeleteItem(item);
         m_itemPositions.clear();
-        kept = false;
         break;
     }
     m_listReady = true;
-    return kept;
+}
+
+void CStartupDlg::FollowSwitch(std::size_t id, bool on)
+{
+    const StartupRow& moved = m_rows.Row(id);
+    const std::wstring key = PlaceKindOf(m_sources.at(moved.source).kind).SwitchKey(EntryId(moved));
+    if (key.empty())
+        return;
+    for (std::size_t other = 0; other < m_rows.Size(); ++other) {
+        const StartupRow& row = m_rows.Row(other);
+        if (other == id || row.removed || row.gone
+            || PlaceKindOf(m_sources.at(row.source).kind).SwitchKey(EntryId(row)) != key)
+            continue;
+        m_rows.SetMoved(other, on, row.place, row.command);
+        m_rows.SetChecked(other, on);
+        if (const int item = ItemOf(other); item >= 0)
+            m_listStartup.SetCheck(item, on ? TRUE : FALSE);
+    }
 }
 
 void CStartupDlg::OnRevertChanges()

@@ -112,12 +112,21 @@ private:
     // Reads the sources in `which` again and brings their rows in line; asks
     // for the details of every row when `everyRow`, else only of rows that
     // are new or whose command changed. Sources whose kind reads in the
-    // background are read on the sampling worker and follow.
+    // background are read on the sampling worker and follow. While Apply
+    // runs, the sources wait until it ends.
     void RefreshSources(SourceSet which, bool everyRow);
     // Reads the sources on the sampling worker; false where it takes no work.
     bool ReadInBackground(SourceSet which);
-    // Brings the rows of the sources in `which` in line with their reading.
-    void ShowReading(SourceSet which, const std::vector<StartupEntry>& entries, bool everyRow);
+    // Brings the rows of the sources in `which` in line with their reading;
+    // the rows of sources whose reading `failed` stay as they were.
+    void ShowReading(SourceSet which, const std::vector<StartupEntry>& entries, bool everyRow,
+                     const SourceSet& failed);
+    // Waits a moment for the readings on the sampling worker and takes them,
+    // telling the user on the status line; false, after telling the user what
+    // `doing` could not do, when the list is not complete yet.
+    bool WaitForReadings(const wchar_t* doing);
+    // What Apply put off and catches up with once it ends.
+    void CatchUpAfterApply();
     // Inserts the row last, or `inPlace`, where its id puts it in a list
     // that is not sorted; the caller sorts a sorted list again.
     void InsertRow(std::size_t id, bool inPlace = false);
@@ -137,10 +146,16 @@ private:
     void ShowChangedRows(const std::vector<std::size_t>& changed);
     // Sorts the list as the last click on a header asked; again after rows came in.
     void SortAgain();
-    // Moves the row shown at `item` if its box differs from its stored state;
-    // false when the row was dropped because its entry no longer exists.
-    bool ApplyRow(int item);
+    // Moves the row's entry if its box differs from its stored state. The
+    // row is found again by its id after the move: a failure's message box
+    // runs messages.
+    void ApplyRow(std::size_t id);
+    // After a move of `id`'s entry, the other rows that the same switch
+    // changed (a task's other programs and triggers) show its state too.
+    void FollowSwitch(std::size_t id, bool on);
     std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
+    // Where the row stands in the list now, -1 where it is not shown.
+    int ItemOf(std::size_t id) const;
     // Row ids to their positions in the list, -1 for rows not shown; kept
     // until rows are inserted out of turn, removed or sorted.
     const std::vector<int>& ItemPositions();
@@ -164,6 +179,10 @@ private:
     std::unique_ptr<RowDetails> m_details;
     bool m_applying = false;
     SourceSet m_pendingSources; // changed while Apply was running
+    bool m_detailsWaiting = false; // details came while Apply was running
+    // Sources whose last reading failed: their rows are as read before.
+    SourceSet m_failedSources;
+    std::wstring m_waitText; // on the status line while a reading is waited for
     // The last sort, repeated when a reading adds rows.
     RowComparison m_sortCompare = nullptr;
     bool m_sortAscending = false;
@@ -171,4 +190,6 @@ private:
     // Rows whose new details are not shown yet, and how many one message shows.
     std::deque<std::size_t> m_rowsToShow;
     static constexpr std::size_t kRowsShownPerMessage = 256;
+    // How long Save and Compare wait for readings under way.
+    static constexpr int kReadingWaitMs = 3000;
 };

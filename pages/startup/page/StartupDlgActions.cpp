@@ -110,6 +110,8 @@ void CStartupDlg::OnCopy()
 
 bool CStartupDlg::SaveListTo(const std::wstring& path)
 {
+    if (!WaitForReadings(L"save the start-up list"))
+        return false;
     // The rows shown, in the order shown, then the hidden ones.
     std::vector<EntryReport> reports;
     for (int item = 0, count = m_listStartup.GetItemCount(); item < count; ++item) {
@@ -187,6 +189,8 @@ void CStartupDlg::CompareWithSavedList()
 
 bool CStartupDlg::CompareWith(const std::wstring& path)
 {
+    if (!WaitForReadings(L"compare the start-up list"))
+        return false;
     SavedListReading reading = ReadSavedListFile(path);
     if (!reading.error.empty()) {
         ShowError(reading.error);

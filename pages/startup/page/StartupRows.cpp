@@ -1,5 +1,6 @@
 #include "pages/startup/page/StartupRows.h"
 
+#include <iterator>
 #include <unordered_map>
 
 namespace {
@@ -49,8 +50,10 @@ std::wstring RowKey(std::size_t source, EntryPlace place, const std::wstring& na
 } // namespace
 
 RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
-                                  SourceSet read)
+                                  SourceSet read, const SourceSet& failed)
 {
+    if (!failed.Empty())
+        read = read.Without(failed, sources.size());
     std::unordered_map<std::wstring, std::size_t> listed;
     listed.reserve(m_rows.size());
     for (std::size_t id = 0; id < m_rows.size(); ++id) {
@@ -127,8 +130,6 @@ std::size_t StartupRowModel::AddGone(const EntryReport& saved)
     StartupRow row;
     row.name = saved.program;
     row.command = saved.command;
-    m_goneLocations.push_back(saved.location);
-    row.location = m_goneLocations.back().c_str();
     row.switchable = false;
     row.savedEnabled = row.checked = saved.enabled;
     row.removed = row.gone = true;
@@ -136,16 +137,51 @@ std::size_t StartupRowModel::AddGone(const EntryReport& saved)
     row.publisher = saved.publisher;
     row.verified = saved.verified;
     row.fileMissing = !saved.fileExists;
-    m_sortNames.push_back(Folded(row.name));
-    m_goneSortLocations.emplace(m_rows.size(), Folded(saved.location));
-    m_rows.push_back(std::move(row));
-    return m_rows.size() - 1;
+    std::size_t id = m_rows.size();
+    if (!m_endedGone.empty()) {
+        id = *m_endedGone.begin();
+        m_endedGone.erase(m_endedGone.begin());
+        m_sortNames[id] = Folded(row.name);
+        m_rows[id] = std::move(row);
+    } else {
+        m_sortNames.push_back(Folded(row.name));
+        m_rows.push_back(std::move(row));
+    }
+    // The map's nodes stay where they are, so the row may point at its text.
+    GoneLocation& location = m_goneLocations[id];
+    location = {saved.location, Folded(saved.location)};
+    m_rows[id].location = location.saved.c_str();
+    return id;
+}
+
+void StartupRowModel::EndGone(std::size_t id)
+{
+    StartupRow ended;
+    ended.removed = true;
+    m_rows.at(id) = std::move(ended);
+    m_sortNames[id].clear();
+    m_sortNames[id].shrink_to_fit();
+    m_goneLocations.erase(id);
+    m_endedGone.insert(id);
+}
+
+void StartupRowModel::ReleaseEndedRows()
+{
+    while (!m_endedGone.empty() && *m_endedGone.rbegin() + 1 == m_rows.size()) {
+        m_endedGone.erase(std::prev(m_endedGone.end()));
+        m_rows.pop_back();
+        m_sortNames.pop_back();
+    }
+    if (m_endedGone.empty() && m_goneLocations.empty()) {
+        m_rows.shrink_to_fit();
+        m_sortNames.shrink_to_fit();
+    }
 }
 
 const std::wstring& StartupRowModel::SortLocation(std::size_t id) const
 {
     const StartupRow& row = Row(id);
-    return row.gone ? m_goneSortLocations.at(id) : m_sortLocations.at(row.source);
+    return row.gone ? m_goneLocations.at(id).folded : m_sortLocations.at(row.source);
 }
 
 template <class Change>

@@ -8,7 +8,7 @@
 #include "pages/startup/store/StartupStore.h"
 
 #include <cstddef>
-#include <deque>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -57,9 +57,10 @@ public:
     // them. A row whose entry is still in the same place keeps its id and a
     // box the user changed; an entry without a row gets one, marked new unless
     // the first reading of its source had it; a row whose entry is no longer
-    // there is removed.
+    // there is removed. The rows of sources whose reading `failed` stay, and
+    // such a source's next reading still marks nothing new.
     RowChanges Merge(const std::vector<StartupEntry>& entries, const std::vector<StartupSource>& sources,
-                     SourceSet read = SourceSet::All());
+                     SourceSet read = SourceSet::All(), const SourceSet& failed = {});
 
     std::size_t Size() const { return m_rows.size(); }
     const StartupRow& Row(std::size_t id) const { return m_rows.at(id); }
@@ -75,14 +76,15 @@ public:
     // The row as the saved list and the copied text show it.
     EntryReport Report(std::size_t id) const;
     // A row for an entry of a saved list that is no longer listed: shown as
-    // saved, never switched, never read or moved; its id.
+    // saved, never switched, never read or moved; its id, which may be that
+    // of a gone row ended before.
     std::size_t AddGone(const EntryReport& saved);
-    // The comparison that showed the gone row ended: it is a removed row now.
-    void EndGone(std::size_t id)
-    {
-        m_rows.at(id).gone = false;
-        m_goneSortLocations.erase(id);
-    }
+    // The comparison that showed the gone row ended: it is a removed row now,
+    // whose texts are let go, and its id is free for another gone row.
+    void EndGone(std::size_t id);
+    // Lets go of the ended gone rows at the end of the rows, once the list
+    // shows none of them: a comparison's rows do not outlast it.
+    void ReleaseEndedRows();
 
     bool Differs(std::size_t id) const;
     std::size_t DifferingCount() const { return m_differing; }
@@ -104,9 +106,13 @@ private:
     // Folded for the sort: each row's name by row id, each Location text by source.
     std::vector<std::wstring> m_sortNames;
     std::vector<std::wstring> m_sortLocations;
-    // Gone rows' Location texts, as saved, and folded for the sort by row id.
-    std::deque<std::wstring> m_goneLocations;
-    std::unordered_map<std::size_t, std::wstring> m_goneSortLocations;
+    // Gone rows' Location texts, as saved and folded for the sort, by row id;
+    // and the ids of ended gone rows, free for the next ones.
+    struct GoneLocation {
+        std::wstring saved, folded;
+    };
+    std::unordered_map<std::size_t, GoneLocation> m_goneLocations;
+    std::set<std::size_t> m_endedGone;
     std::size_t m_differing = 0;
     // The sources read before, and every entry of each one's first reading,
     // by source and name: a source's first reading marks nothing new.

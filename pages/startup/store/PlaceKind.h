@@ -43,6 +43,14 @@ public:
     // Asked of switchable kinds only, and only for a change of state.
     virtual MoveResult Switch(const StartupSource& source, EntryPlace from, const std::wstring& name,
                               bool on) const;
+    // What a switch of the entry `id` switches with it: the entries of every
+    // source whose key is the same (a task's programs and triggers, which one
+    // switch of the task changes together); empty where it is the entry alone.
+    virtual std::wstring SwitchKey(const std::wstring& id) const
+    {
+        (void)id;
+        return {};
+    }
     // The keys and folders that hold the source's entries.
     virtual void Watch(const StartupSource& source, WatchList& list) const = 0;
     // Where the entry `name` stands, as Registry Editor or Explorer shows it.

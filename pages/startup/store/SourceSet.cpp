@@ -37,6 +37,15 @@ SourceSet& SourceSet::operator|=(const SourceSet& other)
     return *this;
 }
 
+SourceSet SourceSet::Without(const SourceSet& other, std::size_t count) const
+{
+    SourceSet rest;
+    rest.m_members.assign(count, false);
+    for (std::size_t i = 0; i < count; ++i)
+        rest.m_members[i] = Contains(i) && !other.Contains(i);
+    return rest;
+}
+
 bool operator==(const SourceSet& a, const SourceSet& b)
 {
     if (a.m_all || b.m_all)

@@ -15,6 +15,8 @@ public:
     bool Contains(std::size_t index) const;
     bool Empty() const;
     SourceSet& operator|=(const SourceSet& other);
+    // The members of this set, among the first `count` sources, that are not in `other`.
+    SourceSet Without(const SourceSet& other, std::size_t count) const;
     friend bool operator==(const SourceSet& a, const SourceSet& b);
     friend bool operator!=(const SourceSet& a, const SourceSet& b) { return !(a == b); }
 

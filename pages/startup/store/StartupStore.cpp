@@ -28,6 +28,8 @@ using NameSet = std::set<std::wstring, NoCaseLess>;
 using SharedListings = std::map<const void*, std::shared_ptr<const void>>;
 // The listings shared within the reading under way on this thread, if any.
 thread_local SharedListings* t_shared = nullptr;
+// Set by a kind whose reading of the current source failed.
+thread_local bool t_readingFailed = false;
 
 // Marks a reading of sources on this thread for as long as it lives.
 class ReadingScope {
@@ -159,10 +161,25 @@ StartupValueList ReadValueList(HKEY hive, const wchar_t* keyPath, REGSAM view)
     return ReadKeyValues(key.Get());
 }
 
-std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources, SourceSet which)
+void ReportReadingFailed()
+{
+    t_readingFailed = true;
+}
+
+std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources, SourceSet which,
+                                             SourceSet* failed)
 {
     const ReadingScope reading;
     std::vector<StartupEntry> entries;
+    // One kind's reading of one of its places; a failure counts for the source.
+    auto read = [&](std::size_t index, EntryPlace place) {
+        const StartupSource& source = sources[index];
+        t_readingFailed = false;
+        StartupValueList values = PlaceKindOf(source.kind).Read(source, place);
+        if (std::exchange(t_readingFailed, false) && failed)
+            *failed |= SourceSet::Of(index);
+        return values;
+    };
     for (std::size_t index = 0; index < sources.size(); ++index) {
         if (!which.Contains(index))
             continue;
@@ -175,7 +192,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         StartupValueList values;
         {
             const StartupWorkTimer timer(PlaceKindOf(source.kind).ReadingWork());
-            values = PlaceKindOf(source.kind).Read(source, EntryPlace::Startup);
+            values = read(index, EntryPlace::Startup);
         }
         for (StartupValue& value : values) {
             const bool off = value.offForWindows || offForWindows.count(value.name) != 0;
@@ -187,7 +204,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
         if (!which.Contains(index) || !IsSwitchable(source))
             continue;
         const StartupWorkTimer timer("read: switched-off entries");
-        for (StartupValue& value : PlaceKindOf(source.kind).Read(source, EntryPlace::Parked))
+        for (StartupValue& value : read(index, EntryPlace::Parked))
             entries.push_back({index, EntryPlace::Parked, std::move(value)});
     }
     return entries;

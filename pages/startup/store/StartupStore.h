@@ -71,8 +71,15 @@ struct StartupEntry {
 
 // The entries of the sources in `which`: first those in the places Windows
 // reads, then the switched-off ones, each group in the order of the sources.
+// The sources whose reading could not be had (see ReportReadingFailed) go
+// into `failed`, where given: what they gave is no account of their entries.
 std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& sources,
-                                             SourceSet which = SourceSet::All());
+                                             SourceSet which = SourceSet::All(), SourceSet* failed = nullptr);
+
+// Said by a kind of place, within its reading of a source, when what holds
+// the entries did not answer (a service that lists them refused): the
+// source's reading failed, which is not the same as a source without entries.
+void ReportReadingFailed();
 
 // Within one reading of sources (a call of ReadStartupEntries) on this
 // thread, what `make` gave the first time it was asked for under `key`, so

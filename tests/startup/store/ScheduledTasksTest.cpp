@@ -88,7 +88,7 @@ class TestScheduler final : public TaskScheduler {
 public:
     TestScheduler() { SetTaskSchedulerForTesting(this); }
     ~TestScheduler() override { SetTaskSchedulerForTesting(nullptr); }
-    std::vector<ScheduledTask> Tasks() override
+    std::optional<std::vector<ScheduledTask>> Tasks() override
     {
         std::vector<ScheduledTask> tasks;
         for (const auto& [path, enabled] : states)

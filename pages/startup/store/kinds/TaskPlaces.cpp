@@ -28,7 +28,10 @@ std::shared_ptr<const Definitions> ListedDefinitions()
     static const char key = 0;
     return std::static_pointer_cast<const Definitions>(SharedInReading(&key, [] {
         auto definitions = std::make_shared<Definitions>();
-        for (const ScheduledTask& task : ActiveTaskScheduler().Tasks()) {
+        const std::optional<std::vector<ScheduledTask>> tasks = ActiveTaskScheduler().Tasks();
+        if (!tasks)
+            return std::shared_ptr<const void>(); // neither listed nor read
+        for (const ScheduledTask& task : *tasks) {
             if (std::optional<TaskDefinition> definition = ParseTaskDefinition(task.xml.data(), task.xml.size()))
                 definitions->emplace_back(task.path, std::move(*definition));
         }
@@ -50,6 +53,10 @@ public:
         if (place != EntryPlace::Startup)
             return entries;
         const std::shared_ptr<const Definitions> listed = ListedDefinitions();
+        if (!listed) {
+            ReportReadingFailed();
+            return entries;
+        }
         for (const auto& [path, definition] : *listed) {
             if (!(m_boot ? definition.atBoot : definition.atLogOn))
                 continue;
@@ -78,6 +85,9 @@ public:
             return Refused(MoveOutcome::Failed);
         return Moved(row->command, EntryPlace::Startup);
     }
+
+    // A task is switched whole: every row of it, at log-on or at boot.
+    std::wstring SwitchKey(const std::wstring& id) const override { return L"task:" + TaskPathOf(id); }
 
     // Tasks change through the Task Scheduler, which tells no one: F5 shows them.
     void Watch(const StartupSource&, WatchList&) const override {}
