@@ -58,7 +58,12 @@ TEST(SavedListTest, ReadsBackWhatWasSaved)
     ScratchFolder folder;
     const std::wstring path = folder.Path() + L"\\Start-up list.csv";
     ASSERT_EQ(SaveStartupList(path, awkward), static_cast<DWORD>(ERROR_SUCCESS));
+    // Read while a spreadsheet program holds it open for writing.
+    const HANDLE held = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const SavedListReading fromFile = ReadSavedListFile(path);
+    ::CloseHandle(held);
     EXPECT_EQ(fromFile.error, L"");
     ExpectSame(fromFile.entries, awkward);
 }
