@@ -183,7 +183,7 @@ private:
     static void AddFiles(const std::wstring& relative, std::vector<ScheduledTask>& tasks, int depth)
     {
         WIN32_FIND_DATAW found;
-        const fw::UniqueFindHandle search(::FindFirstFileW((TaskFilePath(relative) + L"\\*").c_str(), &found));
+        const fw::UniqueFindHandle search(::FindFirstFileW((NativeTaskFilePath(relative) + L"\\*").c_str(), &found));
         if (!search || depth > 32)
             return;
         do {
@@ -194,7 +194,8 @@ private:
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                     AddFiles(path, tasks, depth + 1);
-            } else if (std::optional<std::vector<std::uint8_t>> xml = fw::ReadSmallFile(TaskFilePath(path), kLargestTaskBytes)) {
+            } else if (std::optional<std::vector<std::uint8_t>> xml =
+                           fw::ReadSmallFile(NativeTaskFilePath(path), kLargestTaskBytes)) {
                 tasks.push_back({path, std::move(*xml)});
             }
         } while (::FindNextFileW(search.Get(), &found));
@@ -224,5 +225,12 @@ void SetTaskSchedulerForTesting(TaskScheduler* scheduler)
 std::wstring TaskFilePath(const std::wstring& path)
 {
     const std::wstring folder = fw::SystemFolderPath();
+    return folder.empty() ? std::wstring() : folder + L"\\Tasks" + path;
+}
+
+std::wstring NativeTaskFilePath(const std::wstring& path)
+{
+    // Fixed for the life of the process; tasks are read on any thread.
+    static const std::wstring folder = fw::NativeSystemFolderPath();
     return folder.empty() ? std::wstring() : folder + L"\\Tasks" + path;
 }

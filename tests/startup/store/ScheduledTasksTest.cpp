@@ -34,7 +34,9 @@ std::string Task(const std::string& triggers, const std::string& actions, const 
 std::string Exec(const std::string& command) { return "<Exec><Command>" + command + "</Command></Exec>"; }
 
 // Task files under \QuorvaneTest in the prefix's task folder, for as long as
-// the object lives.
+// the object lives: the native folder, where Windows keeps them, or (`Seen`)
+// the one this process is shown under System32's name, which in a 32-bit
+// process on 64-bit Windows is SysWOW64's.
 class TaskFiles {
 public:
     TaskFiles() { Remove(); }
@@ -42,10 +44,11 @@ public:
     TaskFiles(const TaskFiles&) = delete;
     TaskFiles& operator=(const TaskFiles&) = delete;
 
-    void Add(const std::wstring& name, const std::string& bytes)
+    void Add(const std::wstring& name, const std::string& bytes, bool seen = false)
     {
-        const std::wstring folder = TaskFilePath(L"\\QuorvaneTest");
-        ::CreateDirectoryW(TaskFilePath(L"").c_str(), nullptr);
+        const auto path = seen ? TaskFilePath : NativeTaskFilePath;
+        const std::wstring folder = path(L"\\QuorvaneTest");
+        ::CreateDirectoryW(path(L"").c_str(), nullptr);
         ::CreateDirectoryW(folder.c_str(), nullptr);
         ::CreateDirectoryW((folder + L"\\Inner").c_str(), nullptr);
         ASSERT_TRUE(WriteBytes(folder + L"\\" + name, bytes));
@@ -54,12 +57,14 @@ public:
 private:
     static void Remove()
     {
-        const std::wstring folder = TaskFilePath(L"\\QuorvaneTest");
-        for (const wchar_t* name : {L"Inner\\Boot", L"Sync", L"Daily", L"Off trigger", L"Two", L"Hidden", L"Broken",
-                                    L"Typed"})
-            ::DeleteFileW((folder + L"\\" + name).c_str());
-        ::RemoveDirectoryW((folder + L"\\Inner").c_str());
-        ::RemoveDirectoryW(folder.c_str());
+        for (const auto path : {TaskFilePath, NativeTaskFilePath}) {
+            const std::wstring folder = path(L"\\QuorvaneTest");
+            for (const wchar_t* name : {L"Inner\\Boot", L"Sync", L"Daily", L"Off trigger", L"Two", L"Hidden",
+                                        L"Broken", L"Typed", L"Redirected"})
+                ::DeleteFileW((folder + L"\\" + name).c_str());
+            ::RemoveDirectoryW((folder + L"\\Inner").c_str());
+            ::RemoveDirectoryW(folder.c_str());
+        }
     }
 };
 
@@ -127,6 +132,9 @@ TEST(ScheduledTasks, EveryProgramOfATaskStartedAtLogOnOrBootIsARowOfItsOwn)
                               "<Enabled>false</Enabled><Hidden>true</Hidden>"));
     files.Add(L"Broken", Task("<LogonTrigger>", Exec("C:\\broken.exe")));
     files.Add(L"Typed", "<!DOCTYPE Task [<!ENTITY x \"x\">]>" + Task("<LogonTrigger/>", Exec("C:\\typed.exe")));
+    // What a 32-bit process is shown in SysWOW64 is no task of Windows'.
+    if (TaskFilePath(L"") != NativeTaskFilePath(L""))
+        files.Add(L"Redirected", Task("<LogonTrigger/>", Exec("C:\\redirected.exe")), true);
     const std::vector<StartupSource> sources = StartupSources();
     EXPECT_EQ(Listed(sources), (std::vector<std::string>{
                                    "Scheduled Task (Boot): \\QuorvaneTest\\Inner\\Boot = C:\\boot.exe",
@@ -140,6 +148,7 @@ TEST(ScheduledTasks, EveryProgramOfATaskStartedAtLogOnOrBootIsARowOfItsOwn)
     const StartupSource& logOn = sources[SourceIndex(sources, StartupKind::LogOnTask)];
     EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Sync|0", false).outcome, MoveOutcome::Failed);
     EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Gone|0", false).outcome, MoveOutcome::Gone);
+    // Addressed by the name Explorer opens: System32's, not Sysnative's.
     EXPECT_EQ(U8(EntryAddressOf(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Two|1").file),
               U8(TaskFilePath(L"\\QuorvaneTest\\Two")));
 }
