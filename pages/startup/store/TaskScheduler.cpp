@@ -90,7 +90,7 @@ VARIANT Position(LONG position)
 
 class SystemTaskScheduler final : public TaskScheduler {
 public:
-    std::vector<ScheduledTask> Tasks() override
+    std::optional<std::vector<ScheduledTask>> Tasks() override
     {
         const fw::ComScope com;
         std::vector<ScheduledTask> tasks;
@@ -107,7 +107,8 @@ public:
             m_cannotList = listed == E_NOTIMPL;
             tasks.clear();
         }
-        AddFiles(L"", tasks, 0);
+        if (!AddFiles(L"", tasks, 0))
+            return std::nullopt;
         return tasks;
     }
 
@@ -179,13 +180,19 @@ private:
         return S_OK;
     }
 
-    // The task files under the Task Scheduler's folder, `relative` within it.
-    static void AddFiles(const std::wstring& relative, std::vector<ScheduledTask>& tasks, int depth)
+    // The task files under the Task Scheduler's folder, `relative` within it;
+    // false where the folder is there but cannot be listed (a missing one
+    // holds no tasks).
+    static bool AddFiles(const std::wstring& relative, std::vector<ScheduledTask>& tasks, int depth)
     {
         WIN32_FIND_DATAW found;
+        if (depth > 32)
+            return true;
         const fw::UniqueFindHandle search(::FindFirstFileW((NativeTaskFilePath(relative) + L"\\*").c_str(), &found));
-        if (!search || depth > 32)
-            return;
+        if (!search) {
+            const DWORD error = ::GetLastError();
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        }
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..")
@@ -199,6 +206,7 @@ private:
                 tasks.push_back({path, std::move(*xml)});
             }
         } while (::FindNextFileW(search.Get(), &found));
+        return true;
     }
 
     // Wine's Task Scheduler cannot list tasks (it answers E_NOTIMPL), and

@@ -18,7 +18,9 @@ struct ScheduledTask {
 class TaskScheduler {
 public:
     virtual ~TaskScheduler() = default;
-    virtual std::vector<ScheduledTask> Tasks() = 0;
+    // Every task; nothing where neither the Task Scheduler nor its files
+    // could be listed (no tasks is an empty list).
+    virtual std::optional<std::vector<ScheduledTask>> Tasks() = 0;
     // Switches the task on or off; false where the Task Scheduler refused.
     virtual bool SetEnabled(const std::wstring& path, bool enabled) = 0;
     // Whether the task is switched on, as the Task Scheduler says now;

@@ -116,7 +116,7 @@ class OneTaskScheduler final : public TaskScheduler {
 public:
     OneTaskScheduler() { SetTaskSchedulerForTesting(this); }
     ~OneTaskScheduler() override { SetTaskSchedulerForTesting(nullptr); }
-    std::vector<ScheduledTask> Tasks() override
+    std::optional<std::vector<ScheduledTask>> Tasks() override
     {
         listedOn = ::GetCurrentThreadId();
         ++listings;
@@ -124,7 +124,7 @@ public:
                                 "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Triggers>"
                                 "<LogonTrigger/></Triggers><Actions><Exec><Command>C:\\agent.exe</Command></Exec>"
                                 "</Actions></Task>";
-        return {{L"\\Maker\\Agent", {xml.begin(), xml.end()}}};
+        return std::vector<ScheduledTask>{{L"\\Maker\\Agent", {xml.begin(), xml.end()}}};
     }
     bool SetEnabled(const std::wstring&, bool) override { return false; }
     std::optional<bool> IsEnabled(const std::wstring&) override { return true; }

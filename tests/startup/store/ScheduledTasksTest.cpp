@@ -93,8 +93,10 @@ class TestScheduler final : public TaskScheduler {
 public:
     TestScheduler() { SetTaskSchedulerForTesting(this); }
     ~TestScheduler() override { SetTaskSchedulerForTesting(nullptr); }
-    std::vector<ScheduledTask> Tasks() override
+    std::optional<std::vector<ScheduledTask>> Tasks() override
     {
+        if (!(switched ? listsAfterSwitch : lists))
+            return std::nullopt;
         std::vector<ScheduledTask> tasks;
         for (const auto& [path, enabled] : states)
             tasks.push_back({path, Bytes(Task("<LogonTrigger/>", Exec("C:\\a.exe"),
@@ -103,15 +105,22 @@ public:
     }
     bool SetEnabled(const std::wstring& path, bool enabled) override
     {
-        if (!keepsItsWord)
-            return true; // says done, changes nothing
-        states[path] = enabled;
+        switched = true;
+        if (keepsItsWord) // else: says done, changes nothing
+            states[path] = enabled;
         return true;
     }
-    std::optional<bool> IsEnabled(const std::wstring& path) override { return states.at(path); }
+    std::optional<bool> IsEnabled(const std::wstring& path) override
+    {
+        return says ? std::optional<bool>(states.at(path)) : std::nullopt;
+    }
 
     std::map<std::wstring, bool> states{{L"\\Maker\\Agent", true}};
     bool keepsItsWord = true;
+    bool says = true;             // IsEnabled answers
+    bool lists = true;            // Tasks() answers before the switch
+    bool listsAfterSwitch = true; // and after it
+    bool switched = false;
 
 private:
     static std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
@@ -153,15 +162,35 @@ TEST(ScheduledTasks, EveryProgramOfATaskStartedAtLogOnOrBootIsARowOfItsOwn)
               U8(TaskFilePath(L"\\QuorvaneTest\\Two")));
 }
 
-TEST(ScheduledTasks, ASwitchTheTaskSchedulerReportsDoneButDidNotMakeIsAFailure)
+// A switch is read back: done where the task reads as switched, by the Task
+// Scheduler's word or, where it cannot say, by the definition listed again;
+// failed where it reads as it was or cannot be read at all. A listing that
+// fails says nothing of the entry: failed, not gone.
+TEST(ScheduledTasks, ASwitchIsDoneOnlyWhereItIsReadBackSo)
 {
+    const struct {
+        const char* name;
+        bool keepsItsWord, says, lists, listsAfterSwitch;
+        MoveOutcome outcome;
+    } cases[] = {
+        {"made, read back", true, true, true, true, MoveOutcome::Moved},
+        {"reported done, not made", false, true, true, true, MoveOutcome::Failed},
+        {"made, its state read from the listing", true, false, true, true, MoveOutcome::Moved},
+        {"not made, its state read from the listing", false, false, true, true, MoveOutcome::Failed},
+        {"made or not, its state not to be had", true, false, true, false, MoveOutcome::Failed},
+        {"no listing to find the entry in", true, true, false, true, MoveOutcome::Failed},
+    };
     RegistrySandbox sandbox;
-    TestScheduler scheduler;
     const std::vector<StartupSource> sources = StartupSources();
     const StartupSource& logOn = sources[SourceIndex(sources, StartupKind::LogOnTask)];
-    EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\Maker\\Agent|0", false).outcome, MoveOutcome::Moved);
-    EXPECT_FALSE(scheduler.states.at(L"\\Maker\\Agent"));
-    scheduler.keepsItsWord = false;
-    EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\Maker\\Agent|0", true).outcome, MoveOutcome::Failed);
-    EXPECT_FALSE(scheduler.states.at(L"\\Maker\\Agent"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestScheduler scheduler;
+        scheduler.keepsItsWord = c.keepsItsWord;
+        scheduler.says = c.says;
+        scheduler.lists = c.lists;
+        scheduler.listsAfterSwitch = c.listsAfterSwitch;
+        EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\Maker\\Agent|0", false).outcome, c.outcome);
+        EXPECT_EQ(scheduler.switched, c.lists) << "switched only once the entry is found";
+    }
 }
