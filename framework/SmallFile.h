@@ -1,6 +1,7 @@
 #pragma once
 // A small file read whole, with a bound on its size, so that a huge or
-// growing file is refused before anything is allocated for it.
+// growing file is refused before anything is allocated for it. Another
+// program may hold the file open meanwhile, also for writing.
 
 #include "framework/UniqueHandle.h"
 
@@ -26,8 +27,10 @@ inline std::optional<std::vector<std::uint8_t>> ReadSmallFile(const std::wstring
             *error = why;
         return std::nullopt;
     };
-    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Shared for writing too: a spreadsheet keeps the file it shows open for writing.
+    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.Get(), &size))
         return fail(::GetLastError());

@@ -23,14 +23,40 @@ FileWriteCall& CurrentWrite()
     return write;
 }
 
-// A file of its own beside `path`, made new so that nothing else's is reused.
+// The temporary file's name, short whatever the target's: a name of nearly
+// 255 characters, as long as a file system takes, leaves no room for more.
+constexpr wchar_t kTemporaryName[] = L"~Quorvane-%lx-%x.tmp";
+constexpr std::size_t kTemporaryNameRoom = 40;
+
+// `path` made absolute, in the form the file calls take at any length: with
+// the \\?\ prefix (\\?\UNC\ for a share), which lifts the MAX_PATH limit,
+// where it or the temporary file beside it would reach that limit.
+std::wstring PathAtAnyLength(const std::wstring& path)
+{
+    if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0)
+        return path;
+    DWORD length = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    length = length ? ::GetFullPathNameW(path.c_str(), length, full.data(), nullptr) : 0;
+    if (length == 0 || length >= full.size())
+        return path;
+    full.resize(length);
+    const std::size_t folder = full.rfind(L'\\');
+    if (full.size() < MAX_PATH && (folder == std::wstring::npos || folder + 1 + kTemporaryNameRoom < MAX_PATH))
+        return full;
+    return full.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
+}
+
+// A file of its own in the folder of `path`, made new so that nothing else's
+// is reused.
 fw::UniqueKernelHandle CreateTemporaryBeside(const std::wstring& path, std::wstring& temporaryPath, DWORD& error)
 {
     static std::atomic<unsigned> serial{0};
+    const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        wchar_t suffix[48];
-        std::swprintf(suffix, 48, L".%lx-%x.tmp", ::GetCurrentProcessId(), serial++);
-        temporaryPath = path + suffix;
+        wchar_t name[kTemporaryNameRoom];
+        std::swprintf(name, kTemporaryNameRoom, kTemporaryName, ::GetCurrentProcessId(), serial++);
+        temporaryPath = folder + name;
         HANDLE file = ::CreateFileW(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE)
@@ -59,8 +85,9 @@ DWORD WriteAll(HANDLE file, const std::string& bytes)
 
 } // namespace
 
-DWORD WriteFileWhole(const std::wstring& path, const std::string& bytes)
+DWORD WriteFileWhole(const std::wstring& givenPath, const std::string& bytes)
 {
+    const std::wstring path = PathAtAnyLength(givenPath);
     std::wstring temporaryPath;
     DWORD error = ERROR_SUCCESS;
     fw::UniqueKernelHandle file = CreateTemporaryBeside(path, temporaryPath, error);

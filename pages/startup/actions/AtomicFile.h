@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-// Writes `bytes` to `path`. On any failure the temporary file is deleted and
-// whatever stood at `path` is left as it was. Returns ERROR_SUCCESS or the
-// Win32 error.
+// Writes `bytes` to `path`, which may be longer than MAX_PATH. On any failure
+// the temporary file is deleted and whatever stood at `path` is left as it
+// was. Returns ERROR_SUCCESS or the Win32 error.
 DWORD WriteFileWhole(const std::wstring& path, const std::string& bytes);
 
 // The system's text for a Win32 error, on one line.

@@ -2,6 +2,7 @@
 
 #include "framework/ShellObjects.h"
 #include "framework/Wine.h"
+#include "pages/startup/details/NativeFilePath.h"
 
 #include <shellapi.h>
 
@@ -28,11 +29,20 @@ bool IsFullPath(const std::wstring& path)
     return drive || share;
 }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// A path's attributes as Windows and Explorer see it: in a 32-bit process on
+// 64-bit Windows, System32 (where the task files are) looked at natively
+// rather than as the SysWOW64 that this process is shown there.
+DWORD NativeAttributes(const std::wstring& path)
+{
+    const std::wstring native = NativeFilePath(path);
+    return native.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(native.c_str());
+}
+
+bool Exists(const std::wstring& path) { return NativeAttributes(path) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsFolder(const std::wstring& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = NativeAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -218,7 +228,8 @@ bool OpenFileLocation(const std::wstring& path)
 
 bool ShowFileProperties(const std::wstring& path)
 {
-    if (!IsFullPath(path) || !Exists(path))
+    // The shell of this process shows the file: one it sees itself.
+    if (!IsFullPath(path) || ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return false;
     ++g_propertiesThreads;
     try {

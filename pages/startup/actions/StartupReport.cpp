@@ -14,7 +14,7 @@ constexpr wchar_t kCsvHeader[] =
 std::wstring CsvField(const std::wstring& value)
 {
     std::wstring field = value;
-    if (!field.empty() && std::wstring(L"=+-@\t\r").find(field.front()) != std::wstring::npos)
+    if (NeedsFormulaGuard(field))
         field.insert(0, 1, L'\'');
     if (field.find_first_of(L",\"\r\n") == std::wstring::npos)
         return field;
@@ -37,6 +37,11 @@ std::wstring OnOneLine(std::wstring field)
 }
 
 } // namespace
+
+bool NeedsFormulaGuard(std::wstring_view text)
+{
+    return !text.empty() && std::wstring_view(L"=+-@\t\r'").find(text.front()) != std::wstring_view::npos;
+}
 
 std::string StartupListCsv(const std::vector<EntryReport>& entries)
 {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One listed entry with its details, as the page has it.
@@ -15,9 +16,15 @@ struct EntryReport {
 
 // The CSV file: UTF-8 with a byte-order mark, a header row, then a row for
 // each entry, lines ending in CRLF. A field is quoted when it holds a comma,
-// quote, CR or LF (its quotes doubled), and begins with ' when it would begin
-// with = + - @, a tab or a CR, so that no spreadsheet takes it for a formula.
+// quote, CR or LF (its quotes doubled), and begins with ' when it needs the
+// formula guard (NeedsFormulaGuard), so that no spreadsheet takes it for a
+// formula and the guard can be told from a text's own '.
 std::string StartupListCsv(const std::vector<EntryReport>& entries);
+
+// Whether a field of this text is written with a ' before it: it begins with
+// = + - @, a tab or a CR, which a spreadsheet reads as a formula, or with ',
+// so that a reader takes exactly one ' off where the rest needs the guard.
+bool NeedsFormulaGuard(std::wstring_view text);
 
 // The entries as tab-separated lines (Program, Location, Execution Path,
 // Publisher, program file) with CRLF between them; tabs and line breaks

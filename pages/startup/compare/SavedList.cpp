@@ -17,9 +17,6 @@ constexpr std::size_t kFieldCount = 8;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr wchar_t kHeading[] =
     L"Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists";
-// What a field's leading ' stands before when it was put there as the
-// formula guard.
-constexpr std::wstring_view kGuarded = L"=+-@\t\r";
 
 SavedListReading Refused(std::wstring message)
 {
@@ -151,10 +148,13 @@ private:
     std::wstring m_spare;
 };
 
-// Takes off the ' that the formula guard put before the field.
+// Takes off the ' that the formula guard put before the field: one, and only
+// where the rest is a text that the writer guards. A list saved before texts
+// beginning with ' were guarded reads as it did, but for a text that began
+// with ' and then a guarded character or a second ', which loses its first '.
 void TakeOffGuard(std::wstring& field)
 {
-    if (field.size() >= 2 && field[0] == L'\'' && kGuarded.find(field[1]) != std::wstring_view::npos)
+    if (!field.empty() && field[0] == L'\'' && NeedsFormulaGuard(std::wstring_view(field).substr(1)))
         field.erase(0, 1);
 }
 

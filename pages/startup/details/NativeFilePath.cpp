@@ -37,24 +37,6 @@ bool IsReservedDeviceName(std::wstring name)
     return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
 }
 
-// Sysnative when this is a 32-bit process on 64-bit Windows and the folder
-// can be reached; empty otherwise.
-std::wstring SysnativeFolder()
-{
-    BOOL wow64 = FALSE;
-    if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64)
-        return {};
-    wchar_t windows[MAX_PATH];
-    const UINT length = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
-    const std::wstring sysnative = std::wstring(windows, length) + L"\\Sysnative";
-    const DWORD attributes = ::GetFileAttributesW(sysnative.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return {};
-    return sysnative;
-}
-
 } // namespace
 
 bool IsDevicePath(const std::wstring& path)
@@ -90,6 +72,6 @@ std::wstring NativeFilePath(const std::wstring& path)
         return {};
     // Both are fixed for the life of the process.
     static const std::wstring system = fw::SystemFolderPath();
-    static const std::wstring sysnative = SysnativeFolder();
-    return sysnative.empty() ? path : ReplaceLeadingFolder(path, system, sysnative);
+    static const std::wstring native = fw::NativeSystemFolderPath();
+    return native == system ? path : ReplaceLeadingFolder(path, system, native);
 }

@@ -100,13 +100,17 @@ std::wstring CommandOf(LazyShortcutReader& shortcuts, const std::wstring& path)
 
 // Where the user's Explorer settings put a Startup folder now, read from the
 // registry each time: the shell's own lookup may keep what it found first.
-std::wstring MovedFolderPath(int csidl)
+std::wstring MovedFolderPath(int csidl, REGSAM view)
 {
-    const HKEY hive = csidl == CSIDL_STARTUP ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    const wchar_t* name = csidl == CSIDL_STARTUP ? L"Startup" : L"Common Startup";
+    const bool user = csidl == CSIDL_STARTUP;
+    const wchar_t* name = user ? L"Startup" : L"Common Startup";
+    fw::UniqueRegKey key;
+    if (::RegOpenKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kUserShellFoldersKeyPath, 0,
+                        KEY_QUERY_VALUE | view, key.Put())
+        != ERROR_SUCCESS)
+        return {};
     DWORD size = 0;
-    if (::RegGetValueW(hive, kUserShellFoldersKeyPath, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, nullptr,
-                       &size)
+    if (::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, nullptr, &size)
             != ERROR_SUCCESS
         || size < sizeof(wchar_t))
         return {};
@@ -115,8 +119,7 @@ std::wstring MovedFolderPath(int csidl)
     for (int attempt = 0; attempt < 4; ++attempt) {
         size = static_cast<DWORD>(path.size() * sizeof(wchar_t));
         const LONG status =
-            ::RegGetValueW(hive, kUserShellFoldersKeyPath, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
-                           path.data(), &size);
+            ::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, path.data(), &size);
         if (status == ERROR_SUCCESS) {
             path.resize(std::wcslen(path.c_str()));
             while (path.size() > 3 && path.back() == L'\\')
@@ -131,7 +134,7 @@ std::wstring MovedFolderPath(int csidl)
 }
 } // namespace
 
-std::wstring KnownFolderPath(int csidl)
+std::wstring KnownFolderPath(int csidl, REGSAM view)
 {
     if (TestPaths()) {
         std::wstring path = TestPaths()(csidl);
@@ -139,7 +142,7 @@ std::wstring KnownFolderPath(int csidl)
             return path;
     }
     if (csidl == CSIDL_STARTUP || csidl == CSIDL_COMMON_STARTUP) {
-        std::wstring moved = MovedFolderPath(csidl);
+        std::wstring moved = MovedFolderPath(csidl, view);
         if (!moved.empty())
             return moved;
     }
@@ -156,7 +159,7 @@ void SetKnownFolderPathsForTesting(std::function<std::wstring(int csidl)> paths)
 
 std::wstring StartupFolderPath(const StartupSource& source)
 {
-    return source.kind == StartupKind::Folder ? KnownFolderPath(source.folder) : std::wstring();
+    return source.kind == StartupKind::Folder ? KnownFolderPath(source.folder, source.view) : std::wstring();
 }
 
 std::wstring ParkedFolderPath(const StartupSource& source)

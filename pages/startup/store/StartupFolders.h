@@ -10,8 +10,9 @@
 // The path of a folder known by its CSIDL, without a closing backslash; empty
 // when there is none. The Startup folders are looked up where the user may
 // have moved them (User Shell Folders) at every call, so a moved folder is
-// found without a new start.
-std::wstring KnownFolderPath(int csidl);
+// found without a new start; `view` is the registry view of the key that
+// says so (User Shell Folders).
+std::wstring KnownFolderPath(int csidl, REGSAM view = 0);
 
 // Tests put scratch folders in place of the known ones (an empty path leaves
 // that folder to the system); an empty function goes back to the system's.

@@ -58,9 +58,11 @@ StartupSource ListedSource(const wchar_t* location, StartupKind kind, HKEY hive,
     return {location, kind, hive, view, keyPath, nullptr, nullptr, 0};
 }
 
-StartupSource FolderSource(const wchar_t* location, HKEY hive, REGSAM approvedView, int folder, int dataFolder)
+// A Startup folder, found where the User Shell Folders key of its hive and
+// view says.
+StartupSource FolderSource(const wchar_t* location, HKEY hive, REGSAM view, int folder, int dataFolder)
 {
-    return {location, StartupKind::Folder, hive, 0, nullptr, nullptr, kApprovedFolderKeyPath, approvedView,
+    return {location, StartupKind::Folder, hive, view, nullptr, nullptr, kApprovedFolderKeyPath, view,
             folder, dataFolder};
 }
 

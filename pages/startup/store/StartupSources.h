@@ -67,8 +67,10 @@ struct StartupSource {
     const wchar_t* location; // the page's Location text for its entries
     StartupKind kind;
     HKEY hive;
-    // The registry view of the keys: 0, or on 64-bit Windows KEY_WOW64_64KEY
-    // or KEY_WOW64_32KEY, so that either program sees both views.
+    // The registry view of the keys (for a Startup folder, of the User Shell
+    // Folders key that says where it is): 0, or on 64-bit Windows
+    // KEY_WOW64_64KEY or KEY_WOW64_32KEY, so that either program sees both
+    // views and reads the machine's native one as Windows' own log-on does.
     REGSAM view;
     const wchar_t* keyPath; // where Windows finds the entries (registry kinds)
     // Where Quorvane keeps the switched-off entries (Run kind), in the same hive and view.

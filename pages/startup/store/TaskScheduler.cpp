@@ -181,18 +181,18 @@ private:
     }
 
     // The task files under the Task Scheduler's folder, `relative` within it;
-    // false where the folder is there but cannot be read (as for a user
-    // without the rights), which is no folder without tasks.
+    // false where the folder is there but cannot be listed (a missing one
+    // holds no tasks).
     static bool AddFiles(const std::wstring& relative, std::vector<ScheduledTask>& tasks, int depth)
     {
         WIN32_FIND_DATAW found;
-        const fw::UniqueFindHandle search(::FindFirstFileW((TaskFilePath(relative) + L"\\*").c_str(), &found));
-        if (!search) {
-            const DWORD error = ::GetLastError();
-            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES;
-        }
         if (depth > 32)
             return true;
+        const fw::UniqueFindHandle search(::FindFirstFileW((NativeTaskFilePath(relative) + L"\\*").c_str(), &found));
+        if (!search) {
+            const DWORD error = ::GetLastError();
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        }
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..")
@@ -201,7 +201,8 @@ private:
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
                     AddFiles(path, tasks, depth + 1);
-            } else if (std::optional<std::vector<std::uint8_t>> xml = fw::ReadSmallFile(TaskFilePath(path), kLargestTaskBytes)) {
+            } else if (std::optional<std::vector<std::uint8_t>> xml =
+                           fw::ReadSmallFile(NativeTaskFilePath(path), kLargestTaskBytes)) {
                 tasks.push_back({path, std::move(*xml)});
             }
         } while (::FindNextFileW(search.Get(), &found));
@@ -232,5 +233,12 @@ void SetTaskSchedulerForTesting(TaskScheduler* scheduler)
 std::wstring TaskFilePath(const std::wstring& path)
 {
     const std::wstring folder = fw::SystemFolderPath();
+    return folder.empty() ? std::wstring() : folder + L"\\Tasks" + path;
+}
+
+std::wstring NativeTaskFilePath(const std::wstring& path)
+{
+    // Fixed for the life of the process; tasks are read on any thread.
+    static const std::wstring folder = fw::NativeSystemFolderPath();
     return folder.empty() ? std::wstring() : folder + L"\\Tasks" + path;
 }

@@ -81,4 +81,38 @@ TEST(AtomicFileTest, LeavesTheNewFileWholeOrTheOldOneUntouchedAndSaysWhy)
     }
 }
 
+// A file name as long as a file system takes, and a path past MAX_PATH.
+TEST(AtomicFileTest, WritesATargetOfAnyLength)
+{
+    const struct {
+        std::size_t name;  // characters of the file's name
+        std::size_t total; // of its path, the folder padded out
+    } cases[] = {{250, 0}, {17, 300}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.total ? "a long path" : "a long name");
+        ScratchFolder scratch;
+        const std::wstring name = std::wstring(c.name - 4, L'n') + L".csv";
+        const std::size_t padding = c.total ? c.total - scratch.Path().size() - 2 - name.size() : 1;
+        const std::wstring folder = scratch.Path() + L"\\" + std::wstring(padding, L'd');
+        const std::wstring path = folder + L"\\" + name;
+        const std::wstring extended = L"\\\\?\\";
+        ASSERT_TRUE(::CreateDirectoryW((extended + folder).c_str(), nullptr));
+
+        EXPECT_EQ(WriteFileWhole(path, "new list"), static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(WriteFileWhole(path, "newer list"), static_cast<DWORD>(ERROR_SUCCESS)) << "replacing it";
+        EXPECT_EQ(ReadBytes(extended + path), std::optional<std::string>("newer list"));
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        const HANDLE search = ::FindFirstFileW((extended + folder + L"\\*").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(search, &found))
+            if (found.cFileName[0] != L'.')
+                names.push_back(found.cFileName);
+        if (search != INVALID_HANDLE_VALUE)
+            ::FindClose(search);
+        EXPECT_EQ(names, std::vector<std::wstring>{name}) << "a temporary file left behind";
+        ::DeleteFileW((extended + path).c_str());
+        ::RemoveDirectoryW((extended + folder).c_str());
+    }
+}
+
 } // namespace

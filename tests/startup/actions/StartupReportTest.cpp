@@ -36,7 +36,7 @@ TEST(StartupListCsvTest, QuotesPrefixesAndEncodesEveryField)
          L"no,no,no"},
         {{L"=cmd|' /C calc'!A0", L"+1", L"-x", L"@SUM(1)", L"\tpad", false, true, false},
          L"'=cmd|' /C calc'!A0,'+1,'-x,'@SUM(1),'\tpad,no,yes,no"},
-        {{L"\rX", L"=1,2", L"", L"a=b", L"x-", true, false, true}, L"\"'\rX\",\"'=1,2\",,a=b,x-,yes,no,yes"},
+        {{L"\rX", L"=1,2", L"", L"a=b", L"'x-", true, false, true}, L"\"'\rX\",\"'=1,2\",,a=b,''x-,yes,no,yes"},
         {{L"Анна", L"同期", L"C:\\\U0001F600\\a.exe", L"broken \xD800", L"(Not verified) Фирма", false, true, true},
          L"Анна,同期,C:\\\U0001F600\\a.exe,broken \xFFFD,(Not verified) Фирма,no,yes,yes"},
     };

@@ -28,28 +28,54 @@ void ExpectSame(const std::vector<EntryReport>& read, const std::vector<EntryRep
         EXPECT_TRUE(Fields(read[i]) == Fields(written[i])) << "entry " << i;
 }
 
-const std::vector<EntryReport> kAwkward = {
-    {L"Tool", L"User Start-Up", L"C:\\Tools\\tool.exe /s", L"C:\\Tools\\tool.exe", L"(Verified) Maker", true, true,
-     true},
-    {L"a,b", L"System Start-Up", L"\"C:\\Program Files\\x.exe\" -a", L"two\r\nlines", L"say \"hi\"\n"},
-    {L"=cmd|' /C calc'!A0", L"+1", L"-x", L"@SUM(1)", L"\tpad", false, true, false},
-    {L"\rX", L"=1,2", L"", L"'quoted'", L"\"", true, false, true},
-    {L"Анна", L"同期", L"C:\\\U0001F600\\a.exe", L"\n", L"(Not verified) Фирма", false, false, true},
-    {L"", L"", L"", L"", L"", false, true, true},
+// Texts a spreadsheet or a CSV reader could take for something else: each
+// character the formula guard stands before, a text's own ' before one of
+// them or alone, quotes, commas, line breaks, text outside Latin.
+const std::wstring kAwkwardTexts[] = {
+    L"Tool", L"=cmd|' /C calc'!A0", L"+1", L"-x", L"@SUM(1)", L"\tpad", L"\rX", L"'", L"''", L"''=", L"'=1+2",
+    L"'+", L"'-x", L"'@", L"'\t", L"'\r\n", L"'hello", L"'quoted'", L"x'=", L"", L"\"", L"say \"hi\"\n", L"a,b",
+    L"=1,2", L"two\r\nlines", L"\n", L"Анна", L"同期", L"C:\\\U0001F600\\a.exe", L"(Not verified) Фирма",
 };
+
+// An entry of each awkward text in every column, its flags varied.
+std::vector<EntryReport> AwkwardEntries()
+{
+    std::vector<EntryReport> entries;
+    for (const std::wstring& text : kAwkwardTexts) {
+        const std::size_t n = entries.size();
+        entries.push_back({text, text, text, text, text, n % 2 == 0, n % 3 == 0, n % 5 != 0});
+    }
+    return entries;
+}
 
 TEST(SavedListTest, ReadsBackWhatWasSaved)
 {
-    const SavedListReading reading = ReadSavedList(StartupListCsv(kAwkward));
+    const std::vector<EntryReport> awkward = AwkwardEntries();
+    const SavedListReading reading = ReadSavedList(StartupListCsv(awkward));
     EXPECT_EQ(reading.error, L"");
-    ExpectSame(reading.entries, kAwkward);
+    ExpectSame(reading.entries, awkward);
 
     ScratchFolder folder;
     const std::wstring path = folder.Path() + L"\\Start-up list.csv";
-    ASSERT_EQ(SaveStartupList(path, kAwkward), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(SaveStartupList(path, awkward), static_cast<DWORD>(ERROR_SUCCESS));
+    // Read while a spreadsheet program holds it open for writing.
+    const HANDLE held = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const SavedListReading fromFile = ReadSavedListFile(path);
+    ::CloseHandle(held);
     EXPECT_EQ(fromFile.error, L"");
-    ExpectSame(fromFile.entries, kAwkward);
+    ExpectSame(fromFile.entries, awkward);
+}
+
+// Lists written before a text's own leading ' was guarded: such a text
+// stood unguarded, and reads as it did unless a guarded character follows.
+TEST(SavedListTest, ReadsListsOfEarlierVersionsAsBefore)
+{
+    const SavedListReading reading = ReadSavedList(std::string(kHeading) + "\r\n"
+                                                   "'hello,'=1+2,'=x,'quoted',x,no,yes,no\r\n");
+    EXPECT_EQ(reading.error, L"");
+    ExpectSame(reading.entries, {{L"'hello", L"=1+2", L"=x", L"'quoted'", L"x", false, true, false}});
 }
 
 TEST(SavedListTest, RefusesAFileThatCannotBeReadOrIsTooLarge)

@@ -82,7 +82,8 @@ TEST_F(StartupRefreshTest, StartupFoldersTheUserMovesAreFollowedWhileTheProgramR
     const std::string common = m_folders->Path(CSIDL_COMMON_STARTUP);
     ::CreateDirectoryW(W(moved).c_str(), nullptr);
     WriteStored(HKEY_CURRENT_USER, kUserShellFoldersKeyPath, "Startup", Sz(first, REG_EXPAND_SZ));
-    WriteStored(HKEY_LOCAL_MACHINE, kUserShellFoldersKeyPath, "Common Startup", Sz(common, REG_EXPAND_SZ));
+    WriteStored(HKEY_LOCAL_MACHINE, kUserShellFoldersKeyPath, "Common Startup", Sz(common, REG_EXPAND_SZ),
+                kNativeView);
     WriteFileText(first + "\\one.cmd", "1");
     WriteFileText(moved + "\\two.cmd", "2");
     StartApp();

@@ -249,8 +249,9 @@ TEST_F(StartupSequenceTest, AComparisonsRowsGoWhenItEnds)
         ASSERT_TRUE(Page().CompareWith(list));
         EXPECT_EQ(Rows().size(), 3u);
         EXPECT_EQ(Page().m_rows.Size(), rowsListed + 2) << "comparison " << comparison;
-        if (comparison % 2 == 1)
+        if (comparison % 2 == 1) {
             ASSERT_TRUE(theApp.PreTranslateMessage(&key)); // F5 ends it
+        }
     }
     ASSERT_TRUE(theApp.PreTranslateMessage(&key));
     EXPECT_EQ(Rows().size(), 1u);

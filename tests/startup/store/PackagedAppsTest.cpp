@@ -41,7 +41,7 @@ const char kManifest[] = R"(<?xml version="1.0" encoding="utf-8"?>
   </Applications>
 </Package>)";
 
-const std::string kFullName = "Maker.Chat_1.2.3.0_x64__8wekyb3d8bbwe";
+const std::string kFullName = "Maker.Chat_1.2.10.0_x64__8wekyb3d8bbwe";
 const std::string kFamily = "Maker.Chat_8wekyb3d8bbwe";
 
 std::wstring StatePath(const std::string& task)
@@ -92,6 +92,10 @@ TEST(PackagedApps, TasksAreListedWithTheirProgramsAndSwitchedByTheStatesTaskMana
     hostile.Write(L"AppxManifest.xml", "<!DOCTYPE Package [<!ENTITY x \"x\">]><Package/>");
     AddPackage("Evil_1.0.0.0_x64__aaaaaaaaaaaaa", hostile.Path());
     AddPackage("Gone_1.0.0.0_x64__bbbbbbbbbbbbb", package.Path() + L"\\nowhere");
+    // An older version of the package that an update left registered: one row per task, the newest's.
+    ScratchFolder older;
+    older.Write(L"AppxManifest.xml", kManifest);
+    AddPackage("Maker.Chat_1.2.9.0_x64__8wekyb3d8bbwe", older.Path());
 
     const std::vector<StartupSource> sources = StartupSources();
     std::size_t index = 0;
@@ -112,7 +116,8 @@ TEST(PackagedApps, TasksAreListedWithTheirProgramsAndSwitchedByTheStatesTaskMana
                             "Chat | " + kFamily + "\\ChatPolicy | \"" + folder + "\\app\\Chat.exe\" | Maker & Sons"
                                 + " | off, fixed",
                         }))
-        << "an unresolved resource name gives way to the package's; no row for a hostile or missing manifest";
+        << "an unresolved resource name gives way to the package's; no row for a hostile or missing manifest,"
+           " nor for an older version";
 
     // Off: state 1 and the time; on: state 2. A policy's state is never written over.
     const std::wstring tray = W(kFamily + "\\ChatTray");

@@ -34,7 +34,9 @@ std::string Task(const std::string& triggers, const std::string& actions, const 
 std::string Exec(const std::string& command) { return "<Exec><Command>" + command + "</Command></Exec>"; }
 
 // Task files under \QuorvaneTest in the prefix's task folder, for as long as
-// the object lives.
+// the object lives: the native folder, where Windows keeps them, or (`Seen`)
+// the one this process is shown under System32's name, which in a 32-bit
+// process on 64-bit Windows is SysWOW64's.
 class TaskFiles {
 public:
     TaskFiles() { Remove(); }
@@ -42,10 +44,11 @@ public:
     TaskFiles(const TaskFiles&) = delete;
     TaskFiles& operator=(const TaskFiles&) = delete;
 
-    void Add(const std::wstring& name, const std::string& bytes)
+    void Add(const std::wstring& name, const std::string& bytes, bool seen = false)
     {
-        const std::wstring folder = TaskFilePath(L"\\QuorvaneTest");
-        ::CreateDirectoryW(TaskFilePath(L"").c_str(), nullptr);
+        const auto path = seen ? TaskFilePath : NativeTaskFilePath;
+        const std::wstring folder = path(L"\\QuorvaneTest");
+        ::CreateDirectoryW(path(L"").c_str(), nullptr);
         ::CreateDirectoryW(folder.c_str(), nullptr);
         ::CreateDirectoryW((folder + L"\\Inner").c_str(), nullptr);
         ASSERT_TRUE(WriteBytes(folder + L"\\" + name, bytes));
@@ -54,12 +57,14 @@ public:
 private:
     static void Remove()
     {
-        const std::wstring folder = TaskFilePath(L"\\QuorvaneTest");
-        for (const wchar_t* name : {L"Inner\\Boot", L"Sync", L"Daily", L"Off trigger", L"Two", L"Hidden", L"Broken",
-                                    L"Typed"})
-            ::DeleteFileW((folder + L"\\" + name).c_str());
-        ::RemoveDirectoryW((folder + L"\\Inner").c_str());
-        ::RemoveDirectoryW(folder.c_str());
+        for (const auto path : {TaskFilePath, NativeTaskFilePath}) {
+            const std::wstring folder = path(L"\\QuorvaneTest");
+            for (const wchar_t* name : {L"Inner\\Boot", L"Sync", L"Daily", L"Off trigger", L"Two", L"Hidden",
+                                        L"Broken", L"Typed", L"Redirected"})
+                ::DeleteFileW((folder + L"\\" + name).c_str());
+            ::RemoveDirectoryW((folder + L"\\Inner").c_str());
+            ::RemoveDirectoryW(folder.c_str());
+        }
     }
 };
 
@@ -90,6 +95,8 @@ public:
     ~TestScheduler() override { SetTaskSchedulerForTesting(nullptr); }
     std::optional<std::vector<ScheduledTask>> Tasks() override
     {
+        if (!(switched ? listsAfterSwitch : lists))
+            return std::nullopt;
         std::vector<ScheduledTask> tasks;
         for (const auto& [path, enabled] : states)
             tasks.push_back({path, Bytes(Task("<LogonTrigger/>", Exec("C:\\a.exe"),
@@ -98,15 +105,22 @@ public:
     }
     bool SetEnabled(const std::wstring& path, bool enabled) override
     {
-        if (!keepsItsWord)
-            return true; // says done, changes nothing
-        states[path] = enabled;
+        switched = true;
+        if (keepsItsWord) // else: says done, changes nothing
+            states[path] = enabled;
         return true;
     }
-    std::optional<bool> IsEnabled(const std::wstring& path) override { return states.at(path); }
+    std::optional<bool> IsEnabled(const std::wstring& path) override
+    {
+        return says ? std::optional<bool>(states.at(path)) : std::nullopt;
+    }
 
     std::map<std::wstring, bool> states{{L"\\Maker\\Agent", true}};
     bool keepsItsWord = true;
+    bool says = true;             // IsEnabled answers
+    bool lists = true;            // Tasks() answers before the switch
+    bool listsAfterSwitch = true; // and after it
+    bool switched = false;
 
 private:
     static std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
@@ -127,6 +141,9 @@ TEST(ScheduledTasks, EveryProgramOfATaskStartedAtLogOnOrBootIsARowOfItsOwn)
                               "<Enabled>false</Enabled><Hidden>true</Hidden>"));
     files.Add(L"Broken", Task("<LogonTrigger>", Exec("C:\\broken.exe")));
     files.Add(L"Typed", "<!DOCTYPE Task [<!ENTITY x \"x\">]>" + Task("<LogonTrigger/>", Exec("C:\\typed.exe")));
+    // What a 32-bit process is shown in SysWOW64 is no task of Windows'.
+    if (TaskFilePath(L"") != NativeTaskFilePath(L""))
+        files.Add(L"Redirected", Task("<LogonTrigger/>", Exec("C:\\redirected.exe")), true);
     const std::vector<StartupSource> sources = StartupSources();
     EXPECT_EQ(Listed(sources), (std::vector<std::string>{
                                    "Scheduled Task (Boot): \\QuorvaneTest\\Inner\\Boot = C:\\boot.exe",
@@ -140,19 +157,40 @@ TEST(ScheduledTasks, EveryProgramOfATaskStartedAtLogOnOrBootIsARowOfItsOwn)
     const StartupSource& logOn = sources[SourceIndex(sources, StartupKind::LogOnTask)];
     EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Sync|0", false).outcome, MoveOutcome::Failed);
     EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Gone|0", false).outcome, MoveOutcome::Gone);
+    // Addressed by the name Explorer opens: System32's, not Sysnative's.
     EXPECT_EQ(U8(EntryAddressOf(logOn, EntryPlace::Startup, L"\\QuorvaneTest\\Two|1").file),
               U8(TaskFilePath(L"\\QuorvaneTest\\Two")));
 }
 
-TEST(ScheduledTasks, ASwitchTheTaskSchedulerReportsDoneButDidNotMakeIsAFailure)
+// A switch is read back: done where the task reads as switched, by the Task
+// Scheduler's word or, where it cannot say, by the definition listed again;
+// failed where it reads as it was or cannot be read at all. A listing that
+// fails says nothing of the entry: failed, not gone.
+TEST(ScheduledTasks, ASwitchIsDoneOnlyWhereItIsReadBackSo)
 {
+    const struct {
+        const char* name;
+        bool keepsItsWord, says, lists, listsAfterSwitch;
+        MoveOutcome outcome;
+    } cases[] = {
+        {"made, read back", true, true, true, true, MoveOutcome::Moved},
+        {"reported done, not made", false, true, true, true, MoveOutcome::Failed},
+        {"made, its state read from the listing", true, false, true, true, MoveOutcome::Moved},
+        {"not made, its state read from the listing", false, false, true, true, MoveOutcome::Failed},
+        {"made or not, its state not to be had", true, false, true, false, MoveOutcome::Failed},
+        {"no listing to find the entry in", true, true, false, true, MoveOutcome::Failed},
+    };
     RegistrySandbox sandbox;
-    TestScheduler scheduler;
     const std::vector<StartupSource> sources = StartupSources();
     const StartupSource& logOn = sources[SourceIndex(sources, StartupKind::LogOnTask)];
-    EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\Maker\\Agent|0", false).outcome, MoveOutcome::Moved);
-    EXPECT_FALSE(scheduler.states.at(L"\\Maker\\Agent"));
-    scheduler.keepsItsWord = false;
-    EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\Maker\\Agent|0", true).outcome, MoveOutcome::Failed);
-    EXPECT_FALSE(scheduler.states.at(L"\\Maker\\Agent"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestScheduler scheduler;
+        scheduler.keepsItsWord = c.keepsItsWord;
+        scheduler.says = c.says;
+        scheduler.lists = c.lists;
+        scheduler.listsAfterSwitch = c.listsAfterSwitch;
+        EXPECT_EQ(SwitchEntry(logOn, EntryPlace::Startup, L"\\Maker\\Agent|0", false).outcome, c.outcome);
+        EXPECT_EQ(scheduler.switched, c.lists) << "switched only once the entry is found";
+    }
 }

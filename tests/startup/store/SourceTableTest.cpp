@@ -2,6 +2,7 @@
 // the places that Windows alone fills are its own defaults.
 
 #include "pages/startup/store/StartupSources.h"
+#include "pages/startup/store/StartupWatcher.h"
 #include "support/WideText.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +70,7 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "System Policy Start-Up: run HKLM/64 " + kPolicy,
                   "System Policy Start-Up (32-bit): run HKLM/32 " + kPolicy,
                   "User Start-Up Folder: folder HKCU folder " + kStartup + " switch StartupFolder",
-                  "All Users Start-Up Folder: folder HKLM folder " + kCommon + " switch StartupFolder/64",
+                  "All Users Start-Up Folder: folder HKLM/64 folder " + kCommon + " switch StartupFolder/64",
                   "User Run-Once: once HKCU " + kRun + "Once (listed)",
                   "System Run-Once: once HKLM/64 " + kRun + "Once (listed)",
                   "System Run-Once (32-bit): once HKLM/32 " + kRun + "Once (listed)",
@@ -120,6 +121,32 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
         windows32.push_back(line);
     }
     EXPECT_EQ(Described(StartupSources(false)), windows32);
+}
+
+// What the watcher follows is what is read: each key of the machine in the
+// view of the source it belongs to (the native one where Windows reads it),
+// HKLM\System alike in both views; the user's keys in the one view they have.
+TEST(StartupSourceTable, EveryWatchedKeyIsInTheViewItsSourceReads)
+{
+    const std::vector<StartupSource> sources = StartupSources(true);
+    std::vector<std::string> lines;
+    for (const StartupWatcher::Place& place : WatchedPlaces(sources)) {
+        if (!place.hive)
+            continue;
+        std::string line = (place.hive == HKEY_CURRENT_USER ? "HKCU" : "HKLM")
+                           + std::string(place.view == KEY_WOW64_64KEY ? "/64" : place.view == KEY_WOW64_32KEY ? "/32" : "");
+        if (place.movesFolders)
+            lines.push_back(line + " " + U8(place.path));
+        const bool software = place.path.rfind(L"System\\", 0) != 0;
+        if (place.hive == HKEY_LOCAL_MACHINE && software) {
+            EXPECT_NE(place.view, 0u) << U8(place.path);
+        }
+        if (place.hive == HKEY_CURRENT_USER) {
+            EXPECT_EQ(place.view, 0u) << U8(place.path);
+        }
+    }
+    const std::string folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    EXPECT_EQ(lines, (std::vector<std::string>{"HKCU " + folders, "HKLM/64 " + folders}));
 }
 
 TEST(StartupSourceTable, ValuesThatAreWindowsOwnDefaultsAreTold)

@@ -2,12 +2,15 @@
 // is not a plain terminated string comes out; and every log-on place.
 
 #include "pages/startup/store/PlaceKind.h"
+#include "pages/startup/store/StartupFolders.h"
 #include "pages/startup/store/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"
 #include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
 
 #include <algorithm>
 #include <map>
@@ -187,3 +190,31 @@ TEST(StartupStoreRead, EveryOtherLogOnPlaceIsListedWithItsLocationAndWindowsOwnD
     }
     EXPECT_TRUE(ReadStored(user, logon.c_str(), "Script"));
 }
+
+// Explorer and Windows' own log-on read the machine's User Shell Folders in
+// the native view: an all-users Startup folder moved there is the one read,
+// also by the 32-bit program, whatever the 32-bit view says.
+TEST(StartupStoreRead, TheAllUsersStartupFolderIsWhereTheNativeViewPutsIt)
+{
+    RegistrySandbox sandbox;
+    StartupFolderSandbox folders;
+    SetKnownFolderPathsForTesting([&](int csidl) {
+        return csidl == CSIDL_COMMON_STARTUP ? std::wstring() : W(folders.Path(csidl));
+    });
+    const std::string native = folders.Path(CSIDL_COMMON_APPDATA) + "\\native";
+    const std::string view32 = folders.Path(CSIDL_COMMON_APPDATA) + "\\32-bit";
+    for (const std::string& folder : {native, view32})
+        ::CreateDirectoryW(W(folder).c_str(), nullptr);
+    WriteFileText(native + "\\native.cmd", "n");
+    WriteFileText(view32 + "\\redirected.cmd", "r");
+    WriteStored(HKEY_LOCAL_MACHINE, kUserShellFoldersKeyPath, "Common Startup", Sz(native, REG_EXPAND_SZ), kNativeView);
+    WriteStored(HKEY_LOCAL_MACHINE, kUserShellFoldersKeyPath, "Common Startup", Sz(view32, REG_EXPAND_SZ),
+                KEY_WOW64_32KEY);
+
+    const std::vector<StartupSource> sources = StartupSources();
+    std::vector<std::string> listed;
+    for (const StartupEntry& entry : ReadStartupEntries(sources))
+        listed.push_back(U8(sources[entry.source].location) + ": " + U8(entry.value.command));
+    EXPECT_EQ(listed, std::vector<std::string>{"All Users Start-Up Folder: " + native + "\\native.cmd"});
+}
+

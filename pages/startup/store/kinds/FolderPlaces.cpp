@@ -116,13 +116,13 @@ public:
         return MoveFolderEntry(source, from, on, name);
     }
 
-    // Both folders, and the keys that say where the Startup folders are.
+    // Both folders, and the key that says where the Startup folder is, in
+    // the view it is read in.
     void Watch(const StartupSource& source, WatchList& list) const override
     {
         list.Folder(source, false);
         list.Folder(source, true);
-        for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-            list.Key(hive, kUserShellFoldersKeyPath, 0, false, true);
+        list.Key(source.hive, kUserShellFoldersKeyPath, source.view, false, true);
     }
 
     EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override

@@ -1,5 +1,5 @@
 // Packaged apps' start-up tasks (Store, MSIX): each of the user's packages
-// whose manifest declares a task; Windows keeps a task's state under the
+// whose manifest declares a task, the newest version of a package only; Windows keeps a task's state under the
 // package family's key, and without one follows the manifest. Switched off
 // and on by writing that state, as Windows' own Task Manager does; a state
 // that a policy set stays as it is.
@@ -11,8 +11,12 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <array>
+#include <cwchar>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -102,13 +106,49 @@ void AddTasks(HKEY packages, const std::wstring& fullName, StartupValueList& ent
     }
 }
 
+// A package's version, from its full name (Name_Version_Architecture_
+// ResourceId_PublisherId): four numbers, compared as numbers.
+std::array<unsigned long, 4> VersionOf(const std::wstring& fullName)
+{
+    std::array<unsigned long, 4> version{};
+    const std::size_t start = fullName.find(L'_');
+    if (start == std::wstring::npos)
+        return version;
+    const wchar_t* text = fullName.c_str() + start + 1;
+    for (unsigned long& part : version) {
+        wchar_t* end = nullptr;
+        part = std::wcstoul(text, &end, 10);
+        if (*end != L'.')
+            break;
+        text = end + 1;
+    }
+    return version;
+}
+
+// The user's packages, one of each family: the newest version installed,
+// the one Windows runs while an update leaves an older one registered.
+std::vector<std::wstring> NewestPackages(HKEY packages)
+{
+    std::vector<std::wstring> newest;
+    for (std::wstring& fullName : SubkeyNames(packages)) {
+        const auto same = std::find_if(newest.begin(), newest.end(), [&](const std::wstring& known) {
+            return FamilyName(known) == FamilyName(fullName);
+        });
+        if (same == newest.end())
+            newest.push_back(std::move(fullName));
+        else if (VersionOf(fullName) > VersionOf(*same))
+            *same = std::move(fullName);
+    }
+    return newest;
+}
+
 StartupValueList ReadTasks(const StartupSource& source)
 {
     StartupValueList entries;
     fw::UniqueRegKey packages;
     if (::RegOpenKeyExW(source.hive, source.keyPath, 0, KEY_READ | source.view, packages.Put()) != ERROR_SUCCESS)
         return entries;
-    for (const std::wstring& fullName : SubkeyNames(packages.Get()))
+    for (const std::wstring& fullName : NewestPackages(packages.Get()))
         AddTasks(packages.Get(), fullName, entries);
     return entries;
 }
