@@ -155,16 +155,6 @@ TEST(Services, AutomaticWin32ServicesAreListedAndSwitchedWithTheirExactStartKept
                                }))
         << "neither a driver nor a service started on demand";
 
-    // A service in a shared host is known by its DLL.
-    const PlaceKind& kind = PlaceKindOf(StartupKind::Service);
-    WriteStored(HKEY_LOCAL_MACHINE, (std::wstring(kServicesKeyPath) + L"\\QuorvaneTestShared\\Parameters").c_str(),
-                "ServiceDll", Sz("%SystemRoot%\\system32\\quorvane-tests.dll", REG_EXPAND_SZ));
-    wchar_t windows[MAX_PATH];
-    ::GetEnvironmentVariableW(L"SystemRoot", windows, MAX_PATH);
-    EXPECT_EQ(U8(kind.DetailsCommand(L"QuorvaneTestShared", L"", L"svchost.exe -k QuorvaneTests")),
-              "\"" + U8(windows) + "\\system32\\quorvane-tests.dll\"");
-    EXPECT_EQ(U8(kind.DetailsCommand(L"QuorvaneTestOwn", L"", L"own.exe")), "own.exe");
-
     // Off: to start on demand, the start kept; on: the start given back, the
     // kept value gone. Nothing but the kept value carries the switch, as
     // across a restart: every reading asks the system anew.
@@ -200,6 +190,51 @@ TEST(Services, AutomaticWin32ServicesAreListedAndSwitchedWithTheirExactStartKept
     EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, L"QuorvaneTestNoSuch", false).outcome, MoveOutcome::Gone);
     EXPECT_EQ(U8(EntryAddressOf(source, EntryPlace::Startup, L"QuorvaneTestOwn").keyPath),
               U8(kServicesKeyPath) + "\\QuorvaneTestOwn");
+}
+
+TEST(Services, AServiceIsKnownByItsDllOnlyWhereWindowsOwnHostRunsIt)
+{
+    RegistrySandbox sandbox;
+    wchar_t system[MAX_PATH];
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::string host = U8(system) + "\\svchost.exe -k QuorvaneTests";
+    const std::string dll = U8(system) + "\\quorvane-tests.dll";
+    const std::string longDll = "C:\\" + std::string(300, 'd') + ".dll";
+    const StoredValue number = Raw(REG_DWORD, std::string("\x01\0\0\0", 4));
+    const struct {
+        const char* what;
+        std::string image;
+        std::optional<StoredValue> inParameters, inKey; // its ServiceDll in either key
+        std::string program;                            // the command its details are found for
+    } cases[] = {
+        {"expandable, under Parameters", host, Sz("%SystemRoot%\\system32\\quorvane-tests.dll", REG_EXPAND_SZ),
+         std::nullopt, "\"" + dll + "\""},
+        {"under the service's key", "%SystemRoot%\\system32\\svchost.exe -k x", std::nullopt, Sz(dll),
+         "\"" + dll + "\""},
+        {"Parameters first", "svchost.exe -k x", Sz(dll), Sz("C:\\other.dll"), "\"" + dll + "\""},
+        {"longer than MAX_PATH", host, Sz(longDll), std::nullopt, "\"" + longDll + "\""},
+        {"a number", host, number, Sz(dll), ""},
+        {"several texts", host, Raw(REG_MULTI_SZ, Utf16Bytes(std::string("a.dll\0\0", 7))), std::nullopt, ""},
+        {"empty", host, Sz(""), std::nullopt, ""},
+        {"none", host, std::nullopt, std::nullopt, ""},
+        {"a program of its own", "\"C:\\evil\\evil.exe\" /service", Sz("kernel32.dll"), Sz("kernel32.dll"),
+         "\"C:\\evil\\evil.exe\" /service"},
+        {"a host that is not Windows' own", "C:\\evil\\svchost.exe -k x", Sz("kernel32.dll"), std::nullopt,
+         "C:\\evil\\svchost.exe -k x"},
+    };
+    const PlaceKind& kind = PlaceKindOf(StartupKind::Service);
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string name = "QuorvaneHosted" + std::to_string(++index);
+        const std::wstring key = std::wstring(kServicesKeyPath) + L"\\" + W(name);
+        CreateEmptyKey(HKEY_LOCAL_MACHINE, key.c_str());
+        if (c.inParameters)
+            WriteStored(HKEY_LOCAL_MACHINE, (key + L"\\Parameters").c_str(), "ServiceDll", *c.inParameters);
+        if (c.inKey)
+            WriteStored(HKEY_LOCAL_MACHINE, key.c_str(), "ServiceDll", *c.inKey);
+        EXPECT_EQ(U8(kind.DetailsCommand(W(name), L"", W(c.image))), c.program);
+    }
 }
 
 TEST(Services, ADeniedCallLeavesTheServiceAndTheKeptStartAsTheyWere)

@@ -5,16 +5,20 @@
 // type and delayed flag are kept first, a value per service, so switching it
 // on gives back exactly what was there, also after the program was ended.
 
+#include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
+#include "pages/startup/details/ProgramResolver.h"
 #include "pages/startup/store/MoveSteps.h"
 #include "pages/startup/store/PlaceKind.h"
 
 #include <winsvc.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -196,6 +200,48 @@ Lookup ReadKept(StartupCalls& calls, HKEY key, const std::wstring& name, DWORD& 
     return Lookup::Found;
 }
 
+// Whether the image path starts Windows' own service host, the system
+// folder's svchost.exe, which runs the DLLs of the services it hosts. The type
+// of the service (own or shared process) does not matter: the host runs the
+// DLL in either.
+bool RunByWindowsHost(const std::wstring& imagePath)
+{
+    const std::wstring folder = fw::SystemFolderPath();
+    if (folder.empty())
+        return false;
+    const std::wstring host = folder + L"\\svchost.exe";
+    const std::wstring program = ResolveProgramFile(imagePath);
+    return ::CompareStringOrdinal(program.c_str(), static_cast<int>(program.size()), host.c_str(),
+                                  static_cast<int>(host.size()), TRUE)
+           == CSTR_EQUAL;
+}
+
+// The ServiceDll of the key at `path` below the machine's hive, of any length
+// (REG_EXPAND_SZ expanded): Missing where the key or the value is not there,
+// Failed where it is no text or cannot be read.
+Lookup ReadServiceDll(const std::wstring& path, std::wstring& dll)
+{
+    std::vector<wchar_t> text(MAX_PATH);
+    // A value that grows between the calls is asked again, a few times.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        const LONG status = ::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"ServiceDll", RRF_RT_REG_SZ, nullptr,
+                                           text.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            text.resize(size / sizeof(wchar_t) + 1);
+            continue;
+        }
+        if (status == ERROR_FILE_NOT_FOUND)
+            return Lookup::Missing;
+        if (status != ERROR_SUCCESS)
+            return Lookup::Failed;
+        dll.assign(text.data(), std::min<std::size_t>(size / sizeof(wchar_t), text.size()));
+        dll.resize(std::min(dll.find(L'\0'), dll.size()));
+        return Lookup::Found;
+    }
+    return Lookup::Failed;
+}
+
 class ServiceKind final : public PlaceKind {
 public:
     const char* ReadingWork() const override { return "read: services"; }
@@ -273,19 +319,25 @@ public:
         return address;
     }
 
-    // A service in a shared host is its DLL: the host is Windows' own.
+    // A service that Windows' own host (svchost.exe) runs is the DLL it names
+    // in ServiceDll: the host is Windows' own and runs nothing of itself. Any
+    // other service is its image, whatever ServiceDll it names. A host's
+    // service whose DLL cannot be read, or that names none, has no program
+    // file known (an empty command): it is never shown as the host.
     std::wstring DetailsCommand(const std::wstring& id, const std::wstring&, const std::wstring& command) const override
     {
-        for (const wchar_t* place : {L"\\Parameters", L""}) {
-            const std::wstring path = std::wstring(kServicesKeyPath) + L"\\" + id + place;
-            wchar_t dll[MAX_PATH];
-            DWORD size = sizeof(dll);
-            if (::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"ServiceDll", RRF_RT_REG_SZ, nullptr, dll, &size)
-                    == ERROR_SUCCESS
-                && dll[0] != L'\0')
-                return L"\"" + std::wstring(dll) + L"\"";
+        if (!RunByWindowsHost(command))
+            return command;
+        const std::wstring key = std::wstring(kServicesKeyPath) + L"\\" + id;
+        for (const std::wstring& path : {key + L"\\Parameters", key}) {
+            std::wstring dll;
+            const Lookup found = ReadServiceDll(path, dll);
+            if (found == Lookup::Found)
+                return dll.empty() ? std::wstring() : L"\"" + dll + L"\"";
+            if (found == Lookup::Failed)
+                return {};
         }
-        return command;
+        return {};
     }
 };
 
