@@ -253,9 +253,10 @@ public:
         return place == EntryPlace::Startup ? ReadAutomatic() : ReadSwitchedOff(source);
     }
 
-    // Off: the start type is kept, then set to start on demand; on: the kept
-    // value goes, then the start type and delayed flag it held are set back.
-    // A step that fails undoes the ones before it.
+    // Off: the start type is kept, then set to start on demand; on: the start
+    // type and delayed flag kept are set back, then the kept value goes. A
+    // step that fails undoes the ones before it; whenever the program ends,
+    // a service not automatic has its kept value, and is listed.
     MoveResult Switch(const StartupSource& source, EntryPlace from, const std::wstring& name, bool on) const override
     {
         if (!Visible(name))
@@ -290,14 +291,19 @@ public:
         const Lookup found = ReadKept(calls, kept.Get(), name, value);
         if (found != Lookup::Found)
             return Refused(found == Lookup::Missing ? MoveOutcome::Gone : MoveOutcome::Failed);
-        if (calls.DeleteValue(kept.Get(), name.c_str()) != ERROR_SUCCESS)
+        // Only what switching off keeps is set back: a kept value that says
+        // anything but automatic was written by something else.
+        if ((value & ~kDelayedBit) != SERVICE_AUTO_START)
             return Refused(MoveOutcome::Failed);
-        if (calls.ChangeServiceStart(service.Get(), value & ~kDelayedBit, (value & kDelayedBit) != 0)
+        if (calls.ChangeServiceStart(service.Get(), SERVICE_AUTO_START, (value & kDelayedBit) != 0)
             != ERROR_SUCCESS) {
             calls.ChangeServiceStart(service.Get(), config->startType, false);
-            calls.SetValue(kept.Get(), name.c_str(), REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
             return Refused(MoveOutcome::Failed);
         }
+        // The kept value goes last: where it stays, the service is automatic
+        // again and listed as such, and the stale value is overwritten by the
+        // next switch off.
+        calls.DeleteValue(kept.Get(), name.c_str());
         return Moved(config->imagePath, EntryPlace::Startup);
     }
 
