@@ -33,7 +33,10 @@ std::vector<std::wstring> SubkeyNames(HKEY key)
         DWORD length = static_cast<DWORD>(std::size(name));
         if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             return names;
-        names.emplace_back(name, length);
+        // A name holding a NUL cannot be opened: the registry's calls end
+        // it there, at the name of another key.
+        if (std::wstring(name, length).find(L'\0') == std::wstring::npos)
+            names.emplace_back(name, length);
     }
 }
 

@@ -92,7 +92,8 @@ const PlaceKind& TaskPlaces(bool boot);
 // ones they make), never the machine's own; nullptr: every service.
 void SetServiceFilterForTesting(bool (*visible)(const wchar_t* name));
 
-// The names of the subkeys of an open key, in enumeration order.
+// The names of the subkeys of an open key, in enumeration order; none that
+// holds a NUL, which the registry's calls cannot open.
 std::vector<std::wstring> SubkeyNames(HKEY key);
 
 // The address of a value of a source's key (or, parked, of its disabled key).

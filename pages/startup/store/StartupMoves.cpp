@@ -199,5 +199,8 @@ MoveResult SwitchEntry(const StartupSource& source, EntryPlace from, const std::
     const PlaceKind& kind = PlaceKindOf(source.kind);
     if (!kind.Switchable() || (from == EntryPlace::Parked && !on))
         return Refused(MoveOutcome::Failed); // nothing to move: the page asks only for a change of state
+    // The registry's calls end a name at its first NUL: they would move another entry.
+    if (name.find(L'\0') != std::wstring::npos)
+        return Refused(MoveOutcome::Failed);
     return kind.Switch(source, from, name, on);
 }

@@ -34,7 +34,8 @@ struct MoveResult {
 // for an entry that Windows alone switched off is the whole change. Whatever
 // happens, afterwards it stands whole in exactly one of its two places, and a
 // failed move leaves Windows' switch as it was. Gone, with nothing written,
-// when the entry no longer stands in `from`.
+// when the entry no longer stands in `from`; Failed, with nothing written,
+// for a name holding a NUL, which the registry's calls cannot address.
 //
 // Where the target already holds an entry of the same name: the same type
 // and bytes complete the move (the duplicate goes, nothing is lost); anything

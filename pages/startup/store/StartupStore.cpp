@@ -44,6 +44,21 @@ private:
     SharedListings* m_outer;
 };
 
+// A value as listed: named as the registry counts its name, shown with
+// each NUL of it as \0, and then never switched.
+StartupValue NamedValue(const std::wstring& name, std::wstring command, bool isText)
+{
+    if (name.find(L'\0') == std::wstring::npos)
+        return {name, std::move(command), isText};
+    std::wstring shown;
+    for (const wchar_t c : name)
+        shown += c == L'\0' ? std::wstring(L"\\0") : std::wstring(1, c);
+    StartupValue value(std::move(shown), std::move(command), isText);
+    value.id = name;
+    value.fixed = true;
+    return value;
+}
+
 } // namespace
 
 std::shared_ptr<const void> SharedInReading(const void* key, const std::function<std::shared_ptr<const void>()>& make)
@@ -84,8 +99,8 @@ StartupValueList ReadKeyValues(HKEY key)
             }
             // A value removed meanwhile is left out.
             if (status == ERROR_SUCCESS)
-                values.push_back({std::wstring(name.data(), nameLength), RegistryValueText(type, data.data(), size),
-                                  IsTextValueType(type)});
+                values.push_back(NamedValue(std::wstring(name.data(), nameLength),
+                                            RegistryValueText(type, data.data(), size), IsTextValueType(type)));
             break;
         }
     }
@@ -195,7 +210,7 @@ std::vector<StartupEntry> ReadStartupEntries(const std::vector<StartupSource>& s
             values = read(index, EntryPlace::Startup);
         }
         for (StartupValue& value : values) {
-            const bool off = value.offForWindows || offForWindows.count(value.name) != 0;
+            const bool off = value.offForWindows || offForWindows.count(EntryId(value)) != 0;
             entries.push_back({index, EntryPlace::Startup, std::move(value), off});
         }
     }

@@ -30,7 +30,8 @@ struct StartupValue {
     // what finds it again where its name is only shown (empty: the name)...
     std::wstring id;
     // ...that Windows does not run it though it stands where Windows looks,
-    // that a policy holds its state, and who published it by its own account.
+    // that its state cannot be changed here (a policy holds it, or its name
+    // cannot be addressed), and who published it by its own account.
     bool offForWindows = false;
     bool fixed = false;
     std::wstring publisher;
@@ -45,7 +46,10 @@ inline const std::wstring& EntryId(const StartupValue& value)
 using StartupValueList = std::vector<StartupValue>;
 
 // Every value of an open key, whatever the length of its names and data, in
-// enumeration order. Unnamed values are included.
+// enumeration order. Unnamed values are included. A name holding a NUL, which
+// the registry's calls cannot address (they end a name at its first NUL, the
+// name of another value), is shown with each NUL as the two characters \0;
+// its id is the name as the registry counts it, and it is fixed.
 StartupValueList ReadKeyValues(HKEY key);
 
 // The text of the value `name` of an open key, whatever its length, as a list

@@ -62,16 +62,36 @@ private:
     bool m_withoutSwitches = false;
 };
 
-// Passes calls on, except call number `failAt` (counted from 1), which fails
-// without touching anything, as a change the system denies; what undoes the
-// steps before it still goes through.
+// Passes calls on, except call number `failAt` (counted from 1) and, where
+// given, `alsoAt`, which fail without touching anything, as changes the
+// system denies; what undoes the steps before them still goes through unless
+// it is the other one.
 class FailingCalls final : public ForwardingCalls {
 public:
-    explicit FailingCalls(int failAt) : m_failAt(failAt) {}
+    explicit FailingCalls(int failAt, int alsoAt = 0) : m_failAt(failAt), m_alsoAt(alsoAt) {}
     bool Failed() const { return m_calls >= m_failAt; }
+    bool FailedBoth() const { return m_calls >= m_failAt && m_calls >= m_alsoAt; }
 
 private:
-    bool Pass() override { return ++m_calls != m_failAt; }
+    bool Pass() override
+    {
+        ++m_calls;
+        return m_calls != m_failAt && m_calls != m_alsoAt;
+    }
     int m_failAt;
+    int m_alsoAt;
+    int m_calls = 0;
+};
+
+// Passes the first `calls` calls on and fails every later one without
+// touching anything: the program ended after them.
+class EndingCalls final : public ForwardingCalls {
+public:
+    explicit EndingCalls(int calls) : m_last(calls) {}
+    bool Ended() const { return m_calls > m_last; }
+
+private:
+    bool Pass() override { return ++m_calls <= m_last; }
+    int m_last;
     int m_calls = 0;
 };

@@ -85,6 +85,15 @@ public:
 
     std::wstring Name(const ServiceMade& made) const { return m_prefix + (made.name + 12); }
 
+    // Sets the start type, as another program could.
+    void SetStart(const wchar_t* name, DWORD start) const
+    {
+        SC_HANDLE service = ::OpenServiceW(m_manager, name, SERVICE_CHANGE_CONFIG);
+        EXPECT_TRUE(::ChangeServiceConfigW(service, SERVICE_NO_CHANGE, start, SERVICE_NO_CHANGE, nullptr, nullptr,
+                                           nullptr, nullptr, nullptr, nullptr, nullptr));
+        ::CloseServiceHandle(service);
+    }
+
 private:
     void Remove()
     {
@@ -108,12 +117,13 @@ std::size_t ServiceSourceIndex(const std::vector<StartupSource>& sources)
     return static_cast<std::size_t>(found - sources.begin());
 }
 
-// The test's services as listed: id, place, name and command.
-std::vector<std::string> Listed(const std::vector<StartupSource>& sources)
+// The test's services (their names beginning with `prefix`) as listed: id,
+// place, name and command.
+std::vector<std::string> Listed(const std::vector<StartupSource>& sources, const std::wstring& prefix = L"QuorvaneTest")
 {
     std::vector<std::string> lines;
     for (const StartupEntry& entry : ReadStartupEntries(sources, SourceSet::Of(ServiceSourceIndex(sources)))) {
-        if (entry.value.id.compare(0, 12, L"QuorvaneTest") == 0)
+        if (entry.value.id.compare(0, prefix.size(), prefix) == 0)
             lines.push_back(U8(entry.value.id) + (entry.place == EntryPlace::Startup ? " on | " : " off | ")
                             + U8(entry.value.name) + " | " + U8(entry.value.command));
     }
@@ -155,16 +165,6 @@ TEST(Services, AutomaticWin32ServicesAreListedAndSwitchedWithTheirExactStartKept
                                }))
         << "neither a driver nor a service started on demand";
 
-    // A service in a shared host is known by its DLL.
-    const PlaceKind& kind = PlaceKindOf(StartupKind::Service);
-    WriteStored(HKEY_LOCAL_MACHINE, (std::wstring(kServicesKeyPath) + L"\\QuorvaneTestShared\\Parameters").c_str(),
-                "ServiceDll", Sz("%SystemRoot%\\system32\\quorvane-tests.dll", REG_EXPAND_SZ));
-    wchar_t windows[MAX_PATH];
-    ::GetEnvironmentVariableW(L"SystemRoot", windows, MAX_PATH);
-    EXPECT_EQ(U8(kind.DetailsCommand(L"QuorvaneTestShared", L"", L"svchost.exe -k QuorvaneTests")),
-              "\"" + U8(windows) + "\\system32\\quorvane-tests.dll\"");
-    EXPECT_EQ(U8(kind.DetailsCommand(L"QuorvaneTestOwn", L"", L"own.exe")), "own.exe");
-
     // Off: to start on demand, the start kept; on: the start given back, the
     // kept value gone. Nothing but the kept value carries the switch, as
     // across a restart: every reading asks the system anew.
@@ -202,30 +202,129 @@ TEST(Services, AutomaticWin32ServicesAreListedAndSwitchedWithTheirExactStartKept
               U8(kServicesKeyPath) + "\\QuorvaneTestOwn");
 }
 
-TEST(Services, ADeniedCallLeavesTheServiceAndTheKeptStartAsTheyWere)
+TEST(Services, AServiceIsKnownByItsDllOnlyWhereWindowsOwnHostRunsIt)
 {
     RegistrySandbox sandbox;
-    TestServices services(L"QuorvaneDenied");
+    wchar_t system[MAX_PATH];
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::string host = U8(system) + "\\svchost.exe -k QuorvaneTests";
+    const std::string dll = U8(system) + "\\quorvane-tests.dll";
+    const std::string longDll = "C:\\" + std::string(300, 'd') + ".dll";
+    const StoredValue number = Raw(REG_DWORD, std::string("\x01\0\0\0", 4));
+    const struct {
+        const char* what;
+        std::string image;
+        std::optional<StoredValue> inParameters, inKey; // its ServiceDll in either key
+        std::string program;                            // the command its details are found for
+    } cases[] = {
+        {"expandable, under Parameters", host, Sz("%SystemRoot%\\system32\\quorvane-tests.dll", REG_EXPAND_SZ),
+         std::nullopt, "\"" + dll + "\""},
+        {"under the service's key", "%SystemRoot%\\system32\\svchost.exe -k x", std::nullopt, Sz(dll),
+         "\"" + dll + "\""},
+        {"Parameters first", "svchost.exe -k x", Sz(dll), Sz("C:\\other.dll"), "\"" + dll + "\""},
+        {"longer than MAX_PATH", host, Sz(longDll), std::nullopt, "\"" + longDll + "\""},
+        {"a number", host, number, Sz(dll), ""},
+        {"several texts", host, Raw(REG_MULTI_SZ, Utf16Bytes(std::string("a.dll\0\0", 7))), std::nullopt, ""},
+        {"empty", host, Sz(""), std::nullopt, ""},
+        {"none", host, std::nullopt, std::nullopt, ""},
+        {"a program of its own", "\"C:\\evil\\evil.exe\" /service", Sz("kernel32.dll"), Sz("kernel32.dll"),
+         "\"C:\\evil\\evil.exe\" /service"},
+        {"a host that is not Windows' own", "C:\\evil\\svchost.exe -k x", Sz("kernel32.dll"), std::nullopt,
+         "C:\\evil\\svchost.exe -k x"},
+    };
+    const PlaceKind& kind = PlaceKindOf(StartupKind::Service);
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string name = "QuorvaneHosted" + std::to_string(++index);
+        const std::wstring key = std::wstring(kServicesKeyPath) + L"\\" + W(name);
+        CreateEmptyKey(HKEY_LOCAL_MACHINE, key.c_str());
+        if (c.inParameters)
+            WriteStored(HKEY_LOCAL_MACHINE, (key + L"\\Parameters").c_str(), "ServiceDll", *c.inParameters);
+        if (c.inKey)
+            WriteStored(HKEY_LOCAL_MACHINE, key.c_str(), "ServiceDll", *c.inKey);
+        EXPECT_EQ(U8(kind.DetailsCommand(W(name), L"", W(c.image))), c.program);
+    }
+}
+
+// Every way a switch can be cut short: each call failing, any two failing,
+// the program ending after any call. The service is listed exactly once
+// afterwards, switched off (its kept start there) where it is not automatic;
+// a switch said done has made the change, one refused has not.
+TEST(Services, WhereverASwitchIsCutShortTheServiceIsListedOnceAsItStands)
+{
+    RegistrySandbox sandbox;
+    TestServices services(L"QuorvaneCut");
     const std::vector<StartupSource> sources = StartupSources();
     const StartupSource& source = sources[ServiceSourceIndex(sources)];
-    const wchar_t* name = L"QuorvaneDeniedOwn";
+    const wchar_t* name = L"QuorvaneCutOwn";
+    const std::string command = U8(ImagePath(kServices[0]));
+    struct Cut {
+        int failAt = 0, alsoAt = 0; // the calls that fail
+        int endsAfter = -1;         // or the calls made before the program ended
+    };
     for (const bool on : {false, true}) {
-        for (int call = 1;; ++call) {
-            SCOPED_TRACE(std::string(on ? "on" : "off") + ", failing at call " + std::to_string(call));
-            const EntryPlace from = on ? EntryPlace::Parked : EntryPlace::Startup;
-            const auto before = services.Start(name);
+        const auto cutShort = [&](const Cut& cut) {
+            SCOPED_TRACE(std::string(on ? "on" : "off") + ", failing at " + std::to_string(cut.failAt) + " and "
+                         + std::to_string(cut.alsoAt) + ", ending after " + std::to_string(cut.endsAfter));
+            services.SetStart(name, on ? SERVICE_DEMAND_START : SERVICE_AUTO_START);
+            if (on)
+                WriteStored(HKEY_LOCAL_MACHINE, kDisabledServicesKeyPath, U8(name), KeptStart(SERVICE_AUTO_START));
             const std::optional<StoredValue> keptBefore = Kept(name);
-            FailingCalls calls(call);
-            const MoveOutcome outcome = SwitchEntry(source, from, name, on).outcome;
-            if (!calls.Failed()) {
-                EXPECT_EQ(outcome, MoveOutcome::Moved);
-                EXPECT_GT(call, 3) << "the switch goes through the calls that fail";
-                break;
+            const auto before = services.Start(name);
+            MoveOutcome outcome = MoveOutcome::Gone;
+            bool reached = false;
+            if (cut.endsAfter >= 0) {
+                EndingCalls calls(cut.endsAfter);
+                outcome = SwitchEntry(source, on ? EntryPlace::Parked : EntryPlace::Startup, name, on).outcome;
+                reached = calls.Ended();
+            } else {
+                FailingCalls calls(cut.failAt, cut.alsoAt);
+                outcome = SwitchEntry(source, on ? EntryPlace::Parked : EntryPlace::Startup, name, on).outcome;
+                reached = cut.alsoAt ? calls.FailedBoth() : calls.Failed();
             }
-            EXPECT_EQ(outcome, MoveOutcome::Failed) << "said as \"not allowed\"";
-            EXPECT_EQ(services.Start(name), before);
-            EXPECT_EQ(Kept(name), keptBefore);
-        }
+            const bool automatic = services.Start(name).first == SERVICE_AUTO_START;
+            EXPECT_EQ(Listed(sources, name),
+                      std::vector<std::string>{U8(name) + (automatic ? " on" : " off") + " | QuorvaneCut Own | "
+                                               + command});
+            if (cut.endsAfter < 0) {
+                EXPECT_TRUE(outcome == MoveOutcome::Moved || outcome == MoveOutcome::Failed) << "said as \"not allowed\"";
+                EXPECT_EQ(automatic, (outcome == MoveOutcome::Moved) == on);
+                if (outcome == MoveOutcome::Failed) {
+                    EXPECT_EQ(services.Start(name), before);
+                    if (!cut.alsoAt) {
+                        EXPECT_EQ(Kept(name), keptBefore);
+                    }
+                }
+            }
+            return reached;
+        };
+        int calls = 1;
+        while (cutShort({calls, 0, -1}))
+            ++calls;
+        EXPECT_GT(calls, on ? 5 : 3) << "the switch goes through the calls that fail";
+        for (int first = 1; first < calls; ++first)
+            for (int second = first + 1; cutShort({first, second, -1}); ++second) {
+            }
+        for (int made = 0; made < calls; ++made)
+            cutShort({0, 0, made});
     }
-    EXPECT_EQ(services.Start(name).first, static_cast<DWORD>(SERVICE_AUTO_START));
+}
+
+TEST(Services, AKeptStartOtherThanAutomaticIsRefusedAndNothingChanges)
+{
+    RegistrySandbox sandbox;
+    TestServices services(L"QuorvaneKept");
+    const std::vector<StartupSource> sources = StartupSources();
+    const StartupSource& source = sources[ServiceSourceIndex(sources)];
+    const wchar_t* name = L"QuorvaneKeptManual";
+    for (const DWORD kept : {DWORD{SERVICE_DISABLED}, DWORD{SERVICE_DEMAND_START}, DWORD{SERVICE_BOOT_START},
+                             DWORD{SERVICE_DISABLED | 0x10000}, DWORD{SERVICE_AUTO_START | 0x20000},
+                             DWORD{SERVICE_AUTO_START | 0x100}, DWORD{0xFFFFFFFF}}) {
+        SCOPED_TRACE(kept);
+        WriteStored(HKEY_LOCAL_MACHINE, kDisabledServicesKeyPath, U8(name), KeptStart(kept));
+        EXPECT_EQ(SwitchEntry(source, EntryPlace::Parked, name, true).outcome, MoveOutcome::Failed);
+        EXPECT_EQ(services.Start(name), (std::pair<DWORD, bool>{SERVICE_DEMAND_START, false}));
+        EXPECT_EQ(Kept(name), KeptStart(kept));
+    }
 }

@@ -64,6 +64,7 @@ struct Scenario {
     bool on;
     Stored inTarget; // what already stands under the name at the other place
     Stored flag;     // Windows' own switch for the entry
+    bool runKeyGone = false;
 };
 
 StoredValue EntryOf(const StartupSource& source)
@@ -86,7 +87,7 @@ void RunWithEveryCallFailingInTurn(const StartupSource& source, const Scenario& 
         RegistrySandbox registry;
         StartupFolderSandbox folders;
         const Places places(source);
-        if (source.kind != StartupKind::Folder)
+        if (source.kind != StartupKind::Folder && !scenario.runKeyGone)
             CreateEmptyKey(source.hive, source.keyPath, source.view);
         places.Put(scenario.from, entry);
         if (scenario.inTarget)
@@ -151,6 +152,10 @@ TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryWholeInExactlyOnePlaceAnd
                 RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, inTarget, kWindowsOff});
         }
         RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, std::nullopt, std::nullopt});
+        if (source.kind == StartupKind::Run && !source.approvedKeyPath) {
+            SCOPED_TRACE("the Run key gone meanwhile"); // as a policy's or the install mode's can be
+            RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, std::nullopt, std::nullopt, true});
+        }
         if (source.approvedKeyPath) {
             SCOPED_TRACE("switched off by Windows alone");
             RunWithEveryCallFailingInTurn(source, {EntryPlace::Startup, true, std::nullopt, kWindowsOff});

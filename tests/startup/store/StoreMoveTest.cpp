@@ -30,6 +30,7 @@ struct MoveCase {
     // Switched off where it stands, through Windows' own switch, since the
     // name is taken in the disabled key; refused where there is no such switch.
     bool offInPlace = false;
+    bool runKeyGone = false; // Windows or a clean-up removed the Run key
 };
 
 TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytesAndNeverReplacesAnything)
@@ -57,6 +58,8 @@ TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytesAndNeverReplace
         {"gone from Run", "app", false, std::nullopt, std::nullopt, MoveOutcome::Gone},
         {"moved back by someone else", "app", true, std::nullopt, Sz("c:\\app.exe"), MoveOutcome::Gone},
         {"a number is no command", "app", false, number, std::nullopt, MoveOutcome::Failed},
+        {"back into a Run key made again", "app", true, expand, std::nullopt, MoveOutcome::Moved, false, true},
+        {"off from a Run key that is gone", "app", false, std::nullopt, std::nullopt, MoveOutcome::Gone, false, true},
     };
     const std::vector<StartupSource> sources = StartupSources();
     for (const MoveCase& c : cases) {
@@ -68,7 +71,8 @@ TEST(StartupStoreMove, MovesWhatStandsThereNowWithItsTypeAndBytesAndNeverReplace
             RegistrySandbox sandbox;
             const wchar_t* sourcePath = c.on ? source.disabledKeyPath : source.keyPath;
             const wchar_t* targetPath = c.on ? source.keyPath : source.disabledKeyPath;
-            CreateEmptyKey(source.hive, source.keyPath, source.view);
+            if (!c.runKeyGone)
+                CreateEmptyKey(source.hive, source.keyPath, source.view);
             if (c.inSource)
                 WriteStored(source.hive, sourcePath, c.name, *c.inSource, source.view);
             if (c.inTarget)

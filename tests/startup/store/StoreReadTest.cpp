@@ -1,8 +1,11 @@
 // Reading the value lists: what is listed, in which order, and how data that
 // is not a plain terminated string comes out; and every log-on place.
 
+#include "pages/startup/compare/SavedList.h"
 #include "pages/startup/store/PlaceKind.h"
+#include "pages/startup/store/StartupApproved.h"
 #include "pages/startup/store/StartupFolders.h"
+#include "pages/startup/store/StartupMoves.h"
 #include "pages/startup/store/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/StartupFolderSandbox.h"
@@ -218,3 +221,94 @@ TEST(StartupStoreRead, TheAllUsersStartupFolderIsWhereTheNativeViewPutsIt)
     EXPECT_EQ(listed, std::vector<std::string>{"All Users Start-Up Folder: " + native + "\\native.cmd"});
 }
 
+namespace {
+// A subkey under its name as counted, which may hold a NUL, through the
+// native call; closed by the caller.
+HKEY CreateCountedKey(HKEY hive, const wchar_t* path, const std::wstring& name)
+{
+    using CreateKey = NTSTATUS(NTAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, ULONG, UNICODE_STRING*, ULONG, ULONG*);
+    const auto create = reinterpret_cast<CreateKey>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtCreateKey")));
+    HKEY parent = nullptr;
+    ::RegCreateKeyExW(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS | kNativeView, nullptr, &parent, nullptr);
+    UNICODE_STRING counted{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                           static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<wchar_t*>(name.data())};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &counted, 0, parent, nullptr);
+    HANDLE key = nullptr;
+    create(&key, KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, nullptr);
+    ::RegCloseKey(parent);
+    return static_cast<HKEY>(key);
+}
+} // namespace
+
+TEST(StartupStoreRead, ANameHoldingANulIsShownWithItAndNeverTakenForAnother)
+{
+    RegistrySandbox sandbox;
+    StartupFolderSandbox folders;
+    const HKEY user = HKEY_CURRENT_USER;
+    const std::wstring nul(L"GoodApp\0x", 9);
+    const std::wstring section = std::wstring(kRunOnceExKeyPath) + L"\\0001";
+    WriteStored(user, kRunKeyPath, "GoodApp", Sz("good.exe"));
+    WriteStoredCounted(user, kRunKeyPath, nul, Sz("other.exe"));
+    WriteStoredCounted(user, kDisabledKeyPath, nul, Sz("parked.exe"));
+    WriteStoredCounted(user, kRunOnceKeyPath, nul, Sz("once.exe"));
+    WriteStoredCounted(HKEY_LOCAL_MACHINE, section.c_str(), nul, Sz("step.exe"));
+    // Windows' own switch off for the name before the NUL, and for the name as shown.
+    WriteStored(user, kApprovedRunKeyPath, "GoodApp", kWindowsOff);
+    WriteStored(user, kApprovedRunKeyPath, "GoodApp\\0x", kWindowsOff);
+    // A component whose key name holds a NUL, beside the key the name before it names.
+    WriteStored(HKEY_LOCAL_MACHINE, (std::wstring(kActiveSetupKeyPath) + L"\\{AAAA}").c_str(), "StubPath",
+                Sz("setup.exe"));
+    const HKEY component = CreateCountedKey(HKEY_LOCAL_MACHINE, kActiveSetupKeyPath, L"{AAAA}" + nul.substr(7));
+    ::RegSetValueExW(component, L"StubPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"other.exe"), 20);
+    ::RegCloseKey(component);
+
+    const std::vector<StartupSource> sources = StartupSources();
+    const auto listed = [&] {
+        std::vector<std::string> lines;
+        for (const StartupEntry& entry : ReadStartupEntries(sources))
+            lines.push_back(U8(sources[entry.source].location) + (entry.place == EntryPlace::Startup ? ": " : " off: ")
+                            + U8(entry.value.name) + " = " + U8(entry.value.command)
+                            + (EntryId(entry.value) == entry.value.name ? "" : " (by its counted name)")
+                            + (entry.value.fixed ? " (fixed)" : "")
+                            + (entry.offForWindows ? " (off for Windows)" : ""));
+        return lines;
+    };
+    const std::vector<std::string> before = listed();
+    EXPECT_EQ(before, (std::vector<std::string>{
+                          "User Start-Up: GoodApp = good.exe (off for Windows)",
+                          "User Start-Up: GoodApp\\0x = other.exe (by its counted name) (fixed)",
+                          "User Run-Once: GoodApp\\0x = once.exe (by its counted name) (fixed)",
+                          "System Run-Once Ex: 0001\\GoodApp\\0x = step.exe (by its counted name) (fixed)",
+                          "System Active Setup: {AAAA} = setup.exe",
+                          "User Start-Up off: GoodApp\\0x = parked.exe (by its counted name) (fixed)",
+                      }));
+
+    // No move can address it: its box is fixed, and a move is refused, nothing written.
+    const StartupSource& run = sources.at(0);
+    ASSERT_EQ(run.keyPath, kRunKeyPath);
+    EXPECT_EQ(SwitchEntry(run, EntryPlace::Startup, nul, false).outcome, MoveOutcome::Failed);
+    EXPECT_EQ(SwitchEntry(run, EntryPlace::Parked, nul, true).outcome, MoveOutcome::Failed);
+    EXPECT_EQ(listed(), before);
+    EXPECT_EQ(ReadStored(user, kApprovedRunKeyPath, "GoodApp"), kWindowsOff);
+
+    // Jump to Entry goes to the key that holds it.
+    for (const StartupSource& source : sources) {
+        if (source.kind == StartupKind::RunOnceEx && source.keyPath == kRunOnceExKeyPath && source.view != KEY_WOW64_32KEY) {
+            EXPECT_EQ(EntryAddressOf(source, EntryPlace::Startup, section.substr(section.size() - 4) + L"\\" + nul)
+                          .keyPath,
+                      section);
+        }
+    }
+
+    // A saved list holds the name as shown, and reads back the same.
+    std::vector<EntryReport> reports;
+    for (const StartupEntry& entry : ReadStartupEntries(sources))
+        reports.push_back({entry.value.name, sources[entry.source].location, entry.value.command, L"", L""});
+    const SavedListReading reading = ReadSavedList(StartupListCsv(reports));
+    EXPECT_EQ(reading.error, L"");
+    ASSERT_EQ(reading.entries.size(), reports.size());
+    for (std::size_t i = 0; i < reports.size(); ++i)
+        EXPECT_EQ(reading.entries[i].program, reports[i].program);
+}

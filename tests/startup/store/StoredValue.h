@@ -6,6 +6,7 @@
 #include "support/WideText.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <optional>
 #include <string>
@@ -86,5 +87,22 @@ inline void WriteStored(HKEY hive, const wchar_t* path, const std::string& name,
     HKEY key = nullptr;
     ::RegCreateKeyExW(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
     ::RegSetValueExW(key, W(name).c_str(), 0, value.type, guarded.data(), static_cast<DWORD>(value.bytes.size()));
+    ::RegCloseKey(key);
+}
+
+// Writes a value under its name as counted, which may hold a NUL that the
+// registry's W calls cannot name: through the native call, which takes a
+// counted name.
+inline void WriteStoredCounted(HKEY hive, const wchar_t* path, const std::wstring& name, const StoredValue& value,
+                               REGSAM view = kNativeView)
+{
+    using SetValueKey = NTSTATUS(NTAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, const void*, ULONG);
+    const auto setValue = reinterpret_cast<SetValueKey>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtSetValueKey")));
+    UNICODE_STRING counted{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                           static_cast<USHORT>(name.size() * sizeof(wchar_t)), const_cast<wchar_t*>(name.data())};
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(hive, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
+    setValue(key, &counted, 0, value.type, value.bytes.data(), static_cast<ULONG>(value.bytes.size()));
     ::RegCloseKey(key);
 }

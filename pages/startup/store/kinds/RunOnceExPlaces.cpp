@@ -24,6 +24,8 @@ StartupValueList ReadSections(const StartupSource& source)
                 if (value.name.empty())
                     continue;
                 value.name = path + L"\\" + value.name;
+                if (!value.id.empty())
+                    value.id = path + L"\\" + value.id;
                 entries.push_back(std::move(value));
             }
         }

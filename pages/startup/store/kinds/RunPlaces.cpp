@@ -19,12 +19,13 @@ MoveResult MoveRegistryEntry(const StartupSource& source, bool on, const std::ws
     fw::UniqueRegKey disabledKey;
     if (calls.CreateKey(source.hive, source.disabledKeyPath, source.view, disabledKey.Put()) != ERROR_SUCCESS)
         return Refused(MoveOutcome::Failed);
+    // A Run key that is gone holds no entry to switch off.
     fw::UniqueRegKey runKey;
     const LONG opened = calls.OpenKey(source.hive, source.keyPath, source.view, runKey.Put());
-    if (opened != ERROR_SUCCESS)
-        return Refused(!on && opened == ERROR_FILE_NOT_FOUND ? MoveOutcome::Gone : MoveOutcome::Failed);
+    const bool runKeyGone = opened == ERROR_FILE_NOT_FOUND;
+    if (opened != ERROR_SUCCESS && !(on && runKeyGone))
+        return Refused(runKeyGone ? MoveOutcome::Gone : MoveOutcome::Failed);
     const HKEY from = on ? disabledKey.Get() : runKey.Get();
-    const HKEY to = on ? runKey.Get() : disabledKey.Get();
     const EntryPlace target = on ? EntryPlace::Startup : EntryPlace::Parked;
 
     RawValue moving;
@@ -34,6 +35,12 @@ MoveResult MoveRegistryEntry(const StartupSource& source, bool on, const std::ws
     // Only command lines are moved; anything else stays where it is.
     if (!IsTextValueType(moving.type))
         return Refused(MoveOutcome::Failed);
+    // Windows or a clean-up removed the Run key (a policy's, the install
+    // mode's) while the entry was switched off: it is made again where it
+    // was, in the source's hive and view, so the same rights apply.
+    if (runKeyGone && calls.CreateKey(source.hive, source.keyPath, source.view, runKey.Put()) != ERROR_SUCCESS)
+        return Refused(MoveOutcome::Failed);
+    const HKEY to = on ? runKey.Get() : disabledKey.Get();
 
     WindowsSwitch windows(calls, source, name);
     if (on && !windows.Read())

@@ -5,16 +5,20 @@
 // type and delayed flag are kept first, a value per service, so switching it
 // on gives back exactly what was there, also after the program was ended.
 
+#include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
+#include "pages/startup/details/ProgramResolver.h"
 #include "pages/startup/store/MoveSteps.h"
 #include "pages/startup/store/PlaceKind.h"
 
 #include <winsvc.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -98,8 +102,12 @@ std::vector<ListedService> ListServices(SC_HANDLE manager)
         for (DWORD i = 0; i < count; ++i)
             listed.push_back({services[i].lpServiceName,
                               services[i].lpDisplayName ? services[i].lpDisplayName : L""});
-        if (done || ::GetLastError() != ERROR_MORE_DATA || needed == 0)
+        if (done)
             return listed;
+        if (::GetLastError() != ERROR_MORE_DATA || needed == 0) {
+            ReportReadingFailed(); // the listing broke off: what it gave is not every service
+            return listed;
+        }
         if (needed > size) {
             size = needed;
             buffer.reset(new BYTE[size]);
@@ -143,8 +151,10 @@ StartupValueList ReadServices(const std::set<std::wstring>* only, Keep keep)
 {
     StartupValueList entries;
     const fw::UniqueServiceHandle manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
-    if (!manager)
+    if (!manager) {
+        ReportReadingFailed(); // no account of the services, not a machine without them
         return entries;
+    }
     fw::UniqueRegKey services;
     ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kServicesKeyPath, 0, KEY_READ, services.Put());
     for (const ListedService& listed : ListServices(manager.Get())) {
@@ -196,6 +206,48 @@ Lookup ReadKept(StartupCalls& calls, HKEY key, const std::wstring& name, DWORD& 
     return Lookup::Found;
 }
 
+// Whether the image path starts Windows' own service host, the system
+// folder's svchost.exe, which runs the DLLs of the services it hosts. The type
+// of the service (own or shared process) does not matter: the host runs the
+// DLL in either.
+bool RunByWindowsHost(const std::wstring& imagePath)
+{
+    const std::wstring folder = fw::SystemFolderPath();
+    if (folder.empty())
+        return false;
+    const std::wstring host = folder + L"\\svchost.exe";
+    const std::wstring program = ResolveProgramFile(imagePath);
+    return ::CompareStringOrdinal(program.c_str(), static_cast<int>(program.size()), host.c_str(),
+                                  static_cast<int>(host.size()), TRUE)
+           == CSTR_EQUAL;
+}
+
+// The ServiceDll of the key at `path` below the machine's hive, of any length
+// (REG_EXPAND_SZ expanded): Missing where the key or the value is not there,
+// Failed where it is no text or cannot be read.
+Lookup ReadServiceDll(const std::wstring& path, std::wstring& dll)
+{
+    std::vector<wchar_t> text(MAX_PATH);
+    // A value that grows between the calls is asked again, a few times.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        const LONG status = ::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"ServiceDll", RRF_RT_REG_SZ, nullptr,
+                                           text.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            text.resize(size / sizeof(wchar_t) + 1);
+            continue;
+        }
+        if (status == ERROR_FILE_NOT_FOUND)
+            return Lookup::Missing;
+        if (status != ERROR_SUCCESS)
+            return Lookup::Failed;
+        dll.assign(text.data(), std::min<std::size_t>(size / sizeof(wchar_t), text.size()));
+        dll.resize(std::min(dll.find(L'\0'), dll.size()));
+        return Lookup::Found;
+    }
+    return Lookup::Failed;
+}
+
 class ServiceKind final : public PlaceKind {
 public:
     const char* ReadingWork() const override { return "read: services"; }
@@ -207,9 +259,10 @@ public:
         return place == EntryPlace::Startup ? ReadAutomatic() : ReadSwitchedOff(source);
     }
 
-    // Off: the start type is kept, then set to start on demand; on: the kept
-    // value goes, then the start type and delayed flag it held are set back.
-    // A step that fails undoes the ones before it.
+    // Off: the start type is kept, then set to start on demand; on: the start
+    // type and delayed flag kept are set back, then the kept value goes. A
+    // step that fails undoes the ones before it; whenever the program ends,
+    // a service not automatic has its kept value, and is listed.
     MoveResult Switch(const StartupSource& source, EntryPlace from, const std::wstring& name, bool on) const override
     {
         if (!Visible(name))
@@ -244,14 +297,19 @@ public:
         const Lookup found = ReadKept(calls, kept.Get(), name, value);
         if (found != Lookup::Found)
             return Refused(found == Lookup::Missing ? MoveOutcome::Gone : MoveOutcome::Failed);
-        if (calls.DeleteValue(kept.Get(), name.c_str()) != ERROR_SUCCESS)
+        // Only what switching off keeps is set back: a kept value that says
+        // anything but automatic was written by something else.
+        if ((value & ~kDelayedBit) != SERVICE_AUTO_START)
             return Refused(MoveOutcome::Failed);
-        if (calls.ChangeServiceStart(service.Get(), value & ~kDelayedBit, (value & kDelayedBit) != 0)
+        if (calls.ChangeServiceStart(service.Get(), SERVICE_AUTO_START, (value & kDelayedBit) != 0)
             != ERROR_SUCCESS) {
             calls.ChangeServiceStart(service.Get(), config->startType, false);
-            calls.SetValue(kept.Get(), name.c_str(), REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
             return Refused(MoveOutcome::Failed);
         }
+        // The kept value goes last: where it stays, the service is automatic
+        // again and listed as such, and the stale value is overwritten by the
+        // next switch off.
+        calls.DeleteValue(kept.Get(), name.c_str());
         return Moved(config->imagePath, EntryPlace::Startup);
     }
 
@@ -273,19 +331,25 @@ public:
         return address;
     }
 
-    // A service in a shared host is its DLL: the host is Windows' own.
+    // A service that Windows' own host (svchost.exe) runs is the DLL it names
+    // in ServiceDll: the host is Windows' own and runs nothing of itself. Any
+    // other service is its image, whatever ServiceDll it names. A host's
+    // service whose DLL cannot be read, or that names none, has no program
+    // file known (an empty command): it is never shown as the host.
     std::wstring DetailsCommand(const std::wstring& id, const std::wstring&, const std::wstring& command) const override
     {
-        for (const wchar_t* place : {L"\\Parameters", L""}) {
-            const std::wstring path = std::wstring(kServicesKeyPath) + L"\\" + id + place;
-            wchar_t dll[MAX_PATH];
-            DWORD size = sizeof(dll);
-            if (::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"ServiceDll", RRF_RT_REG_SZ, nullptr, dll, &size)
-                    == ERROR_SUCCESS
-                && dll[0] != L'\0')
-                return L"\"" + std::wstring(dll) + L"\"";
+        if (!RunByWindowsHost(command))
+            return command;
+        const std::wstring key = std::wstring(kServicesKeyPath) + L"\\" + id;
+        for (const std::wstring& path : {key + L"\\Parameters", key}) {
+            std::wstring dll;
+            const Lookup found = ReadServiceDll(path, dll);
+            if (found == Lookup::Found)
+                return dll.empty() ? std::wstring() : L"\"" + dll + L"\"";
+            if (found == Lookup::Failed)
+                return {};
         }
-        return command;
+        return {};
     }
 };
 
