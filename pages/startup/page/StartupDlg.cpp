@@ -12,9 +12,7 @@
 #include "ui/ListColumns.h"
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -138,7 +136,6 @@ struct BackgroundReading {
 
 struct BackgroundReadings {
     std::mutex lock;
-    std::condition_variable doneChanged; // a reading was done
     std::deque<BackgroundReading> done;
 };
 
@@ -299,7 +296,6 @@ bool CStartupDlg::ReadInBackground(SourceSet which)
             const std::lock_guard<std::mutex> hold(readings->lock);
             readings->done.push_back(std::move(reading));
         }
-        readings->doneChanged.notify_all();
         ::PostMessageW(window, kSourcesReadMessage, 0, 0);
         return false;
     });
@@ -348,14 +344,22 @@ bool CStartupDlg::WaitForReadings(const wchar_t* doing)
         ::UpdateWindow(::GetDlgItem(m_hWnd, IDC_STARTUP_STATUS));
         // A reading asks other processes: a moment's wait, never a hang.
         // One read again after a move asks anew, within the same time.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadingWaitMs);
-        while (m_readingsAsked > 0) {
+        // The worker that reads may be sending the metrics page a sample,
+        // which only this thread can take: sent messages are handled meanwhile.
+        const ULONGLONG deadline = ::GetTickCount64() + kReadingWaitMs;
+        while (m_readingsAsked > 0 && ::GetTickCount64() < deadline) {
+            bool done = false;
             {
-                std::unique_lock<std::mutex> hold(m_readings->lock);
-                if (!m_readings->doneChanged.wait_until(hold, deadline, [&] { return !m_readings->done.empty(); }))
-                    break;
+                const std::lock_guard<std::mutex> hold(m_readings->lock);
+                done = !m_readings->done.empty();
             }
-            OnSourcesRead(0, 0);
+            if (done) {
+                OnSourcesRead(0, 0);
+                continue;
+            }
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
         m_waitText.clear();
         UpdateStatus();
