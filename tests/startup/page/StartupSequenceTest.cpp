@@ -187,9 +187,17 @@ TEST_F(StartupSequenceTest, SaveAndCompareWaitForReadingsUnderWayAndAFailedReadi
     const ScratchFolder folder;
     const std::wstring list = folder.Path() + L"\\list.csv";
 
-    // Saved at once after the start: the tasks are read first, a moment later.
+    // Saved at once after the start: the tasks are read first, a moment
+    // later, by a worker that sends this thread a message before it reads
+    // (as a sample for the metrics page does).
     tasks.release = false;
     StartApp();
+    const HWND page = PageWindow();
+    ASSERT_TRUE(theApp.m_workerJobs.Post([page](bool dropped) {
+        if (!dropped)
+            ::SendMessageW(page, WM_NULL, 0, 0);
+        return false;
+    }));
     std::thread late([&] {
         ::Sleep(300);
         tasks.release = true;
