@@ -1,6 +1,7 @@
 #include "pages/startup/page/StartupDlg.h"
 
 #include "app/MonitorApp.h"
+#include "app/SamplingWorker.h"
 #include "app/StartupSteps.h"
 #include "pages/startup/page/RowDetails.h"
 #include "pages/startup/store/PlaceKind.h"
@@ -137,6 +138,8 @@ struct BackgroundReading {
 struct BackgroundReadings {
     std::mutex lock;
     std::deque<BackgroundReading> done;
+    // Set while `done` holds readings: what Save and Compare wait on.
+    fw::UniqueKernelHandle waiting{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 CStartupDlg::CStartupDlg()
@@ -295,6 +298,7 @@ bool CStartupDlg::ReadInBackground(SourceSet which)
         {
             const std::lock_guard<std::mutex> hold(readings->lock);
             readings->done.push_back(std::move(reading));
+            ::SetEvent(readings->waiting.Get());
         }
         ::PostMessageW(window, kSourcesReadMessage, 0, 0);
         return false;
@@ -314,6 +318,7 @@ LRESULT CStartupDlg::OnSourcesRead(WPARAM, LPARAM)
     {
         const std::lock_guard<std::mutex> hold(m_readings->lock);
         done.swap(m_readings->done);
+        ::ResetEvent(m_readings->waiting.Get());
     }
     for (BackgroundReading& reading : done) {
         --m_readingsAsked;
@@ -347,19 +352,10 @@ bool CStartupDlg::WaitForReadings(const wchar_t* doing)
         // The worker that reads may be sending the metrics page a sample,
         // which only this thread can take: sent messages are handled meanwhile.
         const ULONGLONG deadline = ::GetTickCount64() + kReadingWaitMs;
-        while (m_readingsAsked > 0 && ::GetTickCount64() < deadline) {
-            bool done = false;
-            {
-                const std::lock_guard<std::mutex> hold(m_readings->lock);
-                done = !m_readings->done.empty();
-            }
-            if (done) {
-                OnSourcesRead(0, 0);
-                continue;
-            }
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
-            MSG message;
-            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        for (ULONGLONG now = ::GetTickCount64(); m_readingsAsked > 0 && now < deadline; now = ::GetTickCount64()) {
+            if (!WaitHandlingSentMessages(m_readings->waiting.Get(), static_cast<DWORD>(deadline - now)))
+                break;
+            OnSourcesRead(0, 0);
         }
         m_waitText.clear();
         UpdateStatus();
