@@ -109,17 +109,18 @@ std::wstring MovedFolderPath(int csidl, REGSAM view)
                         KEY_QUERY_VALUE | view, key.Put())
         != ERROR_SUCCESS)
         return {};
+    // Asked for REG_SZ, RegGetValueW takes a REG_EXPAND_SZ too, expanded (and
+    // may need more room for that); asked for REG_EXPAND_SZ as well, without
+    // RRF_NOEXPAND, it refuses the call as an invalid parameter.
     DWORD size = 0;
-    if (::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, nullptr, &size)
-            != ERROR_SUCCESS
+    if (::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS
         || size < sizeof(wchar_t))
         return {};
     std::wstring path(size / sizeof(wchar_t), L'\0');
-    // RegGetValueW expands REG_EXPAND_SZ itself, and may need more room for that.
     for (int attempt = 0; attempt < 4; ++attempt) {
         size = static_cast<DWORD>(path.size() * sizeof(wchar_t));
         const LONG status =
-            ::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, path.data(), &size);
+            ::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, path.data(), &size);
         if (status == ERROR_SUCCESS) {
             path.resize(std::wcslen(path.c_str()));
             while (path.size() > 3 && path.back() == L'\\')
