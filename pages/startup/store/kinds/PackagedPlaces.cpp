@@ -1,8 +1,8 @@
 // Packaged apps' start-up tasks (Store, MSIX): each of the user's packages
-// whose manifest declares a task, the newest version of a package only; Windows keeps a task's state under the
-// package family's key, and without one follows the manifest. Switched off
-// and on by writing that state, as Windows' own Task Manager does; a state
-// that a policy set stays as it is.
+// whose manifest declares a task, the newest version of a package only;
+// Windows keeps a task's state under the package family's key, and without
+// one follows the manifest. Switched off and on by writing that state, as
+// Windows' own Task Manager does; a state that a policy set stays as it is.
 
 #include "framework/UniqueHandle.h"
 #include "pages/startup/store/MoveSteps.h"
