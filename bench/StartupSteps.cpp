@@ -6,7 +6,8 @@
 // the first step (loading the program and its DLLs) is what startup_time
 // sees beyond these steps.
 //
-// Usage: startup_steps [runs]     (startup_steps --once: one start, for the parent)
+// Usage: startup_steps [runs]     (startup_steps --once: one start, for the parent;
+//                                  startup_steps --trace: one start as a timeline)
 
 #include "app/MonitorApp.h"
 #include "app/StartupSteps.h"
@@ -33,8 +34,25 @@ std::mutex g_workLock;
 std::vector<std::pair<std::string, double>> g_work;
 const char kWorkMark[] = "work: ";
 
+// With --trace, each step and each piece of work is also printed as it
+// ends, on the standard error: when it began (ms from the first step), how
+// long it took and on which thread, a timeline of one start.
+bool g_trace = false;
+LARGE_INTEGER g_origin;
+
+double MillisecondsSinceOrigin()
+{
+    LARGE_INTEGER now, frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart - g_origin.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 void AddWork(const char* work, double ms)
 {
+    if (g_trace)
+        std::fprintf(stderr, "%8.2f %7.2f  thread %5lu  %s\n", MillisecondsSinceOrigin() - ms, ms,
+                     ::GetCurrentThreadId(), work);
     std::lock_guard<std::mutex> hold(g_workLock);
     for (auto& [name, total] : g_work) {
         if (name == work) {
@@ -82,7 +100,13 @@ double MillisecondsSinceLast()
 // One line a step: its name, a tab, its milliseconds.
 int StartOnce()
 {
-    SetStartupStepObserver([](const char* step) { g_steps.emplace_back(step, MillisecondsSinceLast()); });
+    ::QueryPerformanceCounter(&g_origin);
+    SetStartupStepObserver([](const char* step) {
+        if (g_trace)
+            std::fprintf(stderr, "%8.2f    step  thread %5lu  %s\n", MillisecondsSinceOrigin(), ::GetCurrentThreadId(),
+                         step);
+        g_steps.emplace_back(step, MillisecondsSinceLast());
+    });
     SetStartupWorkObserver(&AddWork);
     ::QueryPerformanceCounter(&g_last);
     if (!theApp.InitInstance())
@@ -149,6 +173,11 @@ int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--once") == 0)
         return StartOnce();
+    if (argc > 1 && std::strcmp(argv[1], "--trace") == 0) {
+        g_trace = true;
+        RunChild(); // warms the file cache and the server
+        return StartOnce();
+    }
 
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     RunChild(); // warms the file cache and the server

@@ -4,9 +4,14 @@
 // For Quorvane also the time from the window to its start-up list showing
 // every entry's details (each row's Publisher), read from outside.
 // With a baseline (scripts/bench, QUORVANE_BENCH_BASELINE) an earlier
-// revision's program is measured in the same rounds.
+// revision's program is measured in the same rounds. Each ratio is given of
+// the medians and of the minima, the latter the least disturbed start of
+// each: far apart, the figure is unsure. Where the benchmarks' start-up list
+// names a signed file (QUORVANE_BENCH_SIGNED_FILE), each round also times a
+// fresh process that checks only that file's signature, the floor that the
+// details are compared above.
 //
-// Usage: startup_time [runs]
+// Usage: startup_time [runs, default 20]
 
 #include "Baseline.h"
 #include "support/ProcessWindows.h"
@@ -141,6 +146,18 @@ Summary Summarise(std::vector<double> samples)
     return {median, samples.front(), samples.back()};
 }
 
+// Start to exit of a program that shows no window.
+double TimeOneRun(const std::string& commandLine)
+{
+    LARGE_INTEGER begin, end;
+    ::QueryPerformanceCounter(&begin);
+    ChildProcess process(commandLine);
+    if (!process.Valid() || process.WaitForExit(20000) == STILL_ACTIVE)
+        return -1;
+    ::QueryPerformanceCounter(&end);
+    return Milliseconds(begin, end);
+}
+
 struct Program {
     std::string name;
     std::string commandLine;
@@ -148,11 +165,17 @@ struct Program {
     std::vector<double> shown, details;
 };
 
+// Above the empty window, against taskmgr: (ours - empty) / (taskmgr - empty).
+double RatioAbove(double ours, double empty, double theirs)
+{
+    return theirs > empty ? (ours - empty) / (theirs - empty) : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     std::vector<Program> programs = {
         {"empty window", "\"" + ThisProgramDirectory() + "empty_window.exe\"", false, {}, {}},
         {"Quorvane", QuorvaneCommandLine(), true, {}, {}},
@@ -161,10 +184,20 @@ int main(int argc, char** argv)
     const BaselineProgram baseline = Baseline();
     if (!baseline.commandLine.empty())
         programs.insert(programs.begin() + 2, {baseline.name, baseline.commandLine, true, {}, {}});
+    // The floor under the details: a fresh process that checks one signed
+    // file, less the same process checking nothing.
+    const char* signedFile = std::getenv("QUORVANE_BENCH_SIGNED_FILE");
+    const std::string floorProgram = "\"" + ThisProgramDirectory() + "signature_floor.exe\"";
+    const std::string floorCheck = signedFile ? floorProgram + " \"" + signedFile + "\"" : std::string();
+    std::vector<double> floorWith, floorWithout;
 
     // One unmeasured start of each warms the file cache and the server.
     for (const Program& program : programs)
         TimeOneStart(program.commandLine, false);
+    if (!floorCheck.empty() && TimeOneRun(floorCheck) < 0) {
+        std::fprintf(stderr, "startup_time: %s did not end\n", floorCheck.c_str());
+        return 1;
+    }
 
     for (int i = 0; i < runs; ++i) {
         for (Program& program : programs) {
@@ -177,22 +210,34 @@ int main(int argc, char** argv)
             if (start.detailsMs >= 0)
                 program.details.push_back(start.detailsMs);
         }
+        if (!floorCheck.empty()) {
+            floorWithout.push_back(TimeOneRun(floorProgram));
+            floorWith.push_back(TimeOneRun(floorCheck));
+        }
     }
     std::printf("start to window shown, %d runs each, alternating (ms)\n", runs);
     for (const Program& program : programs) {
         const Summary s = Summarise(program.shown);
         std::printf("  %-22s median %7.1f  min %7.1f  max %7.1f\n", program.name.c_str(), s.median, s.min, s.max);
     }
-    const double empty = Summarise(programs.front().shown).median;
-    const double theirs = Summarise(programs.back().shown).median;
+    const Summary empty = Summarise(programs.front().shown);
+    const Summary theirs = Summarise(programs.back().shown);
     for (const Program& program : programs) {
         if (!program.hasList)
             continue;
-        const double ours = Summarise(program.shown).median;
-        std::printf("  ratio %s / taskmgr (medians): %.2f\n", program.name.c_str(), ours / theirs);
-        if (theirs > empty)
-            std::printf("  ratio above the empty window (%s - empty) / (taskmgr - empty): %.2f\n",
-                        program.name.c_str(), (ours - empty) / (theirs - empty));
+        const Summary ours = Summarise(program.shown);
+        std::printf("  %s / taskmgr: %.2f (medians), %.2f (minima); above the empty window: %.2f (medians), "
+                    "%.2f (minima)\n",
+                    program.name.c_str(), ours.median / theirs.median, ours.min / theirs.min,
+                    RatioAbove(ours.median, empty.median, theirs.median), RatioAbove(ours.min, empty.min, theirs.min));
+    }
+    double floorMs = -1;
+    if (!floorWith.empty()) {
+        const Summary with = Summarise(floorWith), without = Summarise(floorWithout);
+        floorMs = with.median - without.median;
+        std::printf("one signature check in a fresh process (ms): %.1f (medians), %.1f (minima); "
+                    "the process that checks nothing runs %.1f\n",
+                    floorMs, with.min - without.min, without.median);
     }
     std::printf("window shown to every start-up entry's details shown (ms)\n");
     for (const Program& program : programs) {
@@ -203,8 +248,11 @@ int main(int argc, char** argv)
             continue;
         }
         const Summary s = Summarise(program.details);
-        std::printf("  %-22s median %7.1f  min %7.1f  max %7.1f  (%zu of %d runs)\n", program.name.c_str(), s.median,
+        std::printf("  %-22s median %7.1f  min %7.1f  max %7.1f  (%zu of %d runs)", program.name.c_str(), s.median,
                     s.min, s.max, program.details.size(), runs);
+        if (floorMs >= 0)
+            std::printf("  above the one-check floor: %.1f", s.median - floorMs);
+        std::printf("\n");
     }
     return 0;
 }
