@@ -20,22 +20,17 @@ bool Stopped(HANDLE stop, DWORD result)
     return acquired || result == WAIT_FAILED;
 }
 
-// True when the wait ended for any reason but its time running out.
-bool StopSignalled(HANDLE stop, DWORD timeoutMs)
-{
-    const DWORD result = ::WaitForSingleObject(stop, timeoutMs);
-    Stopped(stop, result);
-    return result != WAIT_TIMEOUT;
-}
-
 // Sleeps for the time, or until the stop signal, doing the jobs that come
-// meanwhile; true for the stop signal (or a failed wait).
+// meanwhile; true for the stop signal (or a failed wait). Once the time is
+// up no share starts, however many wait: the next sample comes first.
 bool StopSignalledWhileSleeping(HANDLE stop, DWORD sleepMs, WorkerJobs& jobs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + sleepMs;
     for (;;) {
         const ULONGLONG now = ::GetTickCount64();
-        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        if (now >= deadline)
+            return Stopped(stop, ::WaitForSingleObject(stop, 0));
+        const DWORD left = static_cast<DWORD>(deadline - now);
         const HANDLE objects[] = {stop, jobs.Waiting()};
         const DWORD result = ::WaitForMultipleObjects(2, objects, FALSE, left);
         if (result == WAIT_TIMEOUT)
@@ -75,7 +70,9 @@ DWORD WINAPI SamplingThreadProc(LPVOID)
     WorkerJobs& jobs = theApp.m_workerJobs;
 
     metrics.UpdateDrivesSnapshot();
-    while (!StopSignalled(stop, kStopTestMs)) {
+    // The short wait for the stop signal before each sample does the jobs
+    // that come meanwhile too: the first comes as the window is drawn.
+    while (!StopSignalledWhileSleeping(stop, kStopTestMs, jobs)) {
         if (theApp.m_nUpdateInterval.load() == 0) {
             // Idle: nothing but jobs until the user picks a speed or the program ends.
             if (StopSignalledBeforeSpeedChange(stop, speedChanged, jobs))

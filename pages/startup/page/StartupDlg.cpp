@@ -291,7 +291,8 @@ bool CStartupDlg::ReadInBackground(SourceSet which)
     const std::shared_ptr<BackgroundReadings> readings = m_readings;
     const HWND window = m_hWnd;
     const std::vector<StartupSource> sources = m_sources;
-    const bool posted = theApp.m_workerJobs.Post([readings, window, sources, reading](bool dropped) mutable {
+    // The rows on show get their details first: these places only add rows.
+    const auto job = [readings, window, sources, reading](bool dropped) mutable {
         reading.dropped = dropped;
         if (!dropped)
             reading.entries = ReadStartupEntries(sources, reading.which, &reading.failed);
@@ -302,7 +303,8 @@ bool CStartupDlg::ReadInBackground(SourceSet which)
         }
         ::PostMessageW(window, kSourcesReadMessage, 0, 0);
         return false;
-    });
+    };
+    const bool posted = theApp.m_workerJobs.Post(job, JobOrder::AfterOthers);
     if (posted)
         ++m_readingsAsked;
     return posted;
