@@ -140,6 +140,38 @@ std::wstring VersionString(const std::vector<BYTE>& block, WORD language, WORD c
     return first == std::wstring::npos ? std::wstring() : value.substr(first, value.find_last_not_of(L" \t") - first + 1);
 }
 
+// The file's version resource, as VerQueryValueW reads it. A program file
+// is mapped once, as data, and its resource copied (GetFileVersionInfoW maps
+// it twice, once for the size); GetFileVersionInfoW reads what does not load
+// so, such as 16-bit programs. Empty when there is none.
+std::vector<BYTE> VersionBlock(const std::wstring& native)
+{
+    constexpr WORD kVersionType = 16; // RT_VERSION
+    std::vector<BYTE> block;
+    if (const HMODULE module = ::LoadLibraryExW(native.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+        const HRSRC resource =
+            ::FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(kVersionType));
+        const DWORD size = resource ? ::SizeofResource(module, resource) : 0;
+        const HGLOBAL loaded = size ? ::LoadResource(module, resource) : nullptr;
+        if (const void* data = loaded ? ::LockResource(loaded) : nullptr) {
+            // Room after the copy, as GetFileVersionInfoW leaves it, for
+            // VerQueryValue's conversions.
+            block.assign(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+            block.resize(static_cast<std::size_t>(size) * 2);
+        }
+        ::FreeLibrary(module);
+        return block;
+    }
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(native.c_str(), &ignored);
+    if (size == 0)
+        return {};
+    block.resize(size);
+    if (!::GetFileVersionInfoW(native.c_str(), 0, size, block.data()))
+        return {};
+    return block;
+}
+
 } // namespace
 
 FileStamp ReadFileStamp(const std::wstring& path)
@@ -162,12 +194,8 @@ std::wstring ReadCompanyName(const std::wstring& path)
     const std::wstring native = NativeFilePath(path);
     if (native.empty())
         return {};
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(native.c_str(), &ignored);
-    if (size == 0)
-        return {};
-    std::vector<BYTE> block(size);
-    if (!::GetFileVersionInfoW(native.c_str(), 0, size, block.data()))
+    std::vector<BYTE> block = VersionBlock(native);
+    if (block.empty())
         return {};
 
     constexpr WORD kUnicode = 1200, kWindows1252 = 1252, kUsEnglish = 0x0409, kNeutral = 0;
