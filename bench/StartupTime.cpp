@@ -1,8 +1,10 @@
-// Time from starting a program to its window being shown: Quorvane next to
-// Wine's (or Windows') own Task Manager, measured alternately in one run,
-// each also above an empty window's start, which every windowed program pays.
-// For Quorvane also the time from the window to its start-up list showing
-// every entry's details (each row's Publisher), read from outside.
+// Time from starting a program to its window being shown, and to the
+// window's first answer to a message (drawn, its thread taking messages):
+// Quorvane next to Wine's (or Windows') own Task Manager, measured
+// alternately in one run, each also above an empty window's start, which
+// every windowed program pays. For Quorvane also the time from the window to
+// its start-up list showing every entry's details (each row's Publisher),
+// read from outside.
 // With a baseline (scripts/bench, QUORVANE_BENCH_BASELINE) an earlier
 // revision's program is measured in the same rounds. Each ratio is given of
 // the medians and of the minima, the latter the least disturbed start of
@@ -98,6 +100,7 @@ private:
 
 struct Start {
     double shownMs = -1;   // start to visible window
+    double answerMs = -1;  // start to the window's first answer: drawn, its thread taking messages
     double detailsMs = -1; // window to every entry's details shown; -1 when not asked or not seen
 };
 
@@ -114,6 +117,12 @@ Start TimeOneStart(const std::string& commandLine, bool hasList)
     if (!window)
         return start;
     start.shownMs = Milliseconds(begin, shown);
+    DWORD_PTR ignored = 0;
+    if (::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &ignored)) {
+        LARGE_INTEGER answered;
+        ::QueryPerformanceCounter(&answered);
+        start.answerMs = Milliseconds(begin, answered);
+    }
     const std::vector<HWND> lists = hasList ? FindDescendants(window, WC_LISTVIEWA) : std::vector<HWND>();
     if (!lists.empty()) {
         PublisherWatch watch(process.Handle(), lists.front());
@@ -162,7 +171,7 @@ struct Program {
     std::string name;
     std::string commandLine;
     bool hasList; // a Quorvane: its list's details are waited for too
-    std::vector<double> shown, details;
+    std::vector<double> shown, answered, details;
 };
 
 // Above the empty window, against taskmgr: (ours - empty) / (taskmgr - empty).
@@ -177,13 +186,13 @@ int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     std::vector<Program> programs = {
-        {"empty window", "\"" + ThisProgramDirectory() + "empty_window.exe\"", false, {}, {}},
-        {"Quorvane", QuorvaneCommandLine(), true, {}, {}},
-        {"taskmgr", "\"" + SystemProgramPath("taskmgr.exe") + "\"", false, {}, {}},
+        {"empty window", "\"" + ThisProgramDirectory() + "empty_window.exe\"", false, {}, {}, {}},
+        {"Quorvane", QuorvaneCommandLine(), true, {}, {}, {}},
+        {"taskmgr", "\"" + SystemProgramPath("taskmgr.exe") + "\"", false, {}, {}, {}},
     };
     const BaselineProgram baseline = Baseline();
     if (!baseline.commandLine.empty())
-        programs.insert(programs.begin() + 2, {baseline.name, baseline.commandLine, true, {}, {}});
+        programs.insert(programs.begin() + 2, {baseline.name, baseline.commandLine, true, {}, {}, {}});
     // The floor under the details: a fresh process that checks one signed
     // file, less the same process checking nothing.
     const char* signedFile = std::getenv("QUORVANE_BENCH_SIGNED_FILE");
@@ -207,6 +216,8 @@ int main(int argc, char** argv)
                 return 1;
             }
             program.shown.push_back(start.shownMs);
+            if (start.answerMs >= 0)
+                program.answered.push_back(start.answerMs);
             if (start.detailsMs >= 0)
                 program.details.push_back(start.detailsMs);
         }
@@ -215,22 +226,29 @@ int main(int argc, char** argv)
             floorWith.push_back(TimeOneRun(floorCheck));
         }
     }
-    std::printf("start to window shown, %d runs each, alternating (ms)\n", runs);
-    for (const Program& program : programs) {
-        const Summary s = Summarise(program.shown);
-        std::printf("  %-22s median %7.1f  min %7.1f  max %7.1f\n", program.name.c_str(), s.median, s.min, s.max);
-    }
-    const Summary empty = Summarise(programs.front().shown);
-    const Summary theirs = Summarise(programs.back().shown);
-    for (const Program& program : programs) {
-        if (!program.hasList)
-            continue;
-        const Summary ours = Summarise(program.shown);
-        std::printf("  %s / taskmgr: %.2f (medians), %.2f (minima); above the empty window: %.2f (medians), "
-                    "%.2f (minima)\n",
-                    program.name.c_str(), ours.median / theirs.median, ours.min / theirs.min,
-                    RatioAbove(ours.median, empty.median, theirs.median), RatioAbove(ours.min, empty.min, theirs.min));
-    }
+    const auto print = [&](const char* what, std::vector<double> Program::*times) {
+        std::printf("start to %s, %d runs each, alternating (ms)\n", what, runs);
+        for (const Program& program : programs) {
+            if ((program.*times).empty())
+                return;
+            const Summary s = Summarise(program.*times);
+            std::printf("  %-22s median %7.1f  min %7.1f  max %7.1f\n", program.name.c_str(), s.median, s.min, s.max);
+        }
+        const Summary empty = Summarise(programs.front().*times);
+        const Summary theirs = Summarise(programs.back().*times);
+        for (const Program& program : programs) {
+            if (!program.hasList)
+                continue;
+            const Summary ours = Summarise(program.*times);
+            std::printf("  %s / taskmgr: %.2f (medians), %.2f (minima); above the empty window: %.2f (medians), "
+                        "%.2f (minima)\n",
+                        program.name.c_str(), ours.median / theirs.median, ours.min / theirs.min,
+                        RatioAbove(ours.median, empty.median, theirs.median),
+                        RatioAbove(ours.min, empty.min, theirs.min));
+        }
+    };
+    print("window shown", &Program::shown);
+    print("window drawn and answering", &Program::answered);
     double floorMs = -1;
     if (!floorWith.empty()) {
         const Summary with = Summarise(floorWith), without = Summarise(floorWithout);
