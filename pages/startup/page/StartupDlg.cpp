@@ -203,10 +203,12 @@ LRESULT CStartupDlg::OnShown(WPARAM, LPARAM)
         m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);
     }
     // What changed between the first reading and the start of the watch is
-    // read now; from here on the watcher tells.
+    // read now, with services and tasks on the sampling worker once the rows
+    // on show have their details; from here on the watcher tells.
     const StartupWorkTimer timer("page: read again once watched");
     m_pendingSources = {};
-    RefreshSources(SourceSet::All(), false);
+    if (!ReadInBackground(SourceSet::All()))
+        RefreshSources(SourceSet::All(), false);
     return 0;
 }
 
