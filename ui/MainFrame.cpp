@@ -160,7 +160,18 @@ void CMainFrame::FitToSheet(UINT extraFlags)
         statusHeight = status.bottom;
     }
 
-    SetWindowPos(nullptr, 0, 0, sheet.right + dx, sheet.bottom + statusHeight + dy, SWP_NOMOVE | extraFlags);
+    // A window that already fits is left as it is: each move of it would be
+    // another round of position messages, and under Wine of the display's.
+    const int width = sheet.right + dx;
+    const int height = sheet.bottom + statusHeight + dy;
+    RECT placed;
+    m_pMainSheet->GetWindowRect(&placed);
+    POINT sheetCorner{placed.left, placed.top};
+    ::ScreenToClient(m_hWnd, &sheetCorner);
+    if (width == window.right - window.left && height == window.bottom - window.top && sheetCorner.x == 0
+        && sheetCorner.y == 0)
+        return;
+    SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | extraFlags);
     m_pMainSheet->SetWindowPos(nullptr, 0, 0, sheet.right, sheet.bottom, SWP_NOSIZE | extraFlags);
 }
 

@@ -75,6 +75,36 @@ TEST_F(MainWindow, SizeIsSheetClientPlusStatusBarPlusFrame)
     EXPECT_EQ(sheetWindow.left, origin.x);
     EXPECT_EQ(sheetWindow.top, origin.y);
     EXPECT_EQ(statusWindow.bottom, origin.y + client.bottom);
+
+    // A repaint fits a window that no longer fits, and leaves one that fits
+    // as it is: no position messages.
+    ::SetWindowPos(Frame(), nullptr, 0, 0, window.right - window.left + 30, window.bottom - window.top + 20,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(Sheet(), nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::RedrawWindow(Frame(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT refitted;
+    ::GetWindowRect(Frame(), &refitted);
+    EXPECT_EQ(refitted.right - refitted.left, window.right - window.left);
+    EXPECT_EQ(refitted.bottom - refitted.top, window.bottom - window.top);
+    ::GetWindowRect(Sheet(), &sheetWindow);
+    ::GetWindowRect(Frame(), &window);
+    origin = {0, 0};
+    ::ClientToScreen(Frame(), &origin);
+    EXPECT_EQ(sheetWindow.left, origin.x);
+
+    static int positionMessages;
+    positionMessages = 0;
+    const HHOOK hook = ::SetWindowsHookExA(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_WINDOWPOSCHANGING)
+                ++positionMessages;
+            return ::CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, ::GetCurrentThreadId());
+    ::RedrawWindow(Frame(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(positionMessages, 0);
 }
 
 TEST_F(MainWindow, SheetIsAChildWithStartUpThenSytemMetricsAndNoButtonRow)
