@@ -222,8 +222,13 @@ int main(int argc, char** argv)
                 program.details.push_back(start.detailsMs);
         }
         if (!floorCheck.empty()) {
-            floorWithout.push_back(TimeOneRun(floorProgram));
-            floorWith.push_back(TimeOneRun(floorCheck));
+            const double without = TimeOneRun(floorProgram), with = TimeOneRun(floorCheck);
+            if (without < 0 || with < 0) {
+                std::fprintf(stderr, "startup_time: %s did not end\n", floorProgram.c_str());
+                return 1;
+            }
+            floorWithout.push_back(without);
+            floorWith.push_back(with);
         }
     }
     const auto print = [&](const char* what, std::vector<double> Program::*times) {
