@@ -30,6 +30,16 @@ std::string TabCaption(HWND tab, int index)
     return text;
 }
 
+// Position changes sent to this thread's windows, counted by a hook.
+int g_positionMessages = 0;
+
+LRESULT CALLBACK CountPositionMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_WINDOWPOSCHANGING)
+        ++g_positionMessages;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 using MainWindow = AppFixture;
@@ -92,19 +102,11 @@ TEST_F(MainWindow, SizeIsSheetClientPlusStatusBarPlusFrame)
     ::ClientToScreen(Frame(), &origin);
     EXPECT_EQ(sheetWindow.left, origin.x);
 
-    static int positionMessages;
-    positionMessages = 0;
-    const HHOOK hook = ::SetWindowsHookExA(
-        WH_CALLWNDPROC,
-        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_WINDOWPOSCHANGING)
-                ++positionMessages;
-            return ::CallNextHookEx(nullptr, code, wParam, lParam);
-        },
-        nullptr, ::GetCurrentThreadId());
+    g_positionMessages = 0;
+    const HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &CountPositionMessages, nullptr, ::GetCurrentThreadId());
     ::RedrawWindow(Frame(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::UnhookWindowsHookEx(hook);
-    EXPECT_EQ(positionMessages, 0);
+    EXPECT_EQ(g_positionMessages, 0);
 }
 
 TEST_F(MainWindow, SheetIsAChildWithStartUpThenSytemMetricsAndNoButtonRow)
