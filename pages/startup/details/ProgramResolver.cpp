@@ -1,5 +1,6 @@
 #include "pages/startup/details/ProgramResolver.h"
 
+#include "framework/RegistryText.h"
 #include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
 #include "pages/startup/details/NativeFilePath.h"
@@ -192,14 +193,10 @@ std::wstring AppPathFor(const std::wstring& name)
         if (::RegOpenKeyExW(hive, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.Put()) != ERROR_SUCCESS)
             continue;
         // REG_EXPAND_SZ comes back expanded.
-        DWORD bytes = 0;
-        if (::RegGetValueW(key.Get(), nullptr, nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS
-            || bytes < sizeof(wchar_t))
+        std::wstring value;
+        if (fw::ReadRegistryText(key.Get(), nullptr, nullptr, value) != ERROR_SUCCESS)
             continue;
-        std::wstring value(bytes / sizeof(wchar_t), L'\0');
-        if (::RegGetValueW(key.Get(), nullptr, nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &bytes) != ERROR_SUCCESS)
-            continue;
-        value = TrimSpaces(value.substr(0, value.find(L'\0')));
+        value = TrimSpaces(value);
         if (!value.empty() && value.front() == L'"')
             value = value.substr(1, value.find(L'"', 1) == npos ? npos : value.find(L'"', 1) - 1);
         if (!value.empty())

@@ -1,5 +1,6 @@
 #include "pages/startup/search/WebSearch.h"
 
+#include "framework/RegistryText.h"
 #include "pages/startup/Utf8Text.h"
 
 #include <windows.h>
@@ -76,22 +77,8 @@ bool IsUnreserved(unsigned char c)
 // environment variables expanded; empty when missing or not text.
 std::wstring ReadText(HKEY root, const std::wstring& keyPath, const wchar_t* valueName)
 {
-    // REG_SZ alone takes REG_EXPAND_SZ too, expanded; asking for
-    // REG_EXPAND_SZ as well is refused unless it is left unexpanded.
-    constexpr DWORD kFlags = RRF_RT_REG_SZ;
-    DWORD size = 0;
-    LSTATUS status = ::RegGetValueW(root, keyPath.c_str(), valueName, kFlags, nullptr, nullptr, &size);
-    // The expanded text can be longer than the size first reported.
-    for (int attempt = 0; attempt < 3 && (status == ERROR_SUCCESS || status == ERROR_MORE_DATA); ++attempt) {
-        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-        size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        status = ::RegGetValueW(root, keyPath.c_str(), valueName, kFlags, nullptr, text.data(), &size);
-        if (status == ERROR_SUCCESS) {
-            text.resize(text.find(L'\0'));
-            return text;
-        }
-    }
-    return {};
+    std::wstring text;
+    return fw::ReadRegistryText(root, keyPath.c_str(), valueName, text) == ERROR_SUCCESS ? text : std::wstring();
 }
 
 std::wstring OpenCommandOf(const std::wstring& className)

@@ -1,5 +1,6 @@
 #include "pages/startup/store/StartupFolders.h"
 
+#include "framework/RegistryText.h"
 #include "framework/ShellObjects.h"
 #include "framework/UniqueHandle.h"
 
@@ -109,29 +110,12 @@ std::wstring MovedFolderPath(int csidl, REGSAM view)
                         KEY_QUERY_VALUE | view, key.Put())
         != ERROR_SUCCESS)
         return {};
-    // Asked for REG_SZ, RegGetValueW takes a REG_EXPAND_SZ too, expanded (and
-    // may need more room for that); asked for REG_EXPAND_SZ as well, without
-    // RRF_NOEXPAND, it refuses the call as an invalid parameter.
-    DWORD size = 0;
-    if (::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS
-        || size < sizeof(wchar_t))
+    std::wstring path;
+    if (fw::ReadRegistryText(key.Get(), nullptr, name, path) != ERROR_SUCCESS)
         return {};
-    std::wstring path(size / sizeof(wchar_t), L'\0');
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        size = static_cast<DWORD>(path.size() * sizeof(wchar_t));
-        const LONG status =
-            ::RegGetValueW(key.Get(), nullptr, name, RRF_RT_REG_SZ, nullptr, path.data(), &size);
-        if (status == ERROR_SUCCESS) {
-            path.resize(std::wcslen(path.c_str()));
-            while (path.size() > 3 && path.back() == L'\\')
-                path.pop_back();
-            return path;
-        }
-        if (status != ERROR_MORE_DATA)
-            return {};
-        path.resize(size / sizeof(wchar_t) + 1);
-    }
-    return {};
+    while (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();
+    return path;
 }
 } // namespace
 

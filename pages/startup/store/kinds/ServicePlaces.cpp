@@ -5,6 +5,7 @@
 // type and delayed flag are kept first, a value per service, so switching it
 // on gives back exactly what was there, also after the program was ended.
 
+#include "framework/RegistryText.h"
 #include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
 #include "pages/startup/details/ProgramResolver.h"
@@ -227,25 +228,8 @@ bool RunByWindowsHost(const std::wstring& imagePath)
 // Failed where it is no text or cannot be read.
 Lookup ReadServiceDll(const std::wstring& path, std::wstring& dll)
 {
-    std::vector<wchar_t> text(MAX_PATH);
-    // A value that grows between the calls is asked again, a few times.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        const LONG status = ::RegGetValueW(HKEY_LOCAL_MACHINE, path.c_str(), L"ServiceDll", RRF_RT_REG_SZ, nullptr,
-                                           text.data(), &size);
-        if (status == ERROR_MORE_DATA) {
-            text.resize(size / sizeof(wchar_t) + 1);
-            continue;
-        }
-        if (status == ERROR_FILE_NOT_FOUND)
-            return Lookup::Missing;
-        if (status != ERROR_SUCCESS)
-            return Lookup::Failed;
-        dll.assign(text.data(), std::min<std::size_t>(size / sizeof(wchar_t), text.size()));
-        dll.resize(std::min(dll.find(L'\0'), dll.size()));
-        return Lookup::Found;
-    }
-    return Lookup::Failed;
+    const LONG status = fw::ReadRegistryText(HKEY_LOCAL_MACHINE, path.c_str(), L"ServiceDll", dll);
+    return status == ERROR_SUCCESS ? Lookup::Found : status == ERROR_FILE_NOT_FOUND ? Lookup::Missing : Lookup::Failed;
 }
 
 class ServiceKind final : public PlaceKind {
