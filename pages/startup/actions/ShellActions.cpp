@@ -1,5 +1,6 @@
 #include "pages/startup/actions/ShellActions.h"
 
+#include "framework/RegistryText.h"
 #include "framework/ShellObjects.h"
 #include "framework/Wine.h"
 #include "pages/startup/details/NativeFilePath.h"
@@ -173,11 +174,8 @@ bool StartsWithNoCase(const std::wstring& text, size_t at, const std::wstring& s
 
 std::wstring ReadUserText(const wchar_t* keyPath, const wchar_t* name)
 {
-    wchar_t text[2048] = L"";
-    DWORD size = sizeof(text) - sizeof(wchar_t);
-    if (::RegGetValueW(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return {};
-    return text;
+    std::wstring text;
+    return fw::ReadRegistryText(HKEY_CURRENT_USER, keyPath, name, text) == ERROR_SUCCESS ? text : std::wstring();
 }
 
 bool WriteUserText(const wchar_t* keyPath, const wchar_t* name, const std::wstring& text)
