@@ -224,7 +224,8 @@ int main(int argc, char** argv)
         if (!floorCheck.empty()) {
             const double without = TimeOneRun(floorProgram), with = TimeOneRun(floorCheck);
             if (without < 0 || with < 0) {
-                std::fprintf(stderr, "startup_time: %s did not end\n", floorProgram.c_str());
+                std::fprintf(stderr, "startup_time: %s did not end\n",
+                             (without < 0 ? floorProgram : floorCheck).c_str());
                 return 1;
             }
             floorWithout.push_back(without);
