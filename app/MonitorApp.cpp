@@ -1,6 +1,7 @@
 #include "app/MonitorApp.h"
 
 #include "app/DisabledStartupKey.h"
+#include "app/Elevation.h"
 #include "app/SamplingWorker.h"
 #include "app/StartupSteps.h"
 #include "app/UpdateSpeed.h"
@@ -13,6 +14,7 @@
 #include <objbase.h>
 
 #include <new>
+#include <string>
 
 CMonitorApp theApp;
 
@@ -26,6 +28,7 @@ BEGIN_MESSAGE_MAP(CMonitorApp, CWinApp)
     ON_COMMAND(ID_FILE_SAVE_STARTUP_LIST, OnFileSaveStartupList)
     ON_COMMAND(ID_FILE_HIDE_WINDOWS_ENTRIES, OnFileHideWindowsEntries)
     ON_COMMAND(ID_FILE_COMPARE_STARTUP_LIST, OnFileCompareStartupList)
+    ON_COMMAND(ID_FILE_RUN_AS_ADMINISTRATOR, OnFileRunAsAdministrator)
     ON_COMMAND(ID_FILE_EXIT, OnFileExit)
 END_MESSAGE_MAP()
 
@@ -81,6 +84,8 @@ BOOL CMonitorApp::InitInstance()
         m_pMainWnd = nullptr;
         return FALSE;
     }
+    m_pMainFrame->OfferRunAsAdministrator(MenuOffersElevation(CurrentElevation()));
+    m_bHandedOverToElevated = false;
     StartupStepDone("frame window");
 
     const HICON icon = ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -182,6 +187,44 @@ void CMonitorApp::OnFileHideWindowsEntries()
     page.HideWindowsEntries(!page.HidesWindowsEntries());
     ::CheckMenuItem(m_pMainWnd->GetMenu(), ID_FILE_HIDE_WINDOWS_ENTRIES,
                     MF_BYCOMMAND | (page.HidesWindowsEntries() ? MF_CHECKED : MF_UNCHECKED));
+}
+
+namespace {
+
+std::string AnsiText(const std::wstring& text)
+{
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), length, nullptr, nullptr);
+    ansi.resize(std::char_traits<char>::length(ansi.c_str()));
+    return ansi;
+}
+
+} // namespace
+
+void CMonitorApp::OnFileRunAsAdministrator()
+{
+    if (m_bHandedOverToElevated || !m_pMainFrame || !m_pMainFrame->m_hWnd)
+        return;
+    const CMainSheet* sheet = m_pMainFrame->m_pMainSheet;
+    const bool unapplied = sheet && sheet->m_pStartupPage && sheet->m_pStartupPage->m_rows.DifferingCount() > 0;
+    if (unapplied && AfxMessageBox("Changes that are not applied will be lost.\n\nRun as administrator anyway?",
+                                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        return;
+
+    const ElevationResult result = RunElevated(m_pMainFrame->m_hWnd);
+    switch (result.outcome) {
+    case ElevationResult::Outcome::Started:
+        m_bHandedOverToElevated = true;
+        // Closed as the user closes it, so the whole exit path runs.
+        m_pMainFrame->PostMessage(WM_CLOSE, 0, 0);
+        break;
+    case ElevationResult::Outcome::Declined:
+        break;
+    case ElevationResult::Outcome::Failed:
+        AfxMessageBox(AnsiText(ElevationFailureMessage(result.error)).c_str(), MB_OK | MB_ICONERROR);
+        break;
+    }
 }
 
 void CMonitorApp::OnFileExit()

@@ -57,6 +57,10 @@ protected:
     void OnFileSaveStartupList();
     void OnFileHideWindowsEntries();
     void OnFileCompareStartupList();
+    // Starts the program again with the administrator's full token, after
+    // asking where the start-up page has changes not applied, and closes
+    // this window once the new one has started.
+    void OnFileRunAsAdministrator();
     void OnFileExit();
 
     DECLARE_MESSAGE_MAP()
@@ -64,6 +68,9 @@ protected:
 private:
     fw::UniqueKernelHandle m_hSamplingThread;
     bool m_bStopSignalled = false;
+    // An elevated copy has started and this window is closing: a second
+    // Run as Administrator queued meanwhile must not start another.
+    bool m_bHandedOverToElevated = false;
 };
 
 extern CMonitorApp theApp;

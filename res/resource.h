@@ -62,6 +62,7 @@
 #define ID_FILE_SAVE_STARTUP_LIST       32819
 #define ID_FILE_HIDE_WINDOWS_ENTRIES    32825
 #define ID_FILE_COMPARE_STARTUP_LIST    32826
+#define ID_FILE_RUN_AS_ADMINISTRATOR    32827
 
 // What the Start-Up page's menu does with the selected entries
 #define ID_ENTRY_OPEN_LOCATION          32820

@@ -5,6 +5,7 @@
 #include "pages/metrics/MetricsDlg.h"
 #include "res/resource.h"
 #include "ui/MainSheet.h"
+#include "ui/MenuBitmap.h"
 #include "ui/StatusBarText.h"
 
 #include <cstdint>
@@ -190,4 +191,35 @@ void CMainFrame::UpdateStatusBar()
                                                        memory->GetPageFileTotal(), memory->GetPageFileAvail())
                                    .c_str(),
                                TRUE);
+}
+
+void CMainFrame::OfferRunAsAdministrator(bool offered)
+{
+    const HMENU file = ::GetSubMenu(GetMenu(), 0);
+    if (!file)
+        return;
+    if (offered) {
+        m_shieldBitmap = ShieldMenuBitmap();
+        if (!m_shieldBitmap)
+            return;
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_BITMAP;
+        item.hbmpItem = static_cast<HBITMAP>(m_shieldBitmap.Get());
+        if (!::SetMenuItemInfoW(file, ID_FILE_RUN_AS_ADMINISTRATOR, FALSE, &item))
+            m_shieldBitmap.Reset();
+        return;
+    }
+    const int count = ::GetMenuItemCount(file);
+    for (int position = 0; position < count; ++position) {
+        if (::GetMenuItemID(file, position) != ID_FILE_RUN_AS_ADMINISTRATOR)
+            continue;
+        ::DeleteMenu(file, static_cast<UINT>(position), MF_BYPOSITION);
+        // The separator that set it apart from Exit goes with it.
+        const UINT next = ::GetMenuState(file, static_cast<UINT>(position), MF_BYPOSITION);
+        if (next != static_cast<UINT>(-1) && (next & MF_SEPARATOR))
+            ::DeleteMenu(file, static_cast<UINT>(position), MF_BYPOSITION);
+        ::DrawMenuBar(m_hWnd);
+        return;
+    }
 }

@@ -3,6 +3,7 @@
 // client area, a three-pane status bar refreshed every 500 ms.
 
 #include "framework/Framework.h"
+#include "framework/UniqueHandle.h"
 
 class CMainSheet;
 
@@ -19,6 +20,9 @@ public:
     // Fits the frame around the sheet and the status bar and brings it to the front.
     void ResizeToSheet();
     void UpdateStatusBar();
+    // Keeps File > Run as Administrator, with the shield where the system has
+    // one, or removes it and its separator from the menu.
+    void OfferRunAsAdministrator(bool offered);
 
     CStatusBar m_wndStatusBar;
     CMainSheet* m_pMainSheet = nullptr; // owned
@@ -35,6 +39,9 @@ protected:
 
 private:
     void FitToSheet(UINT extraFlags);
+
+    // The menu item's shield; outlives the menu, which the window destroys.
+    fw::UniqueGdiObject m_shieldBitmap;
 };
 
 constexpr UINT_PTR STATUS_TIMER_ID = 1;
