@@ -83,21 +83,3 @@ TEST(ImpactMatching, MatchesEachEntrysProcessesAndTakesTheirMedians)
     EXPECT_TRUE(MeasureEntries({}, logOns).empty());
     EXPECT_EQ(Said(MeasureEntries(entries, {})[0]), "-");
 }
-
-TEST(ImpactMatching, TakesMillisecondsForAFullList)
-{
-    std::vector<ImpactEntry> entries;
-    for (int i = 0; i < 400; ++i) {
-        const std::wstring program = L"C:\\Program Files\\App " + std::to_wstring(i % 300) + L"\\app.exe";
-        entries.push_back({program, L"\"" + program + L"\" /n" + std::to_wstring(i)});
-    }
-    std::vector<std::vector<MeasuredProcess>> logOns(5);
-    for (auto& logOn : logOns)
-        for (std::size_t i = 0; i < kMostMeasuredProcesses; ++i)
-            logOn.push_back(Process(i % 2 ? entries[i % 400].programFile.c_str() : L"C:\\Windows\\helper.exe",
-                                    entries[i % 400].commandLine.c_str(), 1, 1));
-    const ULONGLONG start = ::GetTickCount64();
-    const std::vector<std::optional<ImpactFigures>> figures = MeasureEntries(entries, logOns);
-    EXPECT_LT(::GetTickCount64() - start, 500u); // some 20 ms under Wine
-    EXPECT_TRUE(figures[1] && figures[399]);
-}
