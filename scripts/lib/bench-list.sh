@@ -4,8 +4,9 @@
 # by a publisher whose root the prefix trusts, four unsigned ones with a
 # version resource, and two whose file is gone. And 250 services, as a
 # Windows machine has them: 84 start automatically, most in a shared host
-# with a DLL of their own (the same programs); and 100 scheduled tasks, one in
-# five started at log-on or at boot, the others daily.
+# with a DLL of their own (the same programs); 100 scheduled tasks, one in
+# five started at log-on or at boot, the others daily; and what Windows
+# measured of five log-ons.
 bench_service_count=250
 bench_task_count=100
 
@@ -28,6 +29,7 @@ bench_list_make() {
   wine_session_tool regedit /s 'C:\quorvane-bench\list.reg'
   wine_session_tool "$build/bin/bench_services.exe" --make "$bench_service_count" 'C:\quorvane-bench'
   bench_tasks_make
+  bench_measurements_make
   # The file whose check startup_time takes as the floor under the details.
   export QUORVANE_BENCH_SIGNED_FILE='C:\quorvane-bench\signed-1.exe'
 }
@@ -48,6 +50,39 @@ bench_tasks_make() {
   done
 }
 
+# Where Windows keeps what it measured of the last log-ons, and the files of
+# Wine's one user (its SID is the same in every prefix).
+bench_measurements=windows/system32/WDI/LogFiles/StartupInfo
+bench_user_sid=S-1-5-21-0-0-0-1000
+
+# bench_measurements_make: five log-ons' measurements of 300 processes each,
+# as Windows writes them (UTF-16): the bench list's programs among Windows'
+# own and others that no entry starts.
+bench_measurements_make() {
+  local folder="$WINEPREFIX/drive_c/$bench_measurements" logon i name command
+  mkdir -p "$folder"
+  for logon in 1 2 3 4 5; do
+    {
+      printf '<?xml version="1.0" encoding="UTF-16"?>\r\n<StartupData>\r\n'
+      for ((i = 0; i < 300; i++)); do
+        if ((i < 6)); then
+          name="C:\\quorvane-bench\\signed-$((i + 1)).exe" command="\"$name\""
+        elif ((i < 10)); then
+          name="C:\\quorvane-bench\\unsigned-$((i - 5)).exe" command="\"$name\""
+        else
+          name="C:\\Windows\\System32\\process-$i.exe" command="$name -k group$((i % 7))"
+        fi
+        printf '  <Process Name="%s" PID="%d" StartTime="2026-12-0%dT08:00:%02dZ">\r\n' "$name" $((1000 + i)) "$logon" $((i % 60))
+        printf '    <CommandLine>%s</CommandLine>\r\n' "$command"
+        printf '    <DiskUsage Units="bytes">%d</DiskUsage>\r\n' $(((i * 7919 + logon * 104729) % 5000000))
+        printf '    <CpuUsage Units="us">%d</CpuUsage>\r\n' $(((i * 15485 + logon * 32452) % 2000000))
+        printf '    <ParentPID>%d</ParentPID>\r\n  </Process>\r\n' $((900 + i % 5))
+      done
+      printf '</StartupData>\r\n'
+    } | iconv -f UTF-8 -t UTF-16 >"$folder/${bench_user_sid}_StartupInfo$logon.xml"
+  done
+}
+
 # bench_list_remove BUILD_DIR: takes the entries and the trust away again, so
 # that the prefix's server does not start the programs the next time it starts.
 bench_list_remove() {
@@ -57,6 +92,7 @@ bench_list_remove() {
   wine_session_tool regedit /s 'C:\quorvane-bench\unlist.reg' || true
   wine_session_tool "$build/bin/bench_services.exe" --remove "$bench_service_count" || true
   rm -rf "$WINEPREFIX/drive_c/windows/system32/Tasks/QuorvaneBench"
+  rm -f "$WINEPREFIX/drive_c/$bench_measurements/${bench_user_sid}"_StartupInfo*.xml
   wine_session_tool "$build/bin/trust_test_root.exe" --remove 'C:\quorvane-bench\trusted-root.cer' >/dev/null || true
 }
 

@@ -9,7 +9,8 @@ namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr wchar_t kCsvHeader[] =
-    L"Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists\r\n";
+    L"Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists,"
+    L"Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB)\r\n";
 
 std::wstring CsvField(const std::wstring& value)
 {
@@ -51,7 +52,7 @@ std::string StartupListCsv(const std::vector<EntryReport>& entries)
              {&entry.program, &entry.location, &entry.command, &entry.programFile, &entry.publisher})
             text += CsvField(*field) + L",";
         text += YesNo(entry.verified) + std::wstring(L",") + YesNo(entry.enabled) + L"," + YesNo(entry.fileExists) +
-                L"\r\n";
+                L"," + CsvField(entry.impact) + L"," + CsvField(entry.cpuMs) + L"," + CsvField(entry.diskKB) + L"\r\n";
     }
     return kByteOrderMark + Utf8FromWide(text);
 }

@@ -12,10 +12,15 @@
 struct EntryReport {
     std::wstring program, location, command, programFile, publisher;
     bool verified = false, enabled = false, fileExists = false;
+    // What the entry costs the log-on, as the Start-Up Impact column shows it,
+    // and the medians behind it in whole milliseconds of CPU and kilobytes of
+    // disk I/O; each empty where there is none.
+    std::wstring impact{}, cpuMs{}, diskKB{};
 };
 
 // The CSV file: UTF-8 with a byte-order mark, a header row, then a row for
-// each entry, lines ending in CRLF. A field is quoted when it holds a comma,
+// each entry (its texts, the three yes-or-no fields, then its impact and
+// figures), lines ending in CRLF. A field is quoted when it holds a comma,
 // quote, CR or LF (its quotes doubled), and begins with ' when it needs the
 // formula guard (NeedsFormulaGuard), so that no spreadsheet takes it for a
 // formula and the guard can be told from a text's own '.

@@ -13,10 +13,13 @@ namespace {
 
 constexpr std::size_t kLargestFile = 16u << 20;
 constexpr std::size_t kMostEntries = 65536;
-constexpr std::size_t kFieldCount = 8;
+// A list saved before the impact was measured has the first eight fields.
+constexpr std::size_t kOlderFieldCount = 8;
+constexpr std::size_t kFieldCount = 11;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr wchar_t kHeading[] =
+constexpr wchar_t kOlderHeading[] =
     L"Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists";
+constexpr wchar_t kImpactHeading[] = L",Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB)";
 
 SavedListReading Refused(std::wstring message)
 {
@@ -53,7 +56,7 @@ bool DecodeUtf8(const char* data, std::size_t size, std::wstring& text)
 
 bool EndsPlainField(wchar_t c) { return c == L',' || c == L'"' || c == L'\r' || c == L'\n'; }
 
-// One record's fields; those past the eighth are counted, not kept.
+// One record's fields; those past the last are counted, not kept.
 struct Record {
     std::array<std::wstring, kFieldCount> fields;
     std::size_t count = 0;
@@ -164,8 +167,21 @@ bool ReadYesNo(const std::wstring& field, bool& value)
     return value || field == L"no";
 }
 
-// The entry a record of eight fields holds; returns what is wrong with it,
-// or nothing.
+bool IsImpactText(const std::wstring& field)
+{
+    for (const wchar_t* word : {L"", L"High", L"Medium", L"Low", L"Not measured", L"None"})
+        if (field == word)
+            return true;
+    return false;
+}
+
+bool IsWholeNumber(const std::wstring& field)
+{
+    return field.size() <= 20 && std::all_of(field.begin(), field.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+// The entry a record holds (of eight fields, or eleven with the impact);
+// returns what is wrong with it, or nothing.
 std::wstring ToEntry(Record& record, EntryReport& entry)
 {
     std::wstring* const texts[] = {&entry.program, &entry.location, &entry.command, &entry.programFile,
@@ -180,23 +196,38 @@ std::wstring ToEntry(Record& record, EntryReport& entry)
         if (!ReadYesNo(record.fields[std::size(texts) + i], *flags[i].first))
             return std::wstring(L"has something other than yes or no under ") + flags[i].second + L".";
     }
+    if (record.count == kOlderFieldCount)
+        return {};
+    entry.impact.swap(record.fields[8]);
+    entry.cpuMs.swap(record.fields[9]);
+    entry.diskKB.swap(record.fields[10]);
+    if (!IsImpactText(entry.impact))
+        return L"has something other than an impact under Start-Up Impact.";
+    if (!IsWholeNumber(entry.cpuMs) || !IsWholeNumber(entry.diskKB))
+        return L"has something other than a whole number under a figure at start-up.";
     return {};
 }
 
 // Where the records start after the heading, or npos when the first line is
-// not the heading.
-std::size_t AfterHeading(const std::wstring& text)
+// not a heading of the list; `fields` is how many its records have.
+std::size_t AfterHeading(const std::wstring& text, std::size_t& fields)
 {
-    const std::wstring_view heading = kHeading;
-    if (text.compare(0, heading.size(), heading) != 0)
+    const std::wstring_view older = kOlderHeading;
+    if (text.compare(0, older.size(), older) != 0)
         return std::wstring::npos;
-    const std::wstring_view rest = std::wstring_view(text).substr(heading.size());
+    std::size_t length = older.size();
+    fields = kOlderFieldCount;
+    if (std::wstring_view(text).substr(length).substr(0, std::size(kImpactHeading) - 1) == kImpactHeading) {
+        length += std::size(kImpactHeading) - 1;
+        fields = kFieldCount;
+    }
+    const std::wstring_view rest = std::wstring_view(text).substr(length);
     if (rest.empty())
         return text.size();
     if (rest.front() == L'\n')
-        return heading.size() + 1;
+        return length + 1;
     if (rest.substr(0, 2) == L"\r\n")
-        return heading.size() + 2;
+        return length + 2;
     return std::wstring::npos;
 }
 
@@ -214,7 +245,8 @@ SavedListReading ReadSavedList(const std::string& bytes)
         return Refused(NotASavedList(L"it is not UTF-8 text."));
     if (text.find(L'\0') != std::wstring::npos)
         return Refused(NotASavedList(L"it holds binary data, not text."));
-    const std::size_t first = AfterHeading(text);
+    std::size_t fields = 0;
+    const std::size_t first = AfterHeading(text, fields);
     if (first == std::wstring::npos)
         return Refused(NotASavedList(L"its first line is not the list's heading."));
 
@@ -226,9 +258,9 @@ SavedListReading ReadSavedList(const std::string& bytes)
             return Refused(NotASavedList(L"it holds more than 65,536 entries."));
         const std::size_t line = reader.Line();
         std::wstring problem = reader.Read(record);
-        if (problem.empty() && record.count != kFieldCount)
+        if (problem.empty() && record.count != fields)
             problem = L"has " + std::to_wstring(record.count) + (record.count == 1 ? L" field" : L" fields") +
-                      L", not 8.";
+                      L", not " + std::to_wstring(fields) + L".";
         EntryReport entry;
         if (problem.empty())
             problem = ToEntry(record, entry);

@@ -1,8 +1,10 @@
 #include "pages/startup/page/StartupDlg.h"
 
+#include "app/Elevation.h"
 #include "app/MonitorApp.h"
 #include "app/SamplingWorker.h"
 #include "app/StartupSteps.h"
+#include "pages/startup/impact/StartupInfoFolder.h"
 #include "pages/startup/page/RowDetails.h"
 #include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/StartupMoves.h"
@@ -12,9 +14,12 @@
 #include "res/resource.h"
 #include "ui/ListColumns.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +32,7 @@ BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
     ON_MESSAGE(CStartupDlg::kDetailsReadyMessage, OnDetailsReady)
     ON_MESSAGE(CStartupDlg::kShownMessage, OnShown)
     ON_MESSAGE(CStartupDlg::kSourcesReadMessage, OnSourcesRead)
+    ON_MESSAGE(CStartupDlg::kImpactReadMessage, OnImpactRead)
     ON_WM_CONTEXTMENU()
     ON_COMMAND(ID_ENTRY_OPEN_LOCATION, OnOpenFileLocation)
     ON_COMMAND(ID_ENTRY_PROPERTIES, OnProperties)
@@ -44,10 +50,12 @@ END_MESSAGE_MAP()
 
 bool CStartupDlg::s_programAscending = false;
 bool CStartupDlg::s_locationAscending = false;
+bool CStartupDlg::s_impactAscending = false;
+CStartupDlg::ImpactReader CStartupDlg::s_readImpact = &ReadUserStartupInfo;
 
 namespace {
 
-enum Column { kProgramColumn, kLocationColumn, kPathColumn, kPublisherColumn };
+enum Column { kProgramColumn, kLocationColumn, kPathColumn, kPublisherColumn, kImpactColumn };
 
 bool IsChecked(UINT state)
 {
@@ -91,6 +99,12 @@ std::string AsciiText(const wchar_t* text)
 constexpr COLORREF kNewRowColour = RGB(255, 240, 190);
 constexpr COLORREF kChangedRowColour = RGB(228, 220, 255);
 constexpr COLORREF kMissingFileColour = RGB(192, 0, 0);
+
+// Whether File offers to run the program again as administrator.
+bool CanRunAsAdministrator()
+{
+    return MenuOffersElevation(CurrentElevation());
+}
 
 // What the list's sort hands to the comparison of two row ids.
 struct SortOrder {
@@ -140,6 +154,10 @@ struct BackgroundReadings {
     std::deque<BackgroundReading> done;
     // Set while `done` holds readings: what Save and Compare wait on.
     fw::UniqueKernelHandle waiting{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    // Windows' measurements of the recorded log-ons, once a reading is done
+    // (nothing where the worker ended before it read them).
+    bool impactDone = false;
+    std::optional<StartupInfoReading> impact;
 };
 
 CStartupDlg::CStartupDlg()
@@ -170,6 +188,7 @@ BOOL CStartupDlg::OnInitDialog()
         {"Location", LVCFMT_LEFT, 100, locations},
         {"Execution Path", LVCFMT_LEFT, 350, {}},
         {"Publisher", LVCFMT_LEFT, 200, {"(File not found)"}},
+        {"Start-Up Impact", LVCFMT_LEFT, 90, {"Not measured"}},
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     // The details worker is held until the window has been drawn: until
@@ -209,11 +228,150 @@ LRESULT CStartupDlg::OnShown(WPARAM, LPARAM)
     m_pendingSources = {};
     if (!ReadInBackground(SourceSet::All()))
         RefreshSources(SourceSet::All(), false);
+    // Windows' measurements of the log-ons come last: they only fill a column.
+    ReadImpactInBackground();
     return 0;
+}
+
+void CStartupDlg::ReadImpactInBackground()
+{
+    if (m_impactAsked)
+        return;
+    const std::shared_ptr<BackgroundReadings> readings = m_readings;
+    const HWND window = m_hWnd;
+    const ImpactReader read = s_readImpact;
+    const auto job = [readings, window, read](bool dropped) {
+        std::optional<StartupInfoReading> reading;
+        if (!dropped) {
+            const StartupWorkTimer timer("read: start-up measurements");
+            reading = read();
+        }
+        {
+            const std::lock_guard<std::mutex> hold(readings->lock);
+            readings->impact = std::move(reading);
+            readings->impactDone = true;
+            ::SetEvent(readings->waiting.Get());
+        }
+        ::PostMessageW(window, kImpactReadMessage, 0, 0);
+        return false;
+    };
+    m_impactAsked = theApp.m_workerJobs.Post(job, JobOrder::AfterOthers);
+}
+
+LRESULT CStartupDlg::OnImpactRead(WPARAM, LPARAM)
+{
+    // Apply looks rows up by where it left them: a sort by impact waits.
+    if (m_applying) {
+        m_impactWaiting = true;
+        return 0;
+    }
+    std::optional<StartupInfoReading> reading;
+    {
+        const std::lock_guard<std::mutex> hold(m_readings->lock);
+        if (!m_readings->impactDone)
+            return 0;
+        m_readings->impactDone = false;
+        reading.swap(m_readings->impact);
+        if (m_readings->done.empty())
+            ::ResetEvent(m_readings->waiting.Get());
+    }
+    m_impactAsked = false;
+    if (!reading)
+        return 0; // the worker ended first
+    m_impactDenied = reading->accessDenied;
+    if (!m_impactDenied)
+        ShowImpact(m_rows.MeasureImpact(reading->logOns));
+    UpdateStatus();
+    // Rows whose program file became known meanwhile are matched with a fresh reading.
+    if (m_rows.ImpactWanted())
+        ReadImpactInBackground();
+    return 0;
+}
+
+void CStartupDlg::ShowImpact(const std::vector<std::size_t>& ids)
+{
+    if (ids.empty())
+        return;
+    const std::vector<int>& items = ItemPositions();
+    for (std::size_t id : ids)
+        if (id < items.size() && items[id] >= 0)
+            m_listStartup.SetItemText(items[id], kImpactColumn, m_rows.ImpactShown(id).c_str());
+    if (m_sortCompare == &StartupRowModel::CompareImpact)
+        SortAgain();
+}
+
+void CStartupDlg::RelayToImpactTip(const MSG& message)
+{
+    // The tip is made when the mouse first comes over a list whose impact is
+    // read: until then there is nothing to show.
+    if (!m_rows.ImpactRead())
+        return;
+    if (!m_impactTip) {
+        m_impactTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
+                                        AfxGetInstanceHandle(), nullptr);
+        if (!m_impactTip)
+            return;
+        // One tool, the whole list, whose text is asked for each time it shows.
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND;
+        tool.hwnd = m_hWnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(m_listStartup.m_hWnd);
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        ::SendMessageW(m_impactTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    if (message.message == WM_MOUSEMOVE) {
+        // Another cell under the mouse: the tip goes, and asks for its text
+        // anew when it shows again.
+        const POINT point{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
+        const std::wstring text = ImpactTipAt(point);
+        if (text != m_impactTipText) {
+            ::SendMessageW(m_impactTip, TTM_POP, 0, 0);
+            m_impactTipText = text;
+        }
+    }
+    MSG relayed = message;
+    ::SendMessageW(m_impactTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+std::wstring CStartupDlg::ImpactTipAt(POINT point) const
+{
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    if (m_listStartup.SendMessage(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 || hit.iItem < 0
+        || hit.iSubItem != kImpactColumn)
+        return {};
+    const std::size_t id = RowId(hit.iItem);
+    if (id >= m_rows.Size() || !m_rows.ImpactOf(id))
+        return {};
+    const StartupRow& row = m_rows.Row(id);
+    return row.impactMatched && row.impact ? ImpactHoverText(*row.impact) : std::wstring();
+}
+
+bool CStartupDlg::OnWndMsg(const fw::Message& message, LRESULT& result)
+{
+    if (message.message == WM_NOTIFY && m_impactTip) {
+        NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(message.lParam);
+        if (info->hdr.hwndFrom == m_impactTip && info->hdr.code == TTN_GETDISPINFOW) {
+            // An empty text shows no tip.
+            info->lpszText = m_impactTipText.data();
+            result = 0;
+            return true;
+        }
+    }
+    return CPropertyPage::OnWndMsg(message, result);
+}
+
+bool CStartupDlg::ImpactComplete() const
+{
+    return (m_rows.ImpactRead() || m_impactDenied) && !m_impactAsked;
 }
 
 void CStartupDlg::OnDestroy()
 {
+    if (m_impactTip)
+        ::DestroyWindow(std::exchange(m_impactTip, nullptr));
     m_watcher.reset();
     m_details.reset();
     Default();
@@ -221,6 +379,8 @@ void CStartupDlg::OnDestroy()
 
 BOOL CStartupDlg::PreTranslateMessage(MSG* pMsg)
 {
+    if (pMsg->hwnd == m_listStartup.m_hWnd && pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST)
+        RelayToImpactTip(*pMsg);
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_F5) {
         RefreshList();
         return TRUE;
@@ -322,7 +482,8 @@ LRESULT CStartupDlg::OnSourcesRead(WPARAM, LPARAM)
     {
         const std::lock_guard<std::mutex> hold(m_readings->lock);
         done.swap(m_readings->done);
-        ::ResetEvent(m_readings->waiting.Get());
+        if (!m_readings->impactDone)
+            ::ResetEvent(m_readings->waiting.Get());
     }
     for (BackgroundReading& reading : done) {
         --m_readingsAsked;
@@ -347,8 +508,10 @@ bool CStartupDlg::WaitForReadings(const wchar_t* doing)
     // the window is drawn; a list asked for before then starts it now.
     if (!m_watcher)
         OnShown(0, 0);
-    if (m_readingsAsked > 0) {
-        m_waitText = L"Reading services and scheduled tasks...";
+    // Windows' measurements are waited for too, but a list without them is
+    // complete.
+    if (m_readingsAsked > 0 || m_impactAsked) {
+        m_waitText = m_readingsAsked > 0 ? L"Reading services and scheduled tasks..." : L"Reading Start-Up Impact...";
         UpdateStatus();
         ::UpdateWindow(::GetDlgItem(m_hWnd, IDC_STARTUP_STATUS));
         // A reading asks other processes: a moment's wait, never a hang.
@@ -356,10 +519,12 @@ bool CStartupDlg::WaitForReadings(const wchar_t* doing)
         // The worker that reads may be sending the metrics page a sample,
         // which only this thread can take: sent messages are handled meanwhile.
         const ULONGLONG deadline = ::GetTickCount64() + kReadingWaitMs;
-        for (ULONGLONG now = ::GetTickCount64(); m_readingsAsked > 0 && now < deadline; now = ::GetTickCount64()) {
+        for (ULONGLONG now = ::GetTickCount64(); (m_readingsAsked > 0 || m_impactAsked) && now < deadline;
+             now = ::GetTickCount64()) {
             if (!WaitHandlingSentMessages(m_readings->waiting.Get(), static_cast<DWORD>(deadline - now)))
                 break;
             OnSourcesRead(0, 0);
+            OnImpactRead(0, 0);
         }
         m_waitText.clear();
         UpdateStatus();
@@ -447,6 +612,8 @@ LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
     }
     const std::vector<std::size_t> changed = m_details->Take(m_rows);
     m_rowsToShow.insert(m_rowsToShow.end(), changed.begin(), changed.end());
+    if (m_rows.ImpactWanted())
+        ReadImpactInBackground();
     if (m_rowsToShow.empty())
         return 0;
     // Answers for files already examined come faster than the list takes
@@ -480,6 +647,7 @@ void CStartupDlg::ShowChangedRows(const std::vector<std::size_t>& changed)
             continue;
         const StartupRow& row = m_rows.Row(id);
         m_listStartup.SetItemText(items[id], kPathColumn, row.command.c_str());
+        m_listStartup.SetItemText(items[id], kImpactColumn, m_rows.ImpactShown(id).c_str());
         m_listStartup.SetCheck(items[id], row.checked ? TRUE : FALSE);
     }
 }
@@ -521,6 +689,8 @@ void CStartupDlg::InsertRow(std::size_t id, bool inPlace)
     m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
     if (row.detailsKnown || row.gone)
         m_listStartup.SetItemText(item, kPublisherColumn, row.publisher.c_str());
+    if (const std::wstring impact = m_rows.ImpactShown(id); !impact.empty())
+        m_listStartup.SetItemText(item, kImpactColumn, impact.c_str());
     m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
 }
 
@@ -568,7 +738,13 @@ void CStartupDlg::SyncShown(const std::vector<std::size_t>& ids)
 
 void CStartupDlg::UpdateStatus()
 {
+    // What needs administrator rights comes first: the user can do something about it.
     std::wstring text;
+    if (m_changeRefused)
+        text = L"Changing the machine's entries needs administrator rights: File > Run as Administrator";
+    if (m_impactDenied && CanRunAsAdministrator())
+        text += (text.empty() ? L"" : L"; ") +
+                std::wstring(L"Start-Up Impact needs administrator rights: File > Run as Administrator");
     // A source that could not be read is named first: its rows may be out of date.
     for (std::size_t index = 0; index < m_sources.size(); ++index) {
         if (m_failedSources.Contains(index)) {
@@ -722,6 +898,10 @@ void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
         s_locationAscending = !s_locationAscending;
         m_sortCompare = &StartupRowModel::CompareLocation;
         m_sortAscending = s_locationAscending;
+    } else if (pNMLV->iSubItem == kImpactColumn) {
+        s_impactAscending = !s_impactAscending;
+        m_sortCompare = &StartupRowModel::CompareImpact;
+        m_sortAscending = s_impactAscending;
     } else {
         return; // "Execution Path" does not sort
     }
@@ -753,6 +933,8 @@ void CStartupDlg::CatchUpAfterApply()
     RefreshSources(std::exchange(m_pendingSources, {}), false);
     if (std::exchange(m_detailsWaiting, false))
         OnDetailsReady(0, 0);
+    if (std::exchange(m_impactWaiting, false))
+        OnImpactRead(0, 0);
     UpdateButtons();
 }
 
@@ -780,10 +962,19 @@ void CStartupDlg::ApplyRow(std::size_t id)
         if (const int item = ItemOf(id); item >= 0 && result.command != row.command)
             m_listStartup.SetItemText(item, kPathColumn, result.command.c_str());
         m_rows.SetMoved(id, switchOn, result.place, result.command);
+        if (const int item = ItemOf(id); item >= 0)
+            m_listStartup.SetItemText(item, kImpactColumn, m_rows.ImpactShown(id).c_str());
         FollowSwitch(id, switchOn);
         break;
     case MoveOutcome::Failed:
     case MoveOutcome::NameTaken:
+        // Without administrator rights every change to the machine's own
+        // places is refused: the line under the list says what to do.
+        if (result.outcome == MoveOutcome::Failed && !m_changeRefused
+            && m_sources.at(row.source).hive == HKEY_LOCAL_MACHINE && CanRunAsAdministrator()) {
+            m_changeRefused = true;
+            UpdateStatus();
+        }
         MessageBox(result.outcome == MoveOutcome::Failed ? kMoveFailedMessage : kNameTakenMessage, nullptr, MB_OK);
         // -1 would set every row's box.
         if (const int item = ItemOf(id); item >= 0)
@@ -815,8 +1006,10 @@ void CStartupDlg::FollowSwitch(std::size_t id, bool on)
             continue;
         m_rows.SetMoved(other, on, row.place, row.command);
         m_rows.SetChecked(other, on);
-        if (const int item = ItemOf(other); item >= 0)
+        if (const int item = ItemOf(other); item >= 0) {
             m_listStartup.SetCheck(item, on ? TRUE : FALSE);
+            m_listStartup.SetItemText(item, kImpactColumn, m_rows.ImpactShown(other).c_str());
+        }
     }
 }
 

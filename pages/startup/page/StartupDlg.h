@@ -14,6 +14,7 @@
 
 class RowDetails;
 struct BackgroundReadings;
+struct StartupInfoReading;
 class StartupWatcher;
 
 class CStartupDlg : public CPropertyPage {
@@ -31,6 +32,9 @@ public:
     static constexpr UINT kShownMessage = WM_APP + 0x53;
     // Posted from the sampling worker when a reading of sources is done.
     static constexpr UINT kSourcesReadMessage = WM_APP + 0x54;
+    // Posted from the sampling worker when Windows' measurements of the
+    // recorded log-ons are read.
+    static constexpr UINT kImpactReadMessage = WM_APP + 0x55;
     using RowComparison = int (StartupRowModel::*)(std::size_t, std::size_t, bool) const;
 
     // Reads every source again and brings the list in line: rows keep the
@@ -66,11 +70,22 @@ public:
     // Whether every row's details are in and shown, and no reading of
     // sources is on its way.
     bool DetailsComplete() const;
+    // Whether the Start-Up Impact column shows what Windows measured (or
+    // that it could not be read), and no reading of it is on its way.
+    bool ImpactComplete() const;
+    // What hovering at `point` (the list's client coordinates) shows: the
+    // figures behind the impact in that cell, or nothing.
+    std::wstring ImpactTipAt(POINT point) const;
 
     // Sort directions of the two sortable columns, kept for the process's
     // life; flipped before each sort, so the first click sorts ascending.
     static bool s_programAscending;
     static bool s_locationAscending;
+    static bool s_impactAscending;
+    // What reads Windows' measurements of the recorded log-ons, on the
+    // sampling worker; tests put their own in.
+    using ImpactReader = StartupInfoReading (*)();
+    static ImpactReader s_readImpact;
 
     // Where the entries come from, in listing order; rows refer to it by index.
     const std::vector<StartupSource> m_sources;
@@ -88,11 +103,13 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
+    bool OnWndMsg(const fw::Message& message, LRESULT& result) override;
     void OnDestroy();
     LRESULT OnSourcesChanged(WPARAM, LPARAM);
     LRESULT OnDetailsReady(WPARAM, LPARAM);
     LRESULT OnShown(WPARAM, LPARAM);
     LRESULT OnSourcesRead(WPARAM, LPARAM);
+    LRESULT OnImpactRead(WPARAM, LPARAM);
     void OnContextMenu(HWND window, POINT point);
     void OnOpenFileLocation();
     void OnProperties();
@@ -121,6 +138,14 @@ private:
     // the rows of sources whose reading `failed` stay as they were.
     void ShowReading(SourceSet which, const std::vector<StartupEntry>& entries, bool everyRow,
                      const SourceSet& failed);
+    // Reads Windows' measurements of the recorded log-ons on the sampling
+    // worker, after its other work, unless a reading is on its way.
+    void ReadImpactInBackground();
+    // The Start-Up Impact texts of the rows in `ids`, and the sort by impact again.
+    void ShowImpact(const std::vector<std::size_t>& ids);
+    // Hands a mouse message over the list to the tip that shows an impact's
+    // figures, made the first time one can show.
+    void RelayToImpactTip(const MSG& message);
     // Waits a moment for the readings on the sampling worker and takes them,
     // telling the user on the status line; false, after telling the user what
     // `doing` could not do, when the list is not complete yet.
@@ -180,6 +205,12 @@ private:
     bool m_applying = false;
     SourceSet m_pendingSources; // changed while Apply was running
     bool m_detailsWaiting = false; // details came while Apply was running
+    bool m_impactAsked = false;    // a reading of the measurements is on its way
+    bool m_impactWaiting = false;  // and came while Apply was running
+    bool m_impactDenied = false;   // the measurements could not be read for lack of rights
+    bool m_changeRefused = false;  // a change to the machine's entries was refused for lack of rights
+    HWND m_impactTip = nullptr;    // the tip over the list, once made
+    std::wstring m_impactTipText;  // what it shows for the cell under the mouse
     // Sources whose last reading failed: their rows are as read before.
     SourceSet m_failedSources;
     std::wstring m_waitText; // on the status line while a reading is waited for

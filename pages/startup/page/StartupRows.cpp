@@ -88,7 +88,7 @@ RowChanges StartupRowModel::Merge(const std::vector<StartupEntry>& entries, cons
                 row.checked = saved; // a box the user left alone follows the entry
             row.savedEnabled = saved;
             if (row.command != entry.value.command)
-                row.detailsKnown = false;
+                row.detailsKnown = row.impactMatched = false;
             row.command = entry.value.command;
         });
         changes.changed.push_back(id);
@@ -116,6 +116,7 @@ std::size_t StartupRowModel::Add(const StartupEntry& entry, const StartupSource&
     row.switchable = IsSwitchable(source) && !entry.value.fixed;
     row.savedEnabled = RunsAtLogOn(entry);
     row.checked = row.savedEnabled;
+    row.beforeLogOn = source.beforeLogOn;
     m_sortNames.push_back(Folded(row.name));
     if (m_sortLocations.size() <= row.source)
         m_sortLocations.resize(row.source + 1);
@@ -137,6 +138,9 @@ std::size_t StartupRowModel::AddGone(const EntryReport& saved)
     row.publisher = saved.publisher;
     row.verified = saved.verified;
     row.fileMissing = !saved.fileExists;
+    row.goneImpact = saved.impact;
+    row.goneCpuMs = saved.cpuMs;
+    row.goneDiskKB = saved.diskKB;
     std::size_t id = m_rows.size();
     if (!m_endedGone.empty()) {
         id = *m_endedGone.begin();
@@ -206,6 +210,8 @@ void StartupRowModel::SetDetails(std::size_t id, const std::wstring& programFile
 {
     StartupRow& row = m_rows.at(id);
     row.detailsKnown = true;
+    if (row.programFile != programFile)
+        row.impactMatched = false;
     row.programFile = programFile;
     row.publisher = PublisherShown(row.declaredPublisher, details);
     row.verified = details.signature.state == SignatureState::Verified;
@@ -213,12 +219,6 @@ void StartupRowModel::SetDetails(std::size_t id, const std::wstring& programFile
     row.fileMissing = !details.stamp.exists;
 }
 
-EntryReport StartupRowModel::Report(std::size_t id) const
-{
-    const StartupRow& row = Row(id);
-    return {row.name, row.location,    row.command,     row.programFile,
-            row.publisher, row.verified, row.savedEnabled, !row.fileMissing};
-}
 
 void StartupRowModel::SetMoved(std::size_t id, bool enabled, EntryPlace place, const std::wstring& command)
 {
@@ -226,7 +226,7 @@ void StartupRowModel::SetMoved(std::size_t id, bool enabled, EntryPlace place, c
         row.savedEnabled = enabled;
         row.place = place;
         if (row.command != command)
-            row.detailsKnown = false;
+            row.detailsKnown = row.impactMatched = false;
         row.command = command;
     });
 }

@@ -5,9 +5,12 @@
 
 #include "pages/startup/details/FileDetails.h"
 #include "pages/startup/actions/StartupReport.h"
+#include "pages/startup/impact/StartupImpact.h"
+#include "pages/startup/impact/StartupInfoFile.h"
 #include "pages/startup/store/StartupStore.h"
 
 #include <cstddef>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -36,6 +39,14 @@ struct StartupRow {
     bool verified = false;
     bool windowsOwn = false; // verified as signed by Windows itself
     bool fileMissing = false;
+    // What the entry costs the log-on: none for a source whose entries start
+    // before anyone logs on. The medians Windows measured of its program,
+    // matched once the measurements are read and the row's program file is
+    // known (`impactMatched`); a gone row keeps its saved impact texts.
+    bool beforeLogOn = false;
+    bool impactMatched = false;
+    std::optional<ImpactFigures> impact;
+    std::wstring goneImpact, goneCpuMs, goneDiskKB;
 };
 
 // The row ids that one reading of the sources added, changed or removed.
@@ -94,6 +105,23 @@ public:
     // sort as a byte-wise comparison in lower case does; negated when descending.
     int CompareProgram(std::size_t a, std::size_t b, bool ascending) const;
     int CompareLocation(std::size_t a, std::size_t b, bool ascending) const;
+    // By impact, High first when ascending, rows without one last; rows of
+    // the same impact by their Program.
+    int CompareImpact(std::size_t a, std::size_t b, bool ascending) const;
+
+    // The measurements of the recorded log-ons were read: from now on the
+    // rows show their impact. Matches every listed row whose program file is
+    // known with them; the ids of the rows whose impact changed. They are
+    // not kept: rows whose program file is known later ask for them anew.
+    std::vector<std::size_t> MeasureImpact(const std::vector<std::vector<MeasuredProcess>>& logOns);
+    bool ImpactRead() const { return m_impactRead; }
+    // Whether a listed row's program file became known since the last
+    // matching, so that the measurements are wanted again.
+    bool ImpactWanted() const;
+    // The row's impact, nothing where the column shows none (yet).
+    std::optional<StartupImpact> ImpactOf(std::size_t id) const;
+    // The Start-Up Impact column's text of the row; empty where it shows none.
+    std::wstring ImpactShown(std::size_t id) const;
 
 private:
     std::size_t Add(const StartupEntry& entry, const StartupSource& source);
@@ -114,6 +142,7 @@ private:
     std::unordered_map<std::size_t, GoneLocation> m_goneLocations;
     std::set<std::size_t> m_endedGone;
     std::size_t m_differing = 0;
+    bool m_impactRead = false;
     // The sources read before, and every entry of each one's first reading,
     // by source and name: a source's first reading marks nothing new.
     SourceSet m_sourcesRead;

@@ -73,6 +73,13 @@ StartupSource ValueSource(const wchar_t* location, HKEY hive, REGSAM view, const
             valueName, windowsDefault};
 }
 
+// A source whose entries Windows starts before anyone logs on.
+StartupSource AtBoot(StartupSource source)
+{
+    source.beforeLogOn = true;
+    return source;
+}
+
 std::wstring Lower(std::wstring text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
@@ -170,10 +177,10 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, ValueSource(L"System Logon (Userinit)", machine, native, kWinlogonKeyPath, L"Userinit", L"userinit.exe"));
     add(true, ValueSource(L"System Logon (Shell)", machine, native, kWinlogonKeyPath, L"Shell", L"explorer.exe"));
     add(true, ValueSource(L"User Logon (Shell)", user, 0, kWinlogonKeyPath, L"Shell", nullptr));
-    add(true, ValueSource(L"System Boot (BootExecute)", machine, native, kSessionManagerKeyPath, L"BootExecute",
-                          L"autocheck autochk *"));
-    add(true, ValueSource(L"System Boot (Verification)", machine, native, kBootVerificationKeyPath, L"ImagePath",
-                          nullptr));
+    add(true, AtBoot(ValueSource(L"System Boot (BootExecute)", machine, native, kSessionManagerKeyPath,
+                                 L"BootExecute", L"autocheck autochk *")));
+    add(true, AtBoot(ValueSource(L"System Boot (Verification)", machine, native, kBootVerificationKeyPath,
+                                 L"ImagePath", nullptr)));
     add(true, ValueSource(L"Remote Desktop Start-Up", machine, native, kRemoteDesktopKeyPath, L"StartupPrograms",
                           L"rdpclip"));
     // Terminal Server's install mode: the same three keys, read at log-on too.
@@ -195,8 +202,8 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, ValueSource(L"System Policy Logon (Shell)", machine, native, kPolicySystemKeyPath, L"Shell", nullptr));
     add(true, ValueSource(L"User Logon Script", user, 0, kEnvironmentKeyPath, L"UserInitMprLogonScript", nullptr));
     add(true, ListedSource(L"User Logon Scripts (Group Policy)", StartupKind::Script, user, 0, kLogonScriptsKeyPath));
-    add(true, ListedSource(L"System Start-Up Scripts (Group Policy)", StartupKind::Script, machine, native,
-                           kStartupScriptsKeyPath));
+    add(true, AtBoot(ListedSource(L"System Start-Up Scripts (Group Policy)", StartupKind::Script, machine, native,
+                                  kStartupScriptsKeyPath)));
     add(true, ListedSource(L"System Active Setup", StartupKind::ActiveSetup, machine, native, kActiveSetupKeyPath));
     add(windows64, ListedSource(L"System Active Setup (32-bit)", StartupKind::ActiveSetup, machine, view32,
                                 kActiveSetupKeyPath));
@@ -206,9 +213,9 @@ std::vector<StartupSource> StartupSources(bool windows64)
                           nullptr));
     add(true, ListedSource(L"Packaged App Start-Up", StartupKind::Packaged, user, 0, kPackageRepositoryKeyPath));
     add(true, ListedSource(L"Scheduled Task (Log-On)", StartupKind::LogOnTask, machine, native, nullptr));
-    add(true, ListedSource(L"Scheduled Task (Boot)", StartupKind::BootTask, machine, native, nullptr));
-    add(true, {L"System Services", StartupKind::Service, machine, native, kServicesKeyPath, kDisabledServicesKeyPath,
-               nullptr, 0});
+    add(true, AtBoot(ListedSource(L"Scheduled Task (Boot)", StartupKind::BootTask, machine, native, nullptr)));
+    add(true, AtBoot({L"System Services", StartupKind::Service, machine, native, kServicesKeyPath,
+                      kDisabledServicesKeyPath, nullptr, 0}));
     return sources;
 }
 

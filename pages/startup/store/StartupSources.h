@@ -87,6 +87,9 @@ struct StartupSource {
     // nothing, so any value is listed).
     const wchar_t* valueName = nullptr;
     const wchar_t* windowsDefault = nullptr;
+    // Windows starts the entries before anyone logs on (services, boot tasks,
+    // boot values): what a log-on costs is not theirs.
+    bool beforeLogOn = false;
 };
 
 

@@ -13,12 +13,14 @@
 namespace {
 
 const char kHeading[] = "Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists";
+const char kImpactHeading[] = ",Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB)";
 const std::wstring kNotAList = L"This file is not a start-up list saved by Quorvane: ";
 const std::wstring kTooLarge = L"This file is too large for a saved start-up list (over 16 MB).";
 
 auto Fields(const EntryReport& e)
 {
-    return std::tie(e.program, e.location, e.command, e.programFile, e.publisher, e.verified, e.enabled, e.fileExists);
+    return std::tie(e.program, e.location, e.command, e.programFile, e.publisher, e.verified, e.enabled, e.fileExists,
+                    e.impact, e.cpuMs, e.diskKB);
 }
 
 void ExpectSame(const std::vector<EntryReport>& read, const std::vector<EntryReport>& written)
@@ -37,13 +39,15 @@ const std::wstring kAwkwardTexts[] = {
     L"=1,2", L"two\r\nlines", L"\n", L"Анна", L"同期", L"C:\\\U0001F600\\a.exe", L"(Not verified) Фирма",
 };
 
-// An entry of each awkward text in every column, its flags varied.
+// An entry of each awkward text in every column, its flags and impact varied.
 std::vector<EntryReport> AwkwardEntries()
 {
+    const wchar_t* const impacts[] = {L"High", L"Medium", L"Low", L"Not measured", L"None", L""};
     std::vector<EntryReport> entries;
     for (const std::wstring& text : kAwkwardTexts) {
         const std::size_t n = entries.size();
-        entries.push_back({text, text, text, text, text, n % 2 == 0, n % 3 == 0, n % 5 != 0});
+        entries.push_back({text, text, text, text, text, n % 2 == 0, n % 3 == 0, n % 5 != 0, impacts[n % 6],
+                           n % 6 < 3 ? std::to_wstring(n * 997) : L"", n % 6 < 3 ? std::to_wstring(n) : L""});
     }
     return entries;
 }
@@ -101,6 +105,7 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
 {
     const std::string head = std::string("\xEF\xBB\xBF") + kHeading + "\r\n";
     const std::string tool = "Tool,Run,C:\\t.exe,C:\\t.exe,Maker,yes,no,yes\r\n";
+    const std::string impact = std::string("\xEF\xBB\xBF") + kHeading + kImpactHeading + "\r\n";
     // A list of exactly 16 MiB, its last publisher padded out.
     std::string largest = head + "Tool,Run,C:\\t.exe,C:\\t.exe,,yes,no,yes\r\n";
     largest.insert(largest.size() - 13, (16u << 20) - largest.size(), 'p');
@@ -132,6 +137,18 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
          kNotAList + L"line 2 has something other than yes or no under File Exists.", 0},
         {"over 16 MiB", largest + "x", kTooLarge, 0},
         {"65,537 entries", head + Records(65537, tool), kNotAList + L"it holds more than 65,536 entries.", 0},
+        {"eleven fields under the earlier heading", head + "a,b,c,d,e,no,no,no,Low,1,2\r\n",
+         kNotAList + L"line 2 has 11 fields, not 8.", 0},
+        {"eight fields under the heading with the impact", impact + "a,b,c,d,e,no,no,no\r\n",
+         kNotAList + L"line 2 has 8 fields, not 11.", 0},
+        {"an impact that is no impact", impact + "a,b,c,d,e,no,no,no,Huge,1,2\r\n",
+         kNotAList + L"line 2 has something other than an impact under Start-Up Impact.", 0},
+        {"a figure that is no whole number", impact + "a,b,c,d,e,no,no,no,Low,1.5,2\r\n",
+         kNotAList + L"line 2 has something other than a whole number under a figure at start-up.", 0},
+        {"a negative figure", impact + "a,b,c,d,e,no,no,no,Low,1,-2\r\n",
+         kNotAList + L"line 2 has something other than a whole number under a figure at start-up.", 0},
+        {"the impact, measured and not", impact + "T,Run,C:\\t.exe,,,no,yes,yes,High,1240,4198\r\n"
+                                                  "T,Run,C:\\t.exe,,,no,yes,yes,Not measured,,\r\n", L"", 2},
         {"the heading alone, no line ending", kHeading, L"", 0},
         {"no byte-order mark", kHeading + std::string("\r\n") + tool, L"", 1},
         {"LF endings, quoted too", std::string(kHeading) + "\n\"T\nx\",Run,C:\\t.exe,,,no,no,no\n", L"", 1},

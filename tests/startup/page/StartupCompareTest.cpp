@@ -32,7 +32,9 @@ TEST_F(StartupCompareTest, MarksWhatChangedSinceASavedListUntilF5AndRefusesWhatI
     const ScratchFolder folder;
     const std::wstring list = folder.Path() + L"\\before.csv", garbage = folder.Path() + L"\\garbage.csv";
     ASSERT_EQ(WriteFileWhole(list, StartupListCsv({
-                  {L"kept", L"User Start-Up", L"C:\\missing\\kept.exe", L"", L"(File not found)", false, true, false},
+                  // Its impact moved since (it is not measured now): no change.
+                  {L"kept", L"User Start-Up", L"C:\\missing\\kept.exe", L"", L"(File not found)", false, true, false,
+                   L"High", L"1500", L"4096"},
                   {L"MOVED", L"User Start-Up", L"C:\\missing\\old place.exe", L"", L"", false, true, false},
                   {L"gone", L"System Start-Up", L"C:\\gone.exe", L"", L"(File not found)", false, false, false},
               })),

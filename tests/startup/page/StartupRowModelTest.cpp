@@ -1,12 +1,14 @@
-// The rows' model: what a reading marks new. A source read for the first
-// time after the others (one that follows once the window is drawn) marks
-// nothing new; what appears in it afterwards is.
+// The rows' model: what a reading marks new (a source read for the first
+// time after the others, one that follows once the window is drawn, marks
+// nothing new; what appears in it afterwards is), and each row's impact.
 
 #include "pages/startup/page/StartupRows.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 TEST(StartupRowModel, ASourcesFirstReadingMarksNothingNewWhenEverItComes)
@@ -25,4 +27,67 @@ TEST(StartupRowModel, ASourcesFirstReadingMarksNothingNewWhenEverItComes)
     ASSERT_EQ(after.added.size(), 2u);
     EXPECT_TRUE(rows.Row(after.added[0]).isNew);
     EXPECT_TRUE(rows.Row(after.added[1]).isNew);
+}
+
+// The impact column of each kind of row, before and after the measurements
+// are read, sorted both ways and saved.
+TEST(StartupRowModel, ShowsSortsAndSavesEachRowsImpact)
+{
+    const std::vector<StartupSource> sources = StartupSources();
+    std::size_t services = 0;
+    while (sources.at(services).kind != StartupKind::Service)
+        ++services;
+    auto entry = [](std::size_t source, const wchar_t* name, EntryPlace place = EntryPlace::Startup) {
+        return StartupEntry{source, place, StartupValue(name, std::wstring(L"C:\\") + name + L".exe")};
+    };
+    StartupRowModel rows;
+    const RowChanges read = rows.Merge({entry(0, L"high"), entry(0, L"medium"), entry(0, L"low"), entry(0, L"unmeasured"),
+                                        entry(0, L"off", EntryPlace::Parked), entry(services, L"service"),
+                                        entry(0, L"late")},
+                                       sources);
+    ASSERT_EQ(read.added.size(), 7u);
+    for (std::size_t id = 0; id + 1 < read.added.size(); ++id)
+        rows.SetDetails(id, rows.Row(id).command, FileDetails{});
+    for (std::size_t id = 0; id < rows.Size(); ++id)
+        EXPECT_EQ(rows.ImpactShown(id), L"") << "nothing before the measurements are read, row " << id;
+
+    auto process = [](const wchar_t* image, std::uint64_t cpu, std::uint64_t disk) {
+        return MeasuredProcess{image, image, cpu, disk};
+    };
+    const std::vector<std::vector<MeasuredProcess>> logOns = {
+        {process(L"C:\\high.exe", 1'500'000, 0), process(L"C:\\medium.exe", 0, 400 * 1024),
+         process(L"C:\\low.exe", 299'000, 3000), process(L"C:\\off.exe", 5'000'000, 0),
+         process(L"C:\\service.exe", 5'000'000, 0), process(L"C:\\late.exe", 0, 0)}};
+    EXPECT_FALSE(rows.ImpactWanted());
+    EXPECT_EQ(rows.MeasureImpact(logOns).size(), 6u) << "every row that can show an impact";
+    const std::vector<std::wstring> shown = {L"High", L"Medium", L"Low", L"Not measured", L"None", L"", L""};
+    for (std::size_t id = 0; id < rows.Size(); ++id)
+        EXPECT_EQ(rows.ImpactShown(id), shown[id]) << "row " << id;
+    EXPECT_TRUE(rows.MeasureImpact(logOns).empty()) << "nothing changed";
+
+    // A row whose program file is known later wants the measurements again.
+    rows.SetDetails(6, L"C:\\late.exe", FileDetails{});
+    EXPECT_TRUE(rows.ImpactWanted());
+    EXPECT_EQ(rows.MeasureImpact(logOns), std::vector<std::size_t>{6});
+    EXPECT_EQ(rows.ImpactShown(6), L"Low");
+    EXPECT_FALSE(rows.ImpactWanted());
+
+    auto sorted = [&](bool ascending) {
+        std::vector<std::size_t> ids = {5, 6, 4, 3, 2, 1, 0};
+        std::stable_sort(ids.begin(), ids.end(),
+                         [&](std::size_t a, std::size_t b) { return rows.CompareImpact(a, b, ascending) < 0; });
+        return ids;
+    };
+    // Rows of the same impact by their Program: "late" before "low".
+    EXPECT_EQ(sorted(true), (std::vector<std::size_t>{0, 1, 6, 2, 3, 4, 5})) << "High first, rows of none last";
+    EXPECT_EQ(sorted(false), (std::vector<std::size_t>{4, 3, 6, 2, 1, 0, 5})) << "then the reverse, rows of none last";
+
+    const EntryReport high = rows.Report(0), off = rows.Report(4), service = rows.Report(5), unmeasured = rows.Report(3);
+    EXPECT_EQ(std::tie(high.impact, high.cpuMs, high.diskKB), std::make_tuple(L"High", L"1500", L"0"));
+    EXPECT_EQ(std::tie(off.impact, off.cpuMs), std::make_tuple(L"None", L"5000")) << "measured before it was switched off";
+    EXPECT_EQ(service.impact + service.cpuMs + service.diskKB, L"");
+    EXPECT_EQ(unmeasured.impact + unmeasured.cpuMs + unmeasured.diskKB, L"Not measured");
+
+    rows.SetMoved(0, false, EntryPlace::Parked, rows.Row(0).command);
+    EXPECT_EQ(rows.ImpactShown(0), L"None") << "switched off";
 }
