@@ -7,7 +7,10 @@
 
 #include <shlwapi.h>
 
+#include <cwctype>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -32,6 +35,52 @@ std::shared_ptr<const XmlLite> LoadedXmlLite()
         SharedInReading(&key, [] { return std::shared_ptr<const void>(std::make_shared<XmlLite>()); }));
 }
 
+// A document in UTF-16 (little- or big-endian, by its byte-order mark or its
+// first character) as UTF-8 with a byte-order mark, without its declaration,
+// which would name the encoding it no longer has: Wine's XmlLite misreads a
+// UTF-16 document longer than a few kilobytes, and loops for ever on a long
+// one. Nothing where the bytes are not UTF-16 text; other documents are read
+// as they are.
+std::optional<std::string> AsUtf8(const std::uint8_t* bytes, std::size_t size)
+{
+    bool little = false, big = false;
+    std::size_t start = 0;
+    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
+        little = true, start = 2;
+    else if (size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF)
+        big = true, start = 2;
+    else if (size >= 2 && bytes[0] == '<' && bytes[1] == 0)
+        little = true;
+    else if (size >= 2 && bytes[0] == 0 && bytes[1] == '<')
+        big = true;
+    if (!little && !big)
+        return std::nullopt;
+    if ((size - start) % 2 != 0)
+        return std::string(); // half a character: no document
+    std::wstring text((size - start) / 2, L'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::uint8_t first = bytes[start + 2 * i], second = bytes[start + 2 * i + 1];
+        text[i] = static_cast<wchar_t>(little ? first | (second << 8) : (first << 8) | second);
+    }
+    if (text.compare(0, 5, L"<?xml") == 0 && text.size() > 5 && std::iswspace(text[5])) {
+        const std::size_t end = text.find(L"?>");
+        if (end == std::wstring::npos)
+            return std::string();
+        text.erase(0, end + 2);
+    }
+    std::string utf8 = "\xEF\xBB\xBF";
+    if (text.empty())
+        return utf8;
+    const int length = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                             nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return std::string(); // a broken surrogate pair: no document
+    utf8.resize(3 + static_cast<std::size_t>(length));
+    ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), utf8.data() + 3,
+                          length, nullptr, nullptr);
+    return utf8;
+}
+
 std::wstring LocalName(IXmlReader* reader)
 {
     const wchar_t* name = nullptr;
@@ -47,6 +96,13 @@ bool WalkXml(const std::uint8_t* bytes, std::size_t size, std::size_t largest, c
     const CreateXmlReaderFunction create = xmlLite->create;
     if (!create || size > largest)
         return false;
+    const std::optional<std::string> utf8 = AsUtf8(bytes, size);
+    if (utf8) {
+        if (utf8->empty())
+            return false;
+        bytes = reinterpret_cast<const std::uint8_t*>(utf8->data());
+        size = utf8->size();
+    }
     fw::ComPtr<IStream> stream;
     *stream.Put() = ::SHCreateMemStream(bytes, static_cast<UINT>(size));
     fw::ComPtr<IXmlReader> reader;

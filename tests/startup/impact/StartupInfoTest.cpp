@@ -95,6 +95,9 @@ TEST(StartupInfoFile, ReadsTheProcessesAndNothingOfABrokenOrHostileFile)
     } cases[] = {
         {"UTF-16, as Windows writes it", Said(Utf16WithMark(Document(kTool + Process("b.exe", "")))),
          std::string(kToolSaid) + "; b.exe |  | - | -"},
+        {"UTF-16 of 300 processes, as long as Windows writes it", Said(Utf16WithMark(Document(Repeated(kTool, 300)))),
+         "300 processes"},
+        {"UTF-16 cut in the middle of a character", Said(Utf16WithMark(Document(kTool)) + "<"), "none"},
         {"UTF-8", Said("<?xml version=\"1.0\"?><StartupData>" + kTool + "</StartupData>"), kToolSaid},
         {"no processes", Said(Document("")), ""},
         {"broken", Said(Document(kTool).substr(0, 200)), "none"},
