@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <limits>
+#include <memory>
 #include <unordered_map>
 
 namespace {
@@ -117,9 +118,11 @@ std::uint64_t Median(std::vector<std::uint64_t>& values)
     return low + (values[middle] - low) / 2;
 }
 
+} // namespace
+
 // The entries indexed by each way a process is matched with them.
-struct EntryIndex {
-    explicit EntryIndex(const std::vector<ImpactEntry>& entries)
+struct ImpactEntryIndex {
+    explicit ImpactEntryIndex(const std::vector<ImpactEntry>& entries)
     {
         std::vector<std::wstring> paths(entries.size()), commands(entries.size());
         for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -161,6 +164,8 @@ struct EntryIndex {
     Index byPath, bySharedPathAndCommand, byNameAndCommand, byCommand;
 };
 
+namespace {
+
 // One entry's processes in one log-on.
 struct LogOnSum {
     bool listed = false;
@@ -171,48 +176,61 @@ struct LogOnSum {
 
 } // namespace
 
+ImpactMeasure::ImpactMeasure(const std::vector<ImpactEntry>& entries)
+    : m_index(std::make_unique<ImpactEntryIndex>(entries)), m_cpu(entries.size()), m_disk(entries.size())
+{
+}
+
+ImpactMeasure::~ImpactMeasure() = default;
+
+void ImpactMeasure::AddLogOn(const std::vector<MeasuredProcess>& processes)
+{
+    std::vector<LogOnSum> sums(m_cpu.size());
+    std::vector<std::size_t> listed;
+    for (const MeasuredProcess& process : processes) {
+        const EntryIndexes* matched = m_index->Of(process);
+        if (!matched)
+            continue;
+        for (const std::size_t entry : *matched) {
+            LogOnSum& sum = sums[entry];
+            if (!sum.listed)
+                listed.push_back(entry);
+            sum.listed = true;
+            if (!process.cpuMicroseconds || !process.diskBytes) {
+                sum.complete = false;
+                continue;
+            }
+            sum.cpu = SaturatingSum(sum.cpu, *process.cpuMicroseconds);
+            sum.disk = SaturatingSum(sum.disk, *process.diskBytes);
+        }
+    }
+    for (const std::size_t entry : listed) {
+        if (sums[entry].complete) {
+            m_cpu[entry].push_back(sums[entry].cpu);
+            m_disk[entry].push_back(sums[entry].disk);
+        }
+    }
+}
+
+std::vector<std::optional<ImpactFigures>> ImpactMeasure::Figures()
+{
+    std::vector<std::optional<ImpactFigures>> figures(m_cpu.size());
+    for (std::size_t entry = 0; entry < m_cpu.size(); ++entry) {
+        if (m_cpu[entry].empty())
+            continue;
+        ImpactFigures& measured = figures[entry].emplace();
+        measured.logOns = static_cast<unsigned>(m_cpu[entry].size());
+        measured.cpuMicroseconds = Median(m_cpu[entry]);
+        measured.diskBytes = Median(m_disk[entry]);
+    }
+    return figures;
+}
+
 std::vector<std::optional<ImpactFigures>> MeasureEntries(const std::vector<ImpactEntry>& entries,
                                                          const std::vector<std::vector<MeasuredProcess>>& logOns)
 {
-    const EntryIndex index(entries);
-    std::vector<std::vector<std::uint64_t>> cpu(entries.size()), disk(entries.size());
-    std::vector<LogOnSum> sums(entries.size());
-    std::vector<std::size_t> listed;
-    for (const std::vector<MeasuredProcess>& processes : logOns) {
-        for (const MeasuredProcess& process : processes) {
-            const EntryIndexes* matched = index.Of(process);
-            if (!matched)
-                continue;
-            for (const std::size_t entry : *matched) {
-                LogOnSum& sum = sums[entry];
-                if (!sum.listed)
-                    listed.push_back(entry);
-                sum.listed = true;
-                if (!process.cpuMicroseconds || !process.diskBytes) {
-                    sum.complete = false;
-                    continue;
-                }
-                sum.cpu = SaturatingSum(sum.cpu, *process.cpuMicroseconds);
-                sum.disk = SaturatingSum(sum.disk, *process.diskBytes);
-            }
-        }
-        for (const std::size_t entry : listed) {
-            if (sums[entry].complete) {
-                cpu[entry].push_back(sums[entry].cpu);
-                disk[entry].push_back(sums[entry].disk);
-            }
-            sums[entry] = LogOnSum();
-        }
-        listed.clear();
-    }
-    std::vector<std::optional<ImpactFigures>> figures(entries.size());
-    for (std::size_t entry = 0; entry < entries.size(); ++entry) {
-        if (cpu[entry].empty())
-            continue;
-        ImpactFigures& measured = figures[entry].emplace();
-        measured.logOns = static_cast<unsigned>(cpu[entry].size());
-        measured.cpuMicroseconds = Median(cpu[entry]);
-        measured.diskBytes = Median(disk[entry]);
-    }
-    return figures;
+    ImpactMeasure measure(entries);
+    for (const std::vector<MeasuredProcess>& processes : logOns)
+        measure.AddLogOn(processes);
+    return measure.Figures();
 }

@@ -6,6 +6,8 @@
 #include "pages/startup/impact/StartupImpact.h"
 #include "pages/startup/impact/StartupInfoFile.h"
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,3 +38,21 @@ struct ImpactEntry {
 // down) of an even one.
 std::vector<std::optional<ImpactFigures>> MeasureEntries(const std::vector<ImpactEntry>& entries,
                                                          const std::vector<std::vector<MeasuredProcess>>& logOns);
+
+// The same, a log-on at a time, so that only one log-on's processes need be
+// held: the entries are matched as MeasureEntries matches them.
+class ImpactMeasure {
+public:
+    explicit ImpactMeasure(const std::vector<ImpactEntry>& entries);
+    ~ImpactMeasure();
+    ImpactMeasure(const ImpactMeasure&) = delete;
+    ImpactMeasure& operator=(const ImpactMeasure&) = delete;
+
+    void AddLogOn(const std::vector<MeasuredProcess>& processes);
+    // Each entry's medians over the log-ons added, in the entries' order.
+    std::vector<std::optional<ImpactFigures>> Figures();
+
+private:
+    std::unique_ptr<struct ImpactEntryIndex> m_index;
+    std::vector<std::vector<std::uint64_t>> m_cpu, m_disk; // each log-on's sums, by entry
+};

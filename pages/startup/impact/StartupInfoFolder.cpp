@@ -80,19 +80,17 @@ std::wstring CurrentUserSid()
     return sid;
 }
 
-StartupInfoReading ReadStartupInfo(const std::wstring& folder, const std::wstring& sid)
+bool ForEachStartupInfo(const std::wstring& folder, const std::wstring& sid, const LogOnTaker& take)
 {
-    StartupInfoReading reading;
+    bool denied = false;
     if (folder.empty() || sid.empty())
-        return reading;
+        return false;
     std::vector<RecordedFile> files;
     WIN32_FIND_DATAW found{};
     const fw::UniqueFindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found,
                                                        FindExSearchNameMatch, nullptr, 0));
-    if (!find) {
-        reading.accessDenied = ::GetLastError() == ERROR_ACCESS_DENIED;
-        return reading;
-    }
+    if (!find)
+        return ::GetLastError() == ERROR_ACCESS_DENIED;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsUsersFile(found.cFileName, sid))
             files.push_back({found.cFileName, (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32)
@@ -108,16 +106,31 @@ StartupInfoReading ReadStartupInfo(const std::wstring& folder, const std::wstrin
     const unsigned processors = ProcessorCount();
     for (const RecordedFile& file : files) {
         DWORD error = ERROR_SUCCESS;
-        const std::optional<std::vector<std::uint8_t>> bytes =
+        std::optional<std::vector<std::uint8_t>> bytes =
             fw::ReadSmallFile(folder + L"\\" + file.name, kLargestStartupInfoBytes, &error);
         if (!bytes) {
-            reading.accessDenied = reading.accessDenied || error == ERROR_ACCESS_DENIED;
+            denied = denied || error == ERROR_ACCESS_DENIED;
             continue;
         }
-        if (std::optional<std::vector<MeasuredProcess>> processes =
-                ParseStartupInfo(bytes->data(), bytes->size(), processors))
-            reading.logOns.push_back(std::move(*processes));
+        std::optional<std::vector<MeasuredProcess>> processes =
+            ParseStartupInfo(bytes->data(), bytes->size(), processors);
+        bytes.reset(); // the file's bytes go before the processes are taken
+        if (processes)
+            take(std::move(*processes));
     }
+    return denied;
+}
+
+bool ForEachUserStartupInfo(const LogOnTaker& take)
+{
+    return ForEachStartupInfo(StartupInfoFolderPath(), CurrentUserSid(), take);
+}
+
+StartupInfoReading ReadStartupInfo(const std::wstring& folder, const std::wstring& sid)
+{
+    StartupInfoReading reading;
+    reading.accessDenied = ForEachStartupInfo(
+        folder, sid, [&](std::vector<MeasuredProcess>&& processes) { reading.logOns.push_back(std::move(processes)); });
     return reading;
 }
 

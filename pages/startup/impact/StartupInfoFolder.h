@@ -5,6 +5,7 @@
 
 #include "pages/startup/impact/StartupInfoFile.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,14 @@ std::wstring CurrentUserSid();
 // log-ons; a folder or file that could not be read for lack of rights says
 // so in accessDenied.
 StartupInfoReading ReadStartupInfo(const std::wstring& folder, const std::wstring& sid);
+
+// The same log-ons, each handed to `take` as it is read and kept by none:
+// what holds one log-on's processes at a time. True where a folder or file
+// could not be read for lack of rights.
+using LogOnTaker = std::function<void(std::vector<MeasuredProcess>&& processes)>;
+bool ForEachStartupInfo(const std::wstring& folder, const std::wstring& sid, const LogOnTaker& take);
+// The current user's, in the system's folder.
+bool ForEachUserStartupInfo(const LogOnTaker& take);
 
 // The current user's log-ons in the system's folder.
 StartupInfoReading ReadUserStartupInfo();

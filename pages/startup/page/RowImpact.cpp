@@ -2,8 +2,6 @@
 // recorded log-ons, shown, sorted and saved.
 #include "pages/startup/page/StartupRows.h"
 
-#include "pages/startup/impact/ImpactMatching.h"
-
 namespace {
 // Whether the column can show anything for the row: a listed entry that
 // Windows starts at log-on.
@@ -32,11 +30,11 @@ bool StartupRowModel::ImpactWanted() const
     return false;
 }
 
-std::vector<std::size_t> StartupRowModel::MeasureImpact(const std::vector<std::vector<MeasuredProcess>>& logOns)
+std::vector<ImpactEntry> StartupRowModel::ImpactEntries(std::vector<std::size_t>& ids) const
 {
     // Every row is matched at once: whether rows share a program file decides
     // how their processes are told apart.
-    std::vector<std::size_t> ids;
+    ids.clear();
     std::vector<ImpactEntry> entries;
     for (std::size_t id = 0; id < m_rows.size(); ++id) {
         const StartupRow& row = m_rows[id];
@@ -45,7 +43,13 @@ std::vector<std::size_t> StartupRowModel::MeasureImpact(const std::vector<std::v
             entries.push_back({row.programFile, row.command});
         }
     }
-    const std::vector<std::optional<ImpactFigures>> figures = MeasureEntries(entries, logOns);
+    return entries;
+}
+
+std::vector<std::size_t> StartupRowModel::SetImpact(const std::vector<std::size_t>& ids,
+                                                    const std::vector<ImpactEntry>& entries,
+                                                    const std::vector<std::optional<ImpactFigures>>& figures)
+{
     std::vector<std::size_t> changed;
     const bool first = !m_impactRead;
     if (first) {
@@ -55,8 +59,14 @@ std::vector<std::size_t> StartupRowModel::MeasureImpact(const std::vector<std::v
             if (Measurable(m_rows[id]))
                 changed.push_back(id);
     }
-    for (std::size_t i = 0; i < ids.size(); ++i) {
+    for (std::size_t i = 0; i < ids.size() && i < entries.size() && i < figures.size(); ++i) {
+        if (ids[i] >= m_rows.size())
+            continue;
         StartupRow& row = m_rows[ids[i]];
+        // A row whose program or command changed since is matched anew.
+        if (!Measurable(row) || !row.detailsKnown || row.programFile != entries[i].programFile
+            || row.command != entries[i].commandLine)
+            continue;
         const std::optional<ImpactFigures>& now = figures[i];
         const bool same = row.impactMatched && row.impact.has_value() == now.has_value()
                           && (!now || (row.impact->cpuMicroseconds == now->cpuMicroseconds
@@ -68,6 +78,13 @@ std::vector<std::size_t> StartupRowModel::MeasureImpact(const std::vector<std::v
             changed.push_back(ids[i]);
     }
     return changed;
+}
+
+std::vector<std::size_t> StartupRowModel::MeasureImpact(const std::vector<std::vector<MeasuredProcess>>& logOns)
+{
+    std::vector<std::size_t> ids;
+    const std::vector<ImpactEntry> entries = ImpactEntries(ids);
+    return SetImpact(ids, entries, MeasureEntries(entries, logOns));
 }
 
 std::optional<StartupImpact> StartupRowModel::ImpactOf(std::size_t id) const

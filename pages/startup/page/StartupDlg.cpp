@@ -51,7 +51,7 @@ END_MESSAGE_MAP()
 bool CStartupDlg::s_programAscending = false;
 bool CStartupDlg::s_locationAscending = false;
 bool CStartupDlg::s_impactAscending = false;
-CStartupDlg::ImpactReader CStartupDlg::s_readImpact = &ReadUserStartupInfo;
+CStartupDlg::ImpactReader CStartupDlg::s_readImpact = &ForEachUserStartupInfo;
 
 namespace {
 
@@ -139,6 +139,15 @@ private:
 
 } // namespace
 
+// The rows' figures matched on the sampling worker with Windows'
+// measurements, a log-on at a time, with what the rows were matched by.
+struct ImpactReading {
+    bool accessDenied = false;
+    std::vector<std::size_t> ids;
+    std::vector<ImpactEntry> entries;
+    std::vector<std::optional<ImpactFigures>> figures;
+};
+
 // A reading of sources done on the sampling worker, with the number of moves
 // the page had made when it was asked.
 struct BackgroundReading {
@@ -154,10 +163,10 @@ struct BackgroundReadings {
     std::deque<BackgroundReading> done;
     // Set while `done` holds readings: what Save and Compare wait on.
     fw::UniqueKernelHandle waiting{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    // Windows' measurements of the recorded log-ons, once a reading is done
-    // (nothing where the worker ended before it read them).
+    // The rows' impact matched with Windows' measurements, once a reading is
+    // done (nothing where the worker ended before it read them).
     bool impactDone = false;
-    std::optional<StartupInfoReading> impact;
+    std::optional<ImpactReading> impact;
 };
 
 CStartupDlg::CStartupDlg()
@@ -240,11 +249,18 @@ void CStartupDlg::ReadImpactInBackground()
     const std::shared_ptr<BackgroundReadings> readings = m_readings;
     const HWND window = m_hWnd;
     const ImpactReader read = s_readImpact;
-    const auto job = [readings, window, read](bool dropped) {
-        std::optional<StartupInfoReading> reading;
+    // The rows are matched on the worker, a log-on at a time, by what they
+    // are now; those whose program file becomes known later ask again.
+    ImpactReading asked;
+    asked.entries = m_rows.ImpactEntries(asked.ids);
+    const auto job = [readings, window, read, asked](bool dropped) mutable {
+        std::optional<ImpactReading> reading;
         if (!dropped) {
             const StartupWorkTimer timer("read: start-up measurements");
-            reading = read();
+            ImpactMeasure measure(asked.entries);
+            asked.accessDenied = read([&](std::vector<MeasuredProcess>&& processes) { measure.AddLogOn(processes); });
+            asked.figures = measure.Figures();
+            reading = std::move(asked);
         }
         {
             const std::lock_guard<std::mutex> hold(readings->lock);
@@ -265,7 +281,7 @@ LRESULT CStartupDlg::OnImpactRead(WPARAM, LPARAM)
         m_impactWaiting = true;
         return 0;
     }
-    std::optional<StartupInfoReading> reading;
+    std::optional<ImpactReading> reading;
     {
         const std::lock_guard<std::mutex> hold(m_readings->lock);
         if (!m_readings->impactDone)
@@ -280,7 +296,7 @@ LRESULT CStartupDlg::OnImpactRead(WPARAM, LPARAM)
         return 0; // the worker ended first
     m_impactDenied = reading->accessDenied;
     if (!m_impactDenied)
-        ShowImpact(m_rows.MeasureImpact(reading->logOns));
+        ShowImpact(m_rows.SetImpact(reading->ids, reading->entries, reading->figures));
     UpdateStatus();
     // Rows whose program file became known meanwhile are matched with a fresh reading.
     if (m_rows.ImpactWanted())

@@ -6,6 +6,7 @@
 // tells who published each entry's program as the details come in.
 
 #include "framework/Framework.h"
+#include "pages/startup/impact/StartupInfoFolder.h"
 #include "pages/startup/page/SavedListMarks.h"
 #include "pages/startup/page/StartupRows.h"
 
@@ -14,7 +15,6 @@
 
 class RowDetails;
 struct BackgroundReadings;
-struct StartupInfoReading;
 class StartupWatcher;
 
 class CStartupDlg : public CPropertyPage {
@@ -82,9 +82,10 @@ public:
     static bool s_programAscending;
     static bool s_locationAscending;
     static bool s_impactAscending;
-    // What reads Windows' measurements of the recorded log-ons, on the
-    // sampling worker; tests put their own in.
-    using ImpactReader = StartupInfoReading (*)();
+    // What reads Windows' measurements of the recorded log-ons, a log-on at
+    // a time, on the sampling worker (true where they could not be read for
+    // lack of rights); tests put their own in.
+    using ImpactReader = bool (*)(const LogOnTaker& take);
     static ImpactReader s_readImpact;
 
     // Where the entries come from, in listing order; rows refer to it by index.

@@ -5,6 +5,7 @@
 
 #include "pages/startup/details/FileDetails.h"
 #include "pages/startup/actions/StartupReport.h"
+#include "pages/startup/impact/ImpactMatching.h"
 #include "pages/startup/impact/StartupImpact.h"
 #include "pages/startup/impact/StartupInfoFile.h"
 #include "pages/startup/store/StartupStore.h"
@@ -114,6 +115,12 @@ public:
     // known with them; the ids of the rows whose impact changed. They are
     // not kept: rows whose program file is known later ask for them anew.
     std::vector<std::size_t> MeasureImpact(const std::vector<std::vector<MeasuredProcess>>& logOns);
+    // The same in two steps, so that the matching can be done elsewhere: the
+    // rows to match (`ids`) and what they are matched by, then what the
+    // matching found for them. A row that changed in between is not taken.
+    std::vector<ImpactEntry> ImpactEntries(std::vector<std::size_t>& ids) const;
+    std::vector<std::size_t> SetImpact(const std::vector<std::size_t>& ids, const std::vector<ImpactEntry>& entries,
+                                       const std::vector<std::optional<ImpactFigures>>& figures);
     bool ImpactRead() const { return m_impactRead; }
     // Whether a listed row's program file became known since the last
     // matching, so that the measurements are wanted again.

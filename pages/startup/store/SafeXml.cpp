@@ -7,7 +7,7 @@
 
 #include <shlwapi.h>
 
-#include <cwctype>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,40 +44,64 @@ std::shared_ptr<const XmlLite> LoadedXmlLite()
 std::optional<std::string> AsUtf8(const std::uint8_t* bytes, std::size_t size)
 {
     bool little = false, big = false;
-    std::size_t start = 0;
+    std::size_t at = 0;
     if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE)
-        little = true, start = 2;
+        little = true, at = 2;
     else if (size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF)
-        big = true, start = 2;
+        big = true, at = 2;
     else if (size >= 2 && bytes[0] == '<' && bytes[1] == 0)
         little = true;
     else if (size >= 2 && bytes[0] == 0 && bytes[1] == '<')
         big = true;
     if (!little && !big)
         return std::nullopt;
-    if ((size - start) % 2 != 0)
+    if ((size - at) % 2 != 0)
         return std::string(); // half a character: no document
-    std::wstring text((size - start) / 2, L'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::uint8_t first = bytes[start + 2 * i], second = bytes[start + 2 * i + 1];
-        text[i] = static_cast<wchar_t>(little ? first | (second << 8) : (first << 8) | second);
-    }
-    if (text.compare(0, 5, L"<?xml") == 0 && text.size() > 5 && std::iswspace(text[5])) {
-        const std::size_t end = text.find(L"?>");
-        if (end == std::wstring::npos)
-            return std::string();
-        text.erase(0, end + 2);
-    }
+    // Encoded as it is read, without a copy of the whole text in UTF-16.
+    auto unit = [&](std::size_t index) -> unsigned {
+        const std::uint8_t first = bytes[index], second = bytes[index + 1];
+        return little ? first | (second << 8) : (first << 8) | second;
+    };
     std::string utf8 = "\xEF\xBB\xBF";
-    if (text.empty())
-        return utf8;
-    const int length = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return std::string(); // a broken surrogate pair: no document
-    utf8.resize(3 + static_cast<std::size_t>(length));
-    ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), utf8.data() + 3,
-                          length, nullptr, nullptr);
+    utf8.reserve(3 + (size - at) / 2);
+    bool declaration = false, inDeclaration = false;
+    for (std::size_t index = at; index < size; index += 2) {
+        unsigned code = unit(index);
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            if (index + 2 >= size || unit(index + 2) < 0xDC00 || unit(index + 2) > 0xDFFF)
+                return std::string(); // a broken surrogate pair: no document
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(index + 2) - 0xDC00);
+            index += 2;
+        } else if (code >= 0xDC00 && code <= 0xDFFF) {
+            return std::string();
+        }
+        if (code < 0x80) {
+            utf8 += static_cast<char>(code);
+        } else if (code < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (code >> 6));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (code >> 12));
+            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (code >> 18));
+            utf8 += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        }
+        // The declaration names UTF-16: it goes.
+        if (!declaration && utf8.size() == 3 + 6) {
+            declaration = true;
+            inDeclaration = utf8.compare(3, 5, "<?xml") == 0 && std::isspace(static_cast<unsigned char>(utf8[8]));
+        }
+        if (inDeclaration && utf8.size() >= 5 && utf8.compare(utf8.size() - 2, 2, "?>") == 0) {
+            utf8.resize(3);
+            inDeclaration = false;
+        }
+    }
+    if (inDeclaration)
+        return std::string(); // a declaration that never ends
     return utf8;
 }
 

@@ -23,16 +23,16 @@ constexpr int kImpactColumn = 4;
 const char kUser[] = "User Start-Up";
 const char kSystem[] = "System Start-Up";
 
-StartupInfoReading OneLogOn()
+bool OneLogOn(const LogOnTaker& take)
 {
     // heavy.exe runs twice from the Run key, told apart by the command line.
-    return {false,
-            {{{L"C:\\missing\\heavy.exe", L"C:\\missing\\heavy.exe /quiet", 1'240'000, 4'300'000},
-              {L"C:\\missing\\heavy.exe", L"C:\\missing\\heavy.exe /other", 1'000, 1'000},
-              {L"C:\\missing\\light.exe", L"C:\\missing\\light.exe", 20'000, 30'000}}}};
+    take({{L"C:\\missing\\heavy.exe", L"C:\\missing\\heavy.exe /quiet", 1'240'000, 4'300'000},
+          {L"C:\\missing\\heavy.exe", L"C:\\missing\\heavy.exe /other", 1'000, 1'000},
+          {L"C:\\missing\\light.exe", L"C:\\missing\\light.exe", 20'000, 30'000}});
+    return false;
 }
 
-StartupInfoReading Denied() { return {true, {}}; }
+bool Denied(const LogOnTaker&) { return true; }
 
 // The page reads what the test gives it, and the token is a filtered one,
 // while the object lives.
@@ -45,7 +45,7 @@ public:
     }
     ~ImpactSeams()
     {
-        CStartupDlg::s_readImpact = &ReadUserStartupInfo;
+        CStartupDlg::s_readImpact = &ForEachUserStartupInfo;
         SetElevationCallsForTesting({});
     }
 };
