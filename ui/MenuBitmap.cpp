@@ -7,8 +7,8 @@
 
 namespace {
 
-// A bitmap's pixels at 32 bpp, top-down; empty where it cannot be read.
-std::vector<std::uint32_t> Pixels32(HDC dc, HBITMAP bitmap, int width, int height)
+// A bitmap of 32 bpp, top-down.
+BITMAPINFO TopDown32(int width, int height)
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -17,6 +17,13 @@ std::vector<std::uint32_t> Pixels32(HDC dc, HBITMAP bitmap, int width, int heigh
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// A bitmap's pixels at 32 bpp, top-down; empty where it cannot be read.
+std::vector<std::uint32_t> Pixels32(HDC dc, HBITMAP bitmap, int width, int height)
+{
+    BITMAPINFO info = TopDown32(width, height);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     if (::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) != height)
         pixels.clear();
@@ -61,13 +68,7 @@ fw::UniqueGdiObject MenuBitmapFromIcon(HICON icon)
     fw::UniqueGdiObject bitmap;
     if (!color.empty()) {
         PremultiplyIconPixels(color, mask);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = TopDown32(width, height);
         void* bits = nullptr;
         bitmap.Reset(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (bitmap && bits)

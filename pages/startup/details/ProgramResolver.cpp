@@ -41,23 +41,6 @@ std::wstring TrimSpaces(const std::wstring& text)
     return text.substr(first, text.find_last_not_of(kSpaces) - first + 1);
 }
 
-std::wstring Expand(const std::wstring& text)
-{
-    if (text.find(L'%') == npos)
-        return text;
-    DWORD size = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-    // A variable may change between the two calls; the second answer is final.
-    for (int attempt = 0; attempt < 2 && size > 0; ++attempt) {
-        std::wstring expanded(size, L'\0');
-        const DWORD used = ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
-        if (used > 0 && used <= size) {
-            expanded.resize(used - 1);
-            return expanded;
-        }
-        size = used;
-    }
-    return text;
-}
 
 std::wstring LastComponent(const std::wstring& path)
 {
@@ -176,7 +159,7 @@ std::vector<std::wstring> SearchFolders()
         if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
             folder = folder.substr(1, folder.size() - 2);
         if (!folder.empty())
-            folders.push_back(Expand(folder));
+            folders.push_back(ExpandEnvironment(folder));
         start = end + 1;
     }
     return folders;
@@ -402,5 +385,23 @@ Found Resolve(const std::wstring& command, int depth)
 std::wstring ResolveProgramFile(const std::wstring& command)
 {
     // Windows reads a command up to its first NUL.
-    return Resolve(Expand(command.substr(0, command.find(L'\0'))), 0).path;
+    return Resolve(ExpandEnvironment(command.substr(0, command.find(L'\0'))), 0).path;
+}
+
+std::wstring ExpandEnvironment(const std::wstring& text)
+{
+    if (text.find(L'%') == std::wstring::npos)
+        return text;
+    DWORD size = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    // A variable may change between the two calls; the second answer is final.
+    for (int attempt = 0; attempt < 2 && size > 0; ++attempt) {
+        std::wstring expanded(size, L'\0');
+        const DWORD used = ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
+        if (used > 0 && used <= size) {
+            expanded.resize(used - 1);
+            return expanded;
+        }
+        size = used;
+    }
+    return text;
 }

@@ -30,3 +30,7 @@
 // missing. Empty when the command holds no path at all (blank, or only
 // quotes). Device names (CON, \\.\pipe\...) are never looked at.
 std::wstring ResolveProgramFile(const std::wstring& command);
+
+// The text with its environment strings expanded; as it stands where it holds
+// none or they cannot be.
+std::wstring ExpandEnvironment(const std::wstring& text);

@@ -1,5 +1,7 @@
 #include "pages/startup/impact/ImpactMatching.h"
 
+#include "pages/startup/details/ProgramResolver.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -15,23 +17,6 @@ using Index = std::unordered_map<std::wstring, EntryIndexes>;
 
 constexpr const wchar_t* kSpaces = L" \t\r\n";
 
-std::wstring Expanded(const std::wstring& text)
-{
-    if (text.find(L'%') == std::wstring::npos)
-        return text;
-    DWORD size = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-    // A variable may change between the two calls; the second answer is final.
-    for (int attempt = 0; attempt < 2 && size > 0; ++attempt) {
-        std::wstring expanded(size, L'\0');
-        const DWORD used = ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size);
-        if (used > 0 && used <= size) {
-            expanded.resize(used - 1);
-            return expanded;
-        }
-        size = used;
-    }
-    return text;
-}
 
 // Upper case as the file system folds names: the same in every locale.
 std::wstring Folded(std::wstring text)
@@ -54,7 +39,7 @@ std::wstring Folded(std::wstring text)
 
 std::wstring PathKey(const std::wstring& path)
 {
-    const std::wstring expanded = Expanded(path);
+    const std::wstring expanded = ExpandEnvironment(path);
     const std::size_t first = expanded.find_first_not_of(kSpaces);
     if (first == std::wstring::npos)
         return {};
@@ -70,11 +55,11 @@ std::wstring FileNameKey(const std::wstring& pathKey)
 // Expanded, without quotes, each run of white space one space, trimmed, folded.
 std::wstring CommandKey(const std::wstring& command)
 {
-    const std::wstring expanded = command.find(L'%') == std::wstring::npos ? std::wstring() : Expanded(command);
+    const std::wstring expanded = ExpandEnvironment(command);
     std::wstring key;
     key.reserve(command.size());
     bool space = false;
-    for (const wchar_t c : expanded.empty() ? command : expanded) {
+    for (const wchar_t c : expanded) {
         if (c == L'"')
             continue;
         if (c != L'\0' && std::wcschr(kSpaces, c)) {
