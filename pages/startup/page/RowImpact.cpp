@@ -7,7 +7,7 @@ namespace {
 // Windows starts at log-on.
 bool Measurable(const StartupRow& row)
 {
-    return !row.removed && !row.gone && !row.beforeLogOn;
+    return !row.removed && !row.gone && !row.outsideLogOn;
 }
 
 // Whole units, rounded to the nearest.

@@ -4,7 +4,7 @@
 #include "app/MonitorApp.h"
 #include "app/SamplingWorker.h"
 #include "app/StartupSteps.h"
-#include "pages/startup/impact/StartupInfoFolder.h"
+#include "pages/startup/page/BackgroundReadings.h"
 #include "pages/startup/page/RowDetails.h"
 #include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/StartupMoves.h"
@@ -54,8 +54,6 @@ bool CStartupDlg::s_impactAscending = false;
 CStartupDlg::ImpactReader CStartupDlg::s_readImpact = &ForEachUserStartupInfo;
 
 namespace {
-
-enum Column { kProgramColumn, kLocationColumn, kPathColumn, kPublisherColumn, kImpactColumn };
 
 bool IsChecked(UINT state)
 {
@@ -139,36 +137,6 @@ private:
 
 } // namespace
 
-// The rows' figures matched on the sampling worker with Windows'
-// measurements, a log-on at a time, with what the rows were matched by.
-struct ImpactReading {
-    bool accessDenied = false;
-    std::vector<std::size_t> ids;
-    std::vector<ImpactEntry> entries;
-    std::vector<std::optional<ImpactFigures>> figures;
-};
-
-// A reading of sources done on the sampling worker, with the number of moves
-// the page had made when it was asked.
-struct BackgroundReading {
-    SourceSet which;
-    unsigned movesAsked = 0;
-    std::vector<StartupEntry> entries;
-    SourceSet failed;
-    bool dropped = false; // the worker ended before it read them
-};
-
-struct BackgroundReadings {
-    std::mutex lock;
-    std::deque<BackgroundReading> done;
-    // Set while `done` holds readings: what Save and Compare wait on.
-    fw::UniqueKernelHandle waiting{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    // The rows' impact matched with Windows' measurements, once a reading is
-    // done (nothing where the worker ended before it read them).
-    bool impactDone = false;
-    std::optional<ImpactReading> impact;
-};
-
 CStartupDlg::CStartupDlg()
     : CPropertyPage(IDD_STARTUP), m_sources(StartupSources()), m_readings(std::make_shared<BackgroundReadings>())
 {
@@ -240,148 +208,6 @@ LRESULT CStartupDlg::OnShown(WPARAM, LPARAM)
     // Windows' measurements of the log-ons come last: they only fill a column.
     ReadImpactInBackground();
     return 0;
-}
-
-void CStartupDlg::ReadImpactInBackground()
-{
-    if (m_impactAsked)
-        return;
-    const std::shared_ptr<BackgroundReadings> readings = m_readings;
-    const HWND window = m_hWnd;
-    const ImpactReader read = s_readImpact;
-    // The rows are matched on the worker, a log-on at a time, by what they
-    // are now; those whose program file becomes known later ask again.
-    ImpactReading asked;
-    asked.entries = m_rows.ImpactEntries(asked.ids);
-    const auto job = [readings, window, read, asked](bool dropped) mutable {
-        std::optional<ImpactReading> reading;
-        if (!dropped) {
-            const StartupWorkTimer timer("read: start-up measurements");
-            ImpactMeasure measure(asked.entries);
-            asked.accessDenied = read([&](std::vector<MeasuredProcess>&& processes) { measure.AddLogOn(processes); });
-            asked.figures = measure.Figures();
-            reading = std::move(asked);
-        }
-        {
-            const std::lock_guard<std::mutex> hold(readings->lock);
-            readings->impact = std::move(reading);
-            readings->impactDone = true;
-            ::SetEvent(readings->waiting.Get());
-        }
-        ::PostMessageW(window, kImpactReadMessage, 0, 0);
-        return false;
-    };
-    m_impactAsked = theApp.m_workerJobs.Post(job, JobOrder::AfterOthers);
-}
-
-LRESULT CStartupDlg::OnImpactRead(WPARAM, LPARAM)
-{
-    // Apply looks rows up by where it left them: a sort by impact waits.
-    if (m_applying) {
-        m_impactWaiting = true;
-        return 0;
-    }
-    std::optional<ImpactReading> reading;
-    {
-        const std::lock_guard<std::mutex> hold(m_readings->lock);
-        if (!m_readings->impactDone)
-            return 0;
-        m_readings->impactDone = false;
-        reading.swap(m_readings->impact);
-        if (m_readings->done.empty())
-            ::ResetEvent(m_readings->waiting.Get());
-    }
-    m_impactAsked = false;
-    if (!reading)
-        return 0; // the worker ended first
-    m_impactDenied = reading->accessDenied;
-    if (!m_impactDenied)
-        ShowImpact(m_rows.SetImpact(reading->ids, reading->entries, reading->figures));
-    UpdateStatus();
-    // Rows whose program file became known meanwhile are matched with a fresh reading.
-    if (m_rows.ImpactWanted())
-        ReadImpactInBackground();
-    return 0;
-}
-
-void CStartupDlg::ShowImpact(const std::vector<std::size_t>& ids)
-{
-    if (ids.empty())
-        return;
-    const std::vector<int>& items = ItemPositions();
-    for (std::size_t id : ids)
-        if (id < items.size() && items[id] >= 0)
-            m_listStartup.SetItemText(items[id], kImpactColumn, m_rows.ImpactShown(id).c_str());
-    if (m_sortCompare == &StartupRowModel::CompareImpact)
-        SortAgain();
-}
-
-void CStartupDlg::RelayToImpactTip(const MSG& message)
-{
-    // The tip is made when the mouse first comes over a list whose impact is
-    // read: until then there is nothing to show.
-    if (!m_rows.ImpactRead())
-        return;
-    if (!m_impactTip) {
-        m_impactTip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
-                                        AfxGetInstanceHandle(), nullptr);
-        if (!m_impactTip)
-            return;
-        // One tool, the whole list, whose text is asked for each time it shows.
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = m_hWnd;
-        tool.uId = reinterpret_cast<UINT_PTR>(m_listStartup.m_hWnd);
-        tool.lpszText = LPSTR_TEXTCALLBACKW;
-        ::SendMessageW(m_impactTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-    if (message.message == WM_MOUSEMOVE) {
-        // Another cell under the mouse: the tip goes, and asks for its text
-        // anew when it shows again.
-        const POINT point{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)};
-        const std::wstring text = ImpactTipAt(point);
-        if (text != m_impactTipText) {
-            ::SendMessageW(m_impactTip, TTM_POP, 0, 0);
-            m_impactTipText = text;
-        }
-    }
-    MSG relayed = message;
-    ::SendMessageW(m_impactTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-}
-
-std::wstring CStartupDlg::ImpactTipAt(POINT point) const
-{
-    LVHITTESTINFO hit{};
-    hit.pt = point;
-    if (m_listStartup.SendMessage(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 || hit.iItem < 0
-        || hit.iSubItem != kImpactColumn)
-        return {};
-    const std::size_t id = RowId(hit.iItem);
-    if (id >= m_rows.Size() || !m_rows.ImpactOf(id))
-        return {};
-    const StartupRow& row = m_rows.Row(id);
-    return row.impactMatched && row.impact ? ImpactHoverText(*row.impact) : std::wstring();
-}
-
-bool CStartupDlg::OnWndMsg(const fw::Message& message, LRESULT& result)
-{
-    if (message.message == WM_NOTIFY && m_impactTip) {
-        NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(message.lParam);
-        if (info->hdr.hwndFrom == m_impactTip && info->hdr.code == TTN_GETDISPINFOW) {
-            // An empty text shows no tip.
-            info->lpszText = m_impactTipText.data();
-            result = 0;
-            return true;
-        }
-    }
-    return CPropertyPage::OnWndMsg(message, result);
-}
-
-bool CStartupDlg::ImpactComplete() const
-{
-    return (m_rows.ImpactRead() || m_impactDenied) && !m_impactAsked;
 }
 
 void CStartupDlg::OnDestroy()
@@ -458,99 +284,6 @@ void CStartupDlg::RefreshSources(SourceSet which, bool everyRow)
         const std::vector<StartupEntry> entries = ReadStartupEntries(m_sources, now, &failed);
         ShowReading(now, entries, everyRow, failed);
     }
-}
-
-bool CStartupDlg::ReadInBackground(SourceSet which)
-{
-    BackgroundReading reading;
-    reading.which = which;
-    reading.movesAsked = m_moves;
-    // The job holds what it needs, never the page, which may be gone when it runs.
-    const std::shared_ptr<BackgroundReadings> readings = m_readings;
-    const HWND window = m_hWnd;
-    const std::vector<StartupSource> sources = m_sources;
-    // The rows on show get their details first: these places only add rows.
-    const auto job = [readings, window, sources, reading](bool dropped) mutable {
-        reading.dropped = dropped;
-        if (!dropped)
-            reading.entries = ReadStartupEntries(sources, reading.which, &reading.failed);
-        {
-            const std::lock_guard<std::mutex> hold(readings->lock);
-            readings->done.push_back(std::move(reading));
-            ::SetEvent(readings->waiting.Get());
-        }
-        ::PostMessageW(window, kSourcesReadMessage, 0, 0);
-        return false;
-    };
-    const bool posted = theApp.m_workerJobs.Post(job, JobOrder::AfterOthers);
-    if (posted)
-        ++m_readingsAsked;
-    return posted;
-}
-
-LRESULT CStartupDlg::OnSourcesRead(WPARAM, LPARAM)
-{
-    // A move's message box runs a message loop: the list changes only once
-    // Apply is done with it.
-    if (m_applying)
-        return 0;
-    std::deque<BackgroundReading> done;
-    {
-        const std::lock_guard<std::mutex> hold(m_readings->lock);
-        done.swap(m_readings->done);
-        if (!m_readings->impactDone)
-            ::ResetEvent(m_readings->waiting.Get());
-    }
-    for (BackgroundReading& reading : done) {
-        --m_readingsAsked;
-        if (reading.dropped)
-            continue;
-        if (reading.movesAsked != m_moves) {
-            if (!ReadInBackground(reading.which)) {
-                reading.failed = {};
-                reading.entries = ReadStartupEntries(m_sources, reading.which, &reading.failed);
-                ShowReading(reading.which, reading.entries, false, reading.failed);
-            }
-            continue;
-        }
-        ShowReading(reading.which, reading.entries, false, reading.failed);
-    }
-    return 0;
-}
-
-bool CStartupDlg::WaitForReadings(const wchar_t* doing)
-{
-    // The first reading of the sources read in the background starts once
-    // the window is drawn; a list asked for before then starts it now.
-    if (!m_watcher)
-        OnShown(0, 0);
-    // Windows' measurements are waited for too, but a list without them is
-    // complete.
-    if (m_readingsAsked > 0 || m_impactAsked) {
-        m_waitText = m_readingsAsked > 0 ? L"Reading services and scheduled tasks..." : L"Reading Start-Up Impact...";
-        UpdateStatus();
-        ::UpdateWindow(::GetDlgItem(m_hWnd, IDC_STARTUP_STATUS));
-        // A reading asks other processes: a moment's wait, never a hang.
-        // One read again after a move asks anew, within the same time.
-        // The worker that reads may be sending the metrics page a sample,
-        // which only this thread can take: sent messages are handled meanwhile.
-        const ULONGLONG deadline = ::GetTickCount64() + kReadingWaitMs;
-        for (ULONGLONG now = ::GetTickCount64(); (m_readingsAsked > 0 || m_impactAsked) && now < deadline;
-             now = ::GetTickCount64()) {
-            if (!WaitHandlingSentMessages(m_readings->waiting.Get(), static_cast<DWORD>(deadline - now)))
-                break;
-            OnSourcesRead(0, 0);
-            OnImpactRead(0, 0);
-        }
-        m_waitText.clear();
-        UpdateStatus();
-    }
-    if (m_readingsAsked == 0)
-        return true;
-    ShowError(std::wstring(L"Could not ") + doing +
-              L": services and scheduled tasks are still being read, and the list is not complete. "
-              L"Please try again in a moment.");
-    return false;
 }
 
 void CStartupDlg::ShowReading(SourceSet which, const std::vector<StartupEntry>& entries, bool everyRow,
@@ -712,12 +445,7 @@ void CStartupDlg::InsertRow(std::size_t id, bool inPlace)
 
 bool CStartupDlg::Shown(std::size_t id) const
 {
-    const StartupRow& row = m_rows.Row(id);
-    if (row.gone)
-        return true;
-    if (row.removed)
-        return false;
-    return !(m_hideWindowsEntries && row.detailsKnown && row.windowsOwn && !m_rows.Differs(id));
+    return m_view.Shown(m_rows, m_sources, id);
 }
 
 void CStartupDlg::SyncShown(const std::vector<std::size_t>& ids)
@@ -767,16 +495,8 @@ void CStartupDlg::UpdateStatus()
             text += (text.empty() ? L"Could not read " : L", ") + std::wstring(m_sources[index].location);
         }
     }
-    if (m_hideWindowsEntries) {
-        if (!text.empty())
-            text += L"; ";
-        std::size_t hidden = 0;
-        for (std::size_t id = 0; id < m_rows.Size(); ++id)
-            hidden += !m_rows.Row(id).removed && !Shown(id) ? 1 : 0;
-        text += hidden == 0   ? L"No Windows entries hidden"
-                : hidden == 1 ? L"1 Windows entry hidden"
-                              : std::to_wstring(hidden) + L" Windows entries hidden";
-    }
+    if (const std::wstring counted = m_view.CountText(m_rows, m_sources); !counted.empty())
+        text += (text.empty() ? L"" : L"; ") + counted;
     if (!m_waitText.empty())
         text = m_waitText;
     const std::wstring comparison = m_comparison ? m_comparison->Summary(m_rows) : std::wstring();
@@ -792,9 +512,14 @@ void CStartupDlg::UpdateStatus()
 
 void CStartupDlg::HideWindowsEntries(bool hide)
 {
-    if (hide == m_hideWindowsEntries)
+    if (hide == m_view.HidesWindowsEntries())
         return;
-    m_hideWindowsEntries = hide;
+    m_view.HideWindowsEntries(hide);
+    ShowEveryRowAgain();
+}
+
+void CStartupDlg::ShowEveryRowAgain()
+{
     if (!m_hWnd)
         return;
     std::vector<std::size_t> every(m_rows.Size());

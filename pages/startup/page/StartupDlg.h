@@ -8,6 +8,7 @@
 #include "framework/Framework.h"
 #include "pages/startup/impact/StartupInfoFolder.h"
 #include "pages/startup/page/SavedListMarks.h"
+#include "pages/startup/page/RowView.h"
 #include "pages/startup/page/StartupRows.h"
 
 #include <deque>
@@ -53,7 +54,7 @@ public:
     // a row whose box the user has changed; the status line counts them.
     // On at every start.
     void HideWindowsEntries(bool hide);
-    bool HidesWindowsEntries() const { return m_hideWindowsEntries; }
+    bool HidesWindowsEntries() const { return m_view.HidesWindowsEntries(); }
     // File > Compare with Saved List...: asks for a list saved before, then
     // compares the rows with it.
     void CompareWithSavedList();
@@ -161,6 +162,8 @@ private:
     // Inserts or takes out the rows in `ids` as Shown says, then updates the
     // status line.
     void SyncShown(const std::vector<std::size_t>& ids);
+    // Every row shown or not anew, after a choice of which rows to show changed.
+    void ShowEveryRowAgain();
     void UpdateStatus();
     // Ends the comparison and takes its gone rows out of the list.
     void EndComparison();
@@ -191,7 +194,8 @@ private:
     const StartupRow* SingleSelectedRow() const;
     void UpdateButtons();
 
-    bool m_hideWindowsEntries = true;
+    // Which rows the list shows, as the user chose.
+    RowView m_view;
     std::unique_ptr<SavedListMarks> m_comparison;
     std::wstring m_statusText, m_comparisonText; // the two lines under the list
     std::unique_ptr<StartupWatcher> m_watcher;

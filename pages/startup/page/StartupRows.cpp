@@ -13,22 +13,6 @@ int Directed(int result, bool ascending)
     return result > 0 ? -1 : (result < 0 ? 1 : 0);
 }
 
-// The text in the lower case of the user's language.
-std::wstring Folded(const std::wstring& text)
-{
-    if (text.empty())
-        return text;
-    const DWORD flags = LCMAP_LOWERCASE | LCMAP_LINGUISTIC_CASING;
-    const int length = static_cast<int>(text.size());
-    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.c_str(), length, nullptr, 0, nullptr,
-                                       nullptr, 0);
-    if (needed <= 0)
-        return text;
-    std::wstring folded(static_cast<std::size_t>(needed), L'\0');
-    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.c_str(), length, folded.data(), needed, nullptr, nullptr,
-                    0);
-    return folded;
-}
 
 // An entry whichever of its places it stands in.
 std::wstring EntryKey(std::size_t source, const std::wstring& name)
@@ -116,12 +100,12 @@ std::size_t StartupRowModel::Add(const StartupEntry& entry, const StartupSource&
     row.switchable = IsSwitchable(source) && !entry.value.fixed;
     row.savedEnabled = RunsAtLogOn(entry);
     row.checked = row.savedEnabled;
-    row.beforeLogOn = source.beforeLogOn;
-    m_sortNames.push_back(Folded(row.name));
+    row.outsideLogOn = source.outsideLogOn;
+    m_sortNames.push_back(FoldedText(row.name));
     if (m_sortLocations.size() <= row.source)
         m_sortLocations.resize(row.source + 1);
     if (m_sortLocations[row.source].empty())
-        m_sortLocations[row.source] = Folded(row.location);
+        m_sortLocations[row.source] = FoldedText(row.location);
     m_rows.push_back(std::move(row));
     return m_rows.size() - 1;
 }
@@ -145,15 +129,15 @@ std::size_t StartupRowModel::AddGone(const EntryReport& saved)
     if (!m_endedGone.empty()) {
         id = *m_endedGone.begin();
         m_endedGone.erase(m_endedGone.begin());
-        m_sortNames[id] = Folded(row.name);
+        m_sortNames[id] = FoldedText(row.name);
         m_rows[id] = std::move(row);
     } else {
-        m_sortNames.push_back(Folded(row.name));
+        m_sortNames.push_back(FoldedText(row.name));
         m_rows.push_back(std::move(row));
     }
     // The map's nodes stay where they are, so the row may point at its text.
     GoneLocation& location = m_goneLocations[id];
-    location = {saved.location, Folded(saved.location)};
+    location = {saved.location, FoldedText(saved.location)};
     m_rows[id].location = location.saved.c_str();
     return id;
 }
@@ -255,4 +239,20 @@ int StartupRowModel::CompareLocation(std::size_t a, std::size_t b, bool ascendin
 std::wstring PublisherShown(const std::wstring& declared, const FileDetails& details)
 {
     return declared.empty() || !details.stamp.exists ? PublisherText(details) : declared;
+}
+
+std::wstring FoldedText(const std::wstring& text)
+{
+    if (text.empty())
+        return text;
+    const DWORD flags = LCMAP_LOWERCASE | LCMAP_LINGUISTIC_CASING;
+    const int length = static_cast<int>(text.size());
+    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.c_str(), length, nullptr, 0, nullptr,
+                                       nullptr, 0);
+    if (needed <= 0)
+        return text;
+    std::wstring folded(static_cast<std::size_t>(needed), L'\0');
+    ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.c_str(), length, folded.data(), needed, nullptr, nullptr,
+                    0);
+    return folded;
 }

@@ -44,7 +44,7 @@ struct StartupRow {
     // before anyone logs on. The medians Windows measured of its program,
     // matched once the measurements are read and the row's program file is
     // known (`impactMatched`); a gone row keeps its saved impact texts.
-    bool beforeLogOn = false;
+    bool outsideLogOn = false;
     bool impactMatched = false;
     std::optional<ImpactFigures> impact;
     std::wstring goneImpact, goneCpuMs, goneDiskKB;
@@ -155,6 +155,10 @@ private:
     SourceSet m_sourcesRead;
     std::unordered_set<std::wstring> m_firstRead;
 };
+
+// The text in the lower case of the user's language, as the sort and the
+// list's filter compare texts.
+std::wstring FoldedText(const std::wstring& text);
 
 // The Publisher text of a row: what its place declares, where it declares
 // something and the file is there, else what the file's details tell.

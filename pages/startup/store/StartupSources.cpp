@@ -73,10 +73,17 @@ StartupSource ValueSource(const wchar_t* location, HKEY hive, REGSAM view, const
             valueName, windowsDefault};
 }
 
-// A source whose entries Windows starts before anyone logs on.
-StartupSource AtBoot(StartupSource source)
+StartupSource InGroup(StartupSource source, PlaceGroup group)
 {
-    source.beforeLogOn = true;
+    source.group = group;
+    return source;
+}
+
+// A source whose entries Windows starts before anyone logs on.
+StartupSource AtBoot(StartupSource source, PlaceGroup group = PlaceGroup::Boot)
+{
+    source.outsideLogOn = true;
+    source.group = group;
     return source;
 }
 
@@ -212,16 +219,36 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, ValueSource(L"Remote Desktop Initial Program", machine, native, kRdpTcpKeyPath, L"InitialProgram",
                           nullptr));
     add(true, ListedSource(L"Packaged App Start-Up", StartupKind::Packaged, user, 0, kPackageRepositoryKeyPath));
-    add(true, ListedSource(L"Scheduled Task (Log-On)", StartupKind::LogOnTask, machine, native, nullptr));
-    add(true, AtBoot(ListedSource(L"Scheduled Task (Boot)", StartupKind::BootTask, machine, native, nullptr)));
+    add(true, InGroup(ListedSource(L"Scheduled Task (Log-On)", StartupKind::LogOnTask, machine, native, nullptr),
+                      PlaceGroup::ScheduledTasks));
+    add(true, AtBoot(ListedSource(L"Scheduled Task (Boot)", StartupKind::BootTask, machine, native, nullptr),
+                     PlaceGroup::ScheduledTasks));
     add(true, AtBoot({L"System Services", StartupKind::Service, machine, native, kServicesKeyPath,
-                      kDisabledServicesKeyPath, nullptr, 0}));
+                      kDisabledServicesKeyPath, nullptr, 0},
+                     PlaceGroup::Services));
     return sources;
 }
 
 std::vector<StartupSource> StartupSources()
 {
     return StartupSources(IsWindows64Bit());
+}
+
+const wchar_t* PlaceGroupText(PlaceGroup group)
+{
+    switch (group) {
+    case PlaceGroup::LogOn: return L"Log-on";
+    case PlaceGroup::Boot: return L"Boot";
+    case PlaceGroup::Services: return L"Services";
+    case PlaceGroup::ScheduledTasks: return L"Scheduled tasks";
+    case PlaceGroup::Drivers: return L"Drivers";
+    case PlaceGroup::Explorer: return L"Explorer";
+    case PlaceGroup::ImageHijacks: return L"Image hijacks";
+    case PlaceGroup::Libraries: return L"Libraries and providers";
+    case PlaceGroup::Office: return L"Office";
+    case PlaceGroup::ComHijacks: return L"COM hijacks";
+    }
+    return L"";
 }
 
 bool IsWindows64Bit()

@@ -63,6 +63,21 @@ enum class StartupKind {
     BootTask,    // and at boot
 };
 
+// The groups of places that the page can show one at a time.
+enum class PlaceGroup {
+    LogOn,          // what Windows starts as the user logs on
+    Boot,           // what it starts before anyone logs on
+    Services,
+    ScheduledTasks,
+    Drivers,
+    Explorer,       // Explorer's extensions
+    ImageHijacks,   // programs started in another program's place
+    Libraries,      // libraries and providers that Windows loads into its own programs
+    Office,         // Office's add-ins
+    ComHijacks,     // the user's classes that shadow the machine's
+};
+constexpr int kPlaceGroupCount = static_cast<int>(PlaceGroup::ComHijacks) + 1;
+
 struct StartupSource {
     const wchar_t* location; // the page's Location text for its entries
     StartupKind kind;
@@ -87,10 +102,15 @@ struct StartupSource {
     // nothing, so any value is listed).
     const wchar_t* valueName = nullptr;
     const wchar_t* windowsDefault = nullptr;
-    // Windows starts the entries before anyone logs on (services, boot tasks,
-    // boot values): what a log-on costs is not theirs.
-    bool beforeLogOn = false;
+    // Windows does not start the entries as programs of the log-on (services,
+    // boot tasks and values, libraries it loads into other programs): what a
+    // log-on costs is not theirs.
+    bool outsideLogOn = false;
+    PlaceGroup group = PlaceGroup::LogOn;
 };
+
+// The group's name, as the page offers it.
+const wchar_t* PlaceGroupText(PlaceGroup group);
 
 
 // Whether the user can switch the source's entries off and on.
