@@ -698,15 +698,17 @@ void CStartupDlg::ApplyRow(std::size_t id)
     // The entry is found by its name in its source; the list's texts are only shown.
     const MoveResult result = SwitchEntry(m_sources.at(row.source), row.place, EntryId(row), switchOn);
     switch (result.outcome) {
-    case MoveOutcome::Moved:
+    case MoveOutcome::Moved: {
         ++m_moves;
-        if (const int item = ItemOf(id); item >= 0 && result.command != row.command)
+        const int item = ItemOf(id);
+        if (item >= 0 && result.command != row.command)
             m_listStartup.SetItemText(item, kPathColumn, result.command.c_str());
         m_rows.SetMoved(id, switchOn, result.place, result.command);
-        if (const int item = ItemOf(id); item >= 0)
+        if (item >= 0)
             m_listStartup.SetItemText(item, kImpactColumn, m_rows.ImpactShown(id).c_str());
         FollowSwitch(id, switchOn);
         break;
+    }
     case MoveOutcome::Failed:
     case MoveOutcome::NameTaken:
         // Without administrator rights every change to the machine's own
