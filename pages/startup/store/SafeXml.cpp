@@ -64,7 +64,6 @@ std::optional<std::string> AsUtf8(const std::uint8_t* bytes, std::size_t size)
     };
     std::string utf8 = "\xEF\xBB\xBF";
     utf8.reserve(3 + (size - at) / 2);
-    bool declaration = false, inDeclaration = false;
     for (std::size_t index = at; index < size; index += 2) {
         unsigned code = unit(index);
         if (code >= 0xD800 && code <= 0xDBFF) {
@@ -90,18 +89,14 @@ std::optional<std::string> AsUtf8(const std::uint8_t* bytes, std::size_t size)
             utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
             utf8 += static_cast<char>(0x80 | (code & 0x3F));
         }
-        // The declaration names UTF-16: it goes.
-        if (!declaration && utf8.size() == 3 + 6) {
-            declaration = true;
-            inDeclaration = utf8.compare(3, 5, "<?xml") == 0 && std::isspace(static_cast<unsigned char>(utf8[8]));
-        }
-        if (inDeclaration && utf8.size() >= 5 && utf8.compare(utf8.size() - 2, 2, "?>") == 0) {
-            utf8.resize(3);
-            inDeclaration = false;
-        }
     }
-    if (inDeclaration)
-        return std::string(); // a declaration that never ends
+    // The declaration names UTF-16: it goes.
+    if (utf8.size() > 3 + 5 && utf8.compare(3, 5, "<?xml") == 0 && std::isspace(static_cast<unsigned char>(utf8[8]))) {
+        const std::size_t end = utf8.find("?>", 8);
+        if (end == std::string::npos)
+            return std::string(); // a declaration that never ends
+        utf8.erase(3, end + 2 - 3);
+    }
     return utf8;
 }
 
