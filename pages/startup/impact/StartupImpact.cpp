@@ -71,6 +71,16 @@ const wchar_t* ImpactText(StartupImpact impact)
 
 std::wstring ImpactHoverText(const ImpactFigures& figures)
 {
-    return L"CPU " + Grouped(Rounded(figures.cpuMicroseconds, kMs)) + L" ms, disk I/O " + DiskText(figures.diskBytes)
+    return L"CPU " + Grouped(ImpactMilliseconds(figures)) + L" ms, disk I/O " + DiskText(figures.diskBytes)
            + L", median of " + std::to_wstring(figures.logOns) + (figures.logOns == 1 ? L" log-on" : L" log-ons");
+}
+
+std::uint64_t ImpactMilliseconds(const ImpactFigures& figures)
+{
+    return Rounded(figures.cpuMicroseconds, kMs);
+}
+
+std::uint64_t ImpactKilobytes(const ImpactFigures& figures)
+{
+    return Rounded(figures.diskBytes, kKB);
 }

@@ -28,3 +28,8 @@ const wchar_t* ImpactText(StartupImpact impact); // "High", "Medium", "Low", "No
 // from 1 MB up, whole KB from 1 KB up, else bytes), in fixed ASCII
 // formatting whatever the user's locale.
 std::wstring ImpactHoverText(const ImpactFigures& figures);
+
+// The figures in whole milliseconds of CPU and whole kilobytes of disk I/O,
+// rounded to the nearest as the hover text rounds them: the saved list's.
+std::uint64_t ImpactMilliseconds(const ImpactFigures& figures);
+std::uint64_t ImpactKilobytes(const ImpactFigures& figures);

@@ -10,12 +10,6 @@ bool Measurable(const StartupRow& row)
     return !row.removed && !row.gone && !row.outsideLogOn;
 }
 
-// Whole units, rounded to the nearest.
-std::wstring Rounded(std::uint64_t value, std::uint64_t unit)
-{
-    return std::to_wstring(value / unit + (value % unit >= (unit + 1) / 2 ? 1 : 0));
-}
-
 // Where rows without an impact go in a sort by impact: after None.
 constexpr int kNoImpactRank = static_cast<int>(StartupImpact::None) + 1;
 } // namespace
@@ -144,8 +138,8 @@ EntryReport StartupRowModel::Report(std::size_t id) const
     }
     report.impact = ImpactShown(id);
     if (!report.impact.empty() && row.impactMatched && row.impact) {
-        report.cpuMs = Rounded(row.impact->cpuMicroseconds, 1000);
-        report.diskKB = Rounded(row.impact->diskBytes, 1024);
+        report.cpuMs = std::to_wstring(ImpactMilliseconds(*row.impact));
+        report.diskKB = std::to_wstring(ImpactKilobytes(*row.impact));
     }
     return report;
 }
