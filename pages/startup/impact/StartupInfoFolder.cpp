@@ -134,7 +134,3 @@ StartupInfoReading ReadStartupInfo(const std::wstring& folder, const std::wstrin
     return reading;
 }
 
-StartupInfoReading ReadUserStartupInfo()
-{
-    return ReadStartupInfo(StartupInfoFolderPath(), CurrentUserSid());
-}

@@ -37,5 +37,3 @@ bool ForEachStartupInfo(const std::wstring& folder, const std::wstring& sid, con
 // The current user's, in the system's folder.
 bool ForEachUserStartupInfo(const LogOnTaker& take);
 
-// The current user's log-ons in the system's folder.
-StartupInfoReading ReadUserStartupInfo();

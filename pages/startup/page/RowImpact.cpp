@@ -74,13 +74,6 @@ std::vector<std::size_t> StartupRowModel::SetImpact(const std::vector<std::size_
     return changed;
 }
 
-std::vector<std::size_t> StartupRowModel::MeasureImpact(const std::vector<std::vector<MeasuredProcess>>& logOns)
-{
-    std::vector<std::size_t> ids;
-    const std::vector<ImpactEntry> entries = ImpactEntries(ids);
-    return SetImpact(ids, entries, MeasureEntries(entries, logOns));
-}
-
 std::optional<StartupImpact> StartupRowModel::ImpactOf(std::size_t id) const
 {
     const StartupRow& row = Row(id);

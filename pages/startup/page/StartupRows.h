@@ -111,13 +111,13 @@ public:
     int CompareImpact(std::size_t a, std::size_t b, bool ascending) const;
 
     // The measurements of the recorded log-ons were read: from now on the
-    // rows show their impact. Matches every listed row whose program file is
-    // known with them; the ids of the rows whose impact changed. They are
-    // not kept: rows whose program file is known later ask for them anew.
-    std::vector<std::size_t> MeasureImpact(const std::vector<std::vector<MeasuredProcess>>& logOns);
-    // The same in two steps, so that the matching can be done elsewhere: the
-    // rows to match (`ids`) and what they are matched by, then what the
-    // matching found for them. A row that changed in between is not taken.
+    // rows show their impact. In two steps, so that the matching can be done
+    // on another thread: the rows to match (`ids`), every listed row whose
+    // program file is known, and what they are matched by (matched all at
+    // once, since whether rows share a program file decides how); then what
+    // the matching found for them, which gives the ids of the rows whose
+    // impact changed. A row that changed in between is not taken: rows whose
+    // program file is known later ask for the measurements anew.
     std::vector<ImpactEntry> ImpactEntries(std::vector<std::size_t>& ids) const;
     std::vector<std::size_t> SetImpact(const std::vector<std::size_t>& ids, const std::vector<ImpactEntry>& entries,
                                        const std::vector<std::optional<ImpactFigures>>& figures);

@@ -218,7 +218,7 @@ TEST(StartupInfoFolder, ReadsTheCurrentUsersFilesInTheNativeSystemFolder)
     const std::wstring path = folder + L"\\" + sid + L"_StartupInfo424242.xml";
     if (!WriteBytes(path, Utf16WithMark(OneProcess("C:\\Quorvane test\\measured.exe"))))
         GTEST_SKIP() << "the system's StartupInfo folder cannot be written";
-    const std::string images = Images(ReadUserStartupInfo());
+    const std::string images = Images(ReadStartupInfo(StartupInfoFolderPath(), CurrentUserSid()));
     ::DeleteFileW(path.c_str());
     EXPECT_NE(images.find(" C:\\Quorvane test\\measured.exe"), std::string::npos) << images;
 }

@@ -58,17 +58,22 @@ TEST(StartupRowModel, ShowsSortsAndSavesEachRowsImpact)
         {process(L"C:\\high.exe", 1'500'000, 0), process(L"C:\\medium.exe", 0, 400 * 1024),
          process(L"C:\\low.exe", 299'000, 3000), process(L"C:\\off.exe", 5'000'000, 0),
          process(L"C:\\service.exe", 5'000'000, 0), process(L"C:\\late.exe", 0, 0)}};
+    auto measure = [&] {
+        std::vector<std::size_t> ids;
+        const std::vector<ImpactEntry> entries = rows.ImpactEntries(ids);
+        return rows.SetImpact(ids, entries, MeasureEntries(entries, logOns));
+    };
     EXPECT_FALSE(rows.ImpactWanted());
-    EXPECT_EQ(rows.MeasureImpact(logOns).size(), 6u) << "every row that can show an impact";
+    EXPECT_EQ(measure().size(), 6u) << "every row that can show an impact";
     const std::vector<std::wstring> shown = {L"High", L"Medium", L"Low", L"Not measured", L"None", L"", L""};
     for (std::size_t id = 0; id < rows.Size(); ++id)
         EXPECT_EQ(rows.ImpactShown(id), shown[id]) << "row " << id;
-    EXPECT_TRUE(rows.MeasureImpact(logOns).empty()) << "nothing changed";
+    EXPECT_TRUE(measure().empty()) << "nothing changed";
 
     // A row whose program file is known later wants the measurements again.
     rows.SetDetails(6, L"C:\\late.exe", FileDetails{});
     EXPECT_TRUE(rows.ImpactWanted());
-    EXPECT_EQ(rows.MeasureImpact(logOns), std::vector<std::size_t>{6});
+    EXPECT_EQ(measure(), std::vector<std::size_t>{6});
     EXPECT_EQ(rows.ImpactShown(6), L"Low");
     EXPECT_FALSE(rows.ImpactWanted());
 
