@@ -7,26 +7,6 @@ constexpr char32_t kReplacementCharacter = 0xFFFD;
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-void AppendUtf8(std::string& out, char32_t codePoint)
-{
-    const auto byte = [&out](char32_t value) { out += static_cast<char>(value); };
-    if (codePoint < 0x80) {
-        byte(codePoint);
-    } else if (codePoint < 0x800) {
-        byte(0xC0 | (codePoint >> 6));
-        byte(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        byte(0xE0 | (codePoint >> 12));
-        byte(0x80 | ((codePoint >> 6) & 0x3F));
-        byte(0x80 | (codePoint & 0x3F));
-    } else {
-        byte(0xF0 | (codePoint >> 18));
-        byte(0x80 | ((codePoint >> 12) & 0x3F));
-        byte(0x80 | ((codePoint >> 6) & 0x3F));
-        byte(0x80 | (codePoint & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string Utf8FromWide(const std::wstring& text)
@@ -45,4 +25,24 @@ std::string Utf8FromWide(const std::wstring& text)
         AppendUtf8(utf8, codePoint);
     }
     return utf8;
+}
+
+void AppendUtf8(std::string& out, char32_t codePoint)
+{
+    const auto byte = [&out](char32_t value) { out += static_cast<char>(value); };
+    if (codePoint < 0x80) {
+        byte(codePoint);
+    } else if (codePoint < 0x800) {
+        byte(0xC0 | (codePoint >> 6));
+        byte(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        byte(0xE0 | (codePoint >> 12));
+        byte(0x80 | ((codePoint >> 6) & 0x3F));
+        byte(0x80 | (codePoint & 0x3F));
+    } else {
+        byte(0xF0 | (codePoint >> 18));
+        byte(0x80 | ((codePoint >> 12) & 0x3F));
+        byte(0x80 | ((codePoint >> 6) & 0x3F));
+        byte(0x80 | (codePoint & 0x3F));
+    }
 }

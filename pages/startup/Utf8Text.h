@@ -7,3 +7,6 @@
 // a surrogate pair, becomes one four-byte sequence; a lone surrogate, which
 // no UTF-8 can hold, becomes U+FFFD.
 std::string Utf8FromWide(const std::wstring& text);
+
+// One code point, at most U+10FFFF, appended to `out` in UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);

@@ -3,6 +3,7 @@
 #include "framework/ShellObjects.h"
 #include "framework/SystemFolder.h"
 #include "framework/UniqueHandle.h"
+#include "pages/startup/Utf8Text.h"
 #include "pages/startup/store/StartupStore.h"
 
 #include <shlwapi.h>
@@ -74,21 +75,7 @@ std::optional<std::string> AsUtf8(const std::uint8_t* bytes, std::size_t size)
         } else if (code >= 0xDC00 && code <= 0xDFFF) {
             return std::string();
         }
-        if (code < 0x80) {
-            utf8 += static_cast<char>(code);
-        } else if (code < 0x800) {
-            utf8 += static_cast<char>(0xC0 | (code >> 6));
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            utf8 += static_cast<char>(0xE0 | (code >> 12));
-            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            utf8 += static_cast<char>(0xF0 | (code >> 18));
-            utf8 += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            utf8 += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        AppendUtf8(utf8, code);
     }
     // The declaration names UTF-16: it goes.
     if (utf8.size() > 3 + 5 && utf8.compare(3, 5, "<?xml") == 0 && std::isspace(static_cast<unsigned char>(utf8[8]))) {
