@@ -5,6 +5,7 @@
 #include "app/SamplingWorker.h"
 #include "app/StartupSteps.h"
 #include "app/UpdateSpeed.h"
+#include "pages/startup/Utf8Text.h"
 #include "res/resource.h"
 #include "pages/startup/page/StartupDlg.h"
 #include "ui/MainFrame.h"
@@ -189,19 +190,6 @@ void CMonitorApp::OnFileHideWindowsEntries()
                     MF_BYCOMMAND | (page.HidesWindowsEntries() ? MF_CHECKED : MF_UNCHECKED));
 }
 
-namespace {
-
-std::string AnsiText(const std::wstring& text)
-{
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), length, nullptr, nullptr);
-    ansi.resize(std::char_traits<char>::length(ansi.c_str()));
-    return ansi;
-}
-
-} // namespace
-
 void CMonitorApp::OnFileRunAsAdministrator()
 {
     if (m_bHandedOverToElevated || !m_pMainFrame || !m_pMainFrame->m_hWnd)
@@ -222,7 +210,7 @@ void CMonitorApp::OnFileRunAsAdministrator()
     case ElevationResult::Outcome::Declined:
         break;
     case ElevationResult::Outcome::Failed:
-        AfxMessageBox(AnsiText(ElevationFailureMessage(result.error)).c_str(), MB_OK | MB_ICONERROR);
+        AfxMessageBox(AnsiFromWide(ElevationFailureMessage(result.error)).c_str(), MB_OK | MB_ICONERROR);
         break;
     }
 }

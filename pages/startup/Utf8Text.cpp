@@ -1,5 +1,7 @@
 #include "pages/startup/Utf8Text.h"
 
+#include <windows.h>
+
 namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
@@ -45,4 +47,13 @@ void AppendUtf8(std::string& out, char32_t codePoint)
         byte(0x80 | ((codePoint >> 6) & 0x3F));
         byte(0x80 | (codePoint & 0x3F));
     }
+}
+
+std::string AnsiFromWide(const std::wstring& text)
+{
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), length, nullptr, nullptr);
+    ansi.resize(std::char_traits<char>::length(ansi.c_str()));
+    return ansi;
 }

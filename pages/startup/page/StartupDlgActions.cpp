@@ -4,6 +4,8 @@
 
 #include "pages/startup/page/StartupDlg.h"
 
+#include "pages/startup/Utf8Text.h"
+
 #include "framework/MessageBox.h"
 #include "framework/UniqueHandle.h"
 #include "pages/startup/store/PlaceKind.h"
@@ -132,10 +134,7 @@ bool CStartupDlg::SaveListTo(const std::wstring& path)
 
 void CStartupDlg::ShowError(const std::wstring& message)
 {
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, message.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, message.c_str(), -1, text.data(), length, nullptr, nullptr);
-    MessageBox(text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+    MessageBox(AnsiFromWide(message).c_str(), nullptr, MB_OK | MB_ICONERROR);
 }
 
 namespace {
