@@ -3,6 +3,7 @@
 
 #include "Button.h"
 #include "Dialog.h"
+#include "Edit.h"
 #include "FrameWnd.h"
 #include "FrameworkIds.h"
 #include "ListCtrl.h"

@@ -196,6 +196,9 @@ protected:                    \
 #define ON_COMMAND(id, memberFxn) ::fw::CommandEntry<ThisClass>{id, 0, &ThisClass::memberFxn},
 #define ON_BN_CLICKED(id, memberFxn) \
     ::fw::CommandEntry<ThisClass>{id, BN_CLICKED, &ThisClass::memberFxn},
+#define ON_CBN_SELCHANGE(id, memberFxn) \
+    ::fw::CommandEntry<ThisClass>{id, CBN_SELCHANGE, &ThisClass::memberFxn},
+#define ON_EN_CHANGE(id, memberFxn) ::fw::CommandEntry<ThisClass>{id, EN_CHANGE, &ThisClass::memberFxn},
 #define ON_NOTIFY(code, id, memberFxn) \
     ::fw::NotifyEntry<ThisClass>{static_cast<UINT>(code), id, &ThisClass::memberFxn},
 #define ON_LVN_ITEMCHANGED(id, memberFxn) \

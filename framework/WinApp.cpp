@@ -64,19 +64,27 @@ int CWinApp::Run()
     // Between messages the loop also waits on the thread's kernel objects
     // (fw::AddWait), so windows can follow change notifications.
     for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                m_nExitCode = static_cast<int>(msg.wParam);
-                return ExitInstance();
-            }
-            if (!PreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-        }
+        if (!fw::DispatchWaitingMessages(m_nExitCode))
+            return ExitInstance();
         fw::WaitForMessageOrSignal(INFINITE);
     }
+}
+
+bool fw::DispatchWaitingMessages(int& exitCode)
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            exitCode = static_cast<int>(msg.wParam);
+            return false;
+        }
+        CWinApp* app = AfxGetApp();
+        if (!app || !app->PreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return true;
 }
 
 int CWinApp::ExitInstance()

@@ -63,6 +63,13 @@ void AfxEnableControlContainer();
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
 namespace fw {
+// Takes and dispatches every message waiting for this thread, each first
+// offered to the application's PreTranslateMessage, as the message loop
+// does. Messages are taken as UTF-16, so that a character typed into a
+// Unicode control arrives whole; the system hands an ANSI window its own
+// form. False when WM_QUIT came, its code in `exitCode`.
+bool DispatchWaitingMessages(int& exitCode);
+
 // Test seams over the platform's start-up of sockets and OLE; empty restores
 // the real calls.
 void SetSocketStartupFunction(std::function<bool()> function);

@@ -7,18 +7,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // Leave the quit for whoever runs the real loop next.
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-                return done();
-            }
-            CWinApp* app = AfxGetApp();
-            if (!app || !app->PreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
+        if (int exitCode = 0; !fw::DispatchWaitingMessages(exitCode)) {
+            // Leave the quit for whoever runs the real loop next.
+            ::PostQuitMessage(exitCode);
+            return done();
         }
         if (done())
             return true;
