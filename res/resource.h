@@ -50,6 +50,8 @@
 #define IDC_SEARCH                      1045
 #define IDC_STARTUP_STATUS              1046
 #define IDC_STARTUP_COMPARISON          1047
+#define IDC_STARTUP_GROUP               1048
+#define IDC_STARTUP_FILTER              1049
 
 // Menu commands
 #define ID_UPDATESPEED_VERYFAST         32811

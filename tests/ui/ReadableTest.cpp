@@ -119,6 +119,35 @@ void CheckText(HWND control, Misfits& misfits)
         misfits.Check(what, wrapped.bottom > client.bottom ? oneLine : wrapped.right, client.right);
     } else if (ClassOf(control) == "Button") {
         misfits.Check(what, oneLine + 4 * ::GetSystemMetrics(SM_CXEDGE), client.right);
+    } else if (ClassOf(control) == "ComboBox") {
+        // Each choice beside the drop-down arrow.
+        for (int item = 0, count = static_cast<int>(::SendMessageA(control, CB_GETCOUNT, 0, 0)); item < count; ++item) {
+            char choice[128] = {};
+            ::SendMessageA(control, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(choice));
+            misfits.Check("choice \"" + std::string(choice) + "\"",
+                          TextRect(control, choice, DT_SINGLELINE, 0).right + ::GetSystemMetrics(SM_CXVSCROLL)
+                              + 4 * ::GetSystemMetrics(SM_CXEDGE),
+                          client.right);
+        }
+    }
+}
+
+// No control covers another (a group box holds its controls).
+void CheckOverlaps(HWND page, Misfits& misfits)
+{
+    std::vector<std::pair<std::string, RECT>> placed;
+    for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) == "Button" && (::GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
+            continue;
+        RECT rect{}; // a closed drop-down list: the box alone
+        ::GetWindowRect(child, &rect);
+        const std::string what = ClassOf(child) + " " + std::to_string(::GetDlgCtrlID(child)) + " \"" + WindowText(child) + "\"";
+        for (const auto& [other, otherRect] : placed) {
+            RECT both{};
+            if (::IntersectRect(&both, &rect, &otherRect))
+                misfits.push_back(what + " covers " + other);
+        }
+        placed.emplace_back(what, rect);
     }
 }
 
@@ -153,6 +182,7 @@ std::vector<std::string> MisfitsOn(HWND page)
         else
             CheckText(child, misfits);
     }
+    CheckOverlaps(page, misfits);
     return misfits;
 }
 

@@ -22,6 +22,11 @@ bool RowView::HiddenAsWindows(const StartupRowModel& rows, std::size_t id) const
 
 bool RowView::Chosen(const StartupRowModel& rows, const std::vector<StartupSource>& sources, std::size_t id) const
 {
+    // A row whose box the user changed stays in sight, whatever is chosen:
+    // Apply moves the rows on show, and its change would otherwise wait
+    // unseen.
+    if (rows.Differs(id))
+        return true;
     const StartupRow& row = rows.Row(id);
     // A gone row's source is its saved Location's, which may be no source of
     // this table: it shows in every group.

@@ -26,7 +26,8 @@ public:
     const std::wstring& Filter() const { return m_filter; }
 
     // Whether the list shows the row: a listed entry, or an entry of a saved
-    // list that is gone, that the choices let through.
+    // list that is gone, that the choices let through; always a row whose
+    // box the user changed.
     bool Shown(const StartupRowModel& rows, const std::vector<StartupSource>& sources, std::size_t id) const;
     // What the line under the list says of it: how many of the rows chosen
     // are hidden as Windows entries, and with a group or a text chosen how

@@ -46,6 +46,8 @@ BEGIN_MESSAGE_MAP(CStartupDlg, CPropertyPage)
     ON_BN_CLICKED(IDC_APPLY, OnApply)
     ON_BN_CLICKED(IDC_REVERT, OnRevertChanges)
     ON_BN_CLICKED(IDC_SEARCH, OnSearch)
+    ON_CBN_SELCHANGE(IDC_STARTUP_GROUP, OnGroupChosen)
+    ON_EN_CHANGE(IDC_STARTUP_FILTER, OnFilterChanged)
 END_MESSAGE_MAP()
 
 bool CStartupDlg::s_programAscending = false;
@@ -168,6 +170,8 @@ BOOL CStartupDlg::OnInitDialog()
         {"Start-Up Impact", LVCFMT_LEFT, 90, {"Not measured"}},
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    m_filter.AttachUnicode(m_hWnd, IDC_STARTUP_FILTER);
+    FillGroupChoice();
     // The details worker is held until the window has been drawn: until
     // then it would only compete with the drawing. It works between the
     // samples on the sampling worker's thread while that runs.
@@ -227,6 +231,8 @@ BOOL CStartupDlg::PreTranslateMessage(MSG* pMsg)
         RefreshList();
         return TRUE;
     }
+    if (TakeFindKey(*pMsg))
+        return TRUE;
     if (pMsg->hwnd == m_listStartup.m_hWnd && IsMenuKey(*pMsg)) {
         // The Menu key and Shift+F10 open the entry menu here, where the
         // dialog's own key handling does not swallow them; their release,

@@ -124,6 +124,8 @@ protected:
     void OnApply();
     void OnRevertChanges();
     void OnSearch();
+    void OnGroupChosen();
+    void OnFilterChanged();
 
     DECLARE_MESSAGE_MAP()
 
@@ -193,9 +195,15 @@ private:
     // The one selected row, or nothing when none or several are selected.
     const StartupRow* SingleSelectedRow() const;
     void UpdateButtons();
+    // Offers "Everything" and each group that a source of the table is in.
+    void FillGroupChoice();
+    // The keys of the group choice and the filter: Ctrl+F finds the filter,
+    // Esc there empties it. True when the key was taken.
+    bool TakeFindKey(const MSG& message);
 
     // Which rows the list shows, as the user chose.
     RowView m_view;
+    CEdit m_filter; // holds what is typed in UTF-16, in any script
     std::unique_ptr<SavedListMarks> m_comparison;
     std::wstring m_statusText, m_comparisonText; // the two lines under the list
     std::unique_ptr<StartupWatcher> m_watcher;

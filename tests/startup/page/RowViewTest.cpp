@@ -60,7 +60,11 @@ TEST(RowView, GroupsFilterAndHiddenWindowsEntriesCombine)
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(view.CountText(rows, sources), c.count);
     }
-    // A box the user changed keeps a Windows entry in sight.
+    // A box the user changed keeps its row in sight, whatever is chosen.
     rows.SetChecked(1, false);
+    RowView chosen;
+    chosen.ShowGroup(PlaceGroup::Services);
+    chosen.SetFilter(L"nothing holds this");
+    EXPECT_TRUE(chosen.Shown(rows, sources, 1));
     EXPECT_TRUE(RowView().Shown(rows, sources, 1));
 }

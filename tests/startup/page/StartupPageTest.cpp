@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "startup/store/ForwardingCalls.h"
 #include "startup/store/StoredValue.h"
+#include "support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -404,3 +405,71 @@ TEST_F(StartupPageTest, EachFailedRowIsReportedOnceAndSetBackWhileTheOthersStill
 }
 
 } // namespace
+
+// A group of places and a text typed in any script and case pick the rows
+// together, counted on the line under the list; a row whose box was changed
+// stays in sight to be applied; Esc in the filter shows every row again.
+TEST_F(StartupPageTest, TheGroupChoiceAndTheFilterPickRowsTogether)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "Cloud Sync", Sz("C:\\Apps\\sync.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "Синхронизация", Sz("C:\\Apps\\синх.exe"));
+    WriteStored(HKEY_LOCAL_MACHINE, kSessionManagerKeyPath, "BootExecute", Sz("autocheck autochk * bootcheck"));
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    const HWND choice = ::GetDlgItem(PageWindow(), IDC_STARTUP_GROUP);
+    const HWND filter = ::GetDlgItem(PageWindow(), IDC_STARTUP_FILTER);
+    // An ANSI edit would keep what is typed in the system's code page.
+    EXPECT_TRUE(::IsWindowUnicode(filter));
+    auto status = [&] {
+        char text[128] = {};
+        ::GetDlgItemTextA(PageWindow(), IDC_STARTUP_STATUS, text, sizeof(text));
+        return std::string(text);
+    };
+    auto choose = [&](const char* group) {
+        ASSERT_NE(::SendMessageA(choice, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(group)),
+                  CB_ERR) << group;
+        ::SendMessageA(PageWindow(), WM_COMMAND, MAKEWPARAM(IDC_STARTUP_GROUP, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(choice));
+    };
+    auto type = [&](const std::wstring& text) {
+        for (wchar_t c : text)
+            ::PostMessageW(filter, WM_CHAR, c, 1);
+        PumpFor(50);
+    };
+
+    // "Everything", then each group that a place of the table is in, in the table's order of groups.
+    std::vector<std::string> offered, groups{"Everything"};
+    for (int item = 0, count = static_cast<int>(::SendMessageA(choice, CB_GETCOUNT, 0, 0)); item < count; ++item) {
+        char text[64] = {};
+        ::SendMessageA(choice, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
+        offered.push_back(text);
+    }
+    for (int group = 0; group < kPlaceGroupCount; ++group)
+        for (const StartupSource& source : StartupSources())
+            if (static_cast<int>(source.group) == group) {
+                groups.push_back(U8(PlaceGroupText(source.group)));
+                break;
+            }
+    EXPECT_EQ(offered, groups);
+
+    choose("Boot");
+    EXPECT_EQ(Programs(), std::vector<std::string>{"BootExecute"});
+    EXPECT_EQ(status(), "1 of 3 shown; No Windows entries hidden");
+    type(L"СИНХ");
+    EXPECT_EQ(Programs(), std::vector<std::string>{}) << "the group and the text together";
+    choose("Everything");
+    EXPECT_EQ(Programs(), std::vector<std::string>{"Синхронизация"}) << "typed in another script and case";
+    EXPECT_EQ(status(), "1 of 3 shown; No Windows entries hidden");
+
+    Tick(0, false);
+    type(L"nothing holds this");
+    EXPECT_EQ(Programs(), std::vector<std::string>{"Синхронизация"}) << "a changed row stays to be applied";
+    Press(IDC_APPLY);
+    EXPECT_TRUE(InKey(HKEY_CURRENT_USER, kDisabledKeyPath, "Синхронизация", "C:\\Apps\\синх.exe"));
+
+    ::PostMessageW(filter, WM_KEYDOWN, VK_ESCAPE, 1);
+    PumpFor(50);
+    EXPECT_EQ(::GetWindowTextLengthW(filter), 0);
+    EXPECT_EQ(Programs().size(), 3u);
+    EXPECT_EQ(status(), "No Windows entries hidden");
+}
