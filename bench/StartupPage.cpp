@@ -364,6 +364,24 @@ int main(int argc, char** argv)
         const double noticedMs =
             Millis([&] { noticed = PumpUntil([&] { return ListView_GetItemCount(list) == before + 2; }, 5000); });
 
+        // A filter text that a few rows hold, typed and emptied; one group
+        // chosen, and Everything again.
+        const HWND filter = ::GetDlgItem(page.m_hWnd, IDC_STARTUP_FILTER);
+        const HWND choice = ::GetDlgItem(page.m_hWnd, IDC_STARTUP_GROUP);
+        auto choose = [&](const char* group) {
+            ::SendMessageA(choice, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(group));
+            ::SendMessageA(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_STARTUP_GROUP, CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(choice));
+        };
+        const int unfiltered = ListView_GetItemCount(list);
+        const double filterMs = Millis([&] { ::SetWindowTextW(filter, L"-12"); });
+        const int filtered = ListView_GetItemCount(list);
+        const double unfilterMs = Millis([&] { ::SetWindowTextW(filter, L""); });
+        const double groupMs = Millis([&] { choose("Services"); });
+        const int grouped = ListView_GetItemCount(list);
+        const double everythingMs = Millis([&] { choose("Everything"); });
+        const bool allBack = ListView_GetItemCount(list) == unfiltered;
+
         // The list saved, compared with itself as it stands (every entry
         // matches), and the comparison ended with F5.
         const ScratchFolder scratch;
@@ -431,6 +449,10 @@ int main(int argc, char** argv)
                     "included; shown: %s)\n",
                     noticedMs, toFill(noticedMs), noticed ? "yes" : "NO");
 
+        std::printf("  filter typed, %d of %d rows shown    %9.1f   emptied %9.1f   ratio to fill %.2f\n", filtered,
+                    unfiltered, filterMs, unfilterMs, toFill(unfilterMs));
+        std::printf("  group chosen, %d rows shown          %9.1f   Everything again %9.1f   (all back: %s)\n", grouped,
+                    groupMs, everythingMs, allBack ? "yes" : "NO");
         std::printf("  save the list                        %9.1f\n", saveMs);
         std::printf("  compare with it                      %9.1f   ratio to fill %.2f   (compared: %s, rows %d)\n",
                     compareMs, toFill(compareMs), compared ? "yes" : "NO", comparedRows);
