@@ -1,7 +1,8 @@
 // Drives Quorvane for the screenshot script: finds the program's window on
 // this desktop and shows in turn the Start-Up tab, the same with its list
 // scrolled to the last column (the publishers), the list compared with one
-// saved before three entries changed, and the Sytem Metrics tab.
+// saved before three entries changed, one group of places and a filter
+// chosen with the choice of groups open, and the Sytem Metrics tab.
 // For each it signals that the screen is ready by creating
 // "<dir>\<picture>.ready", then waits for the script to answer with
 // "<dir>\<picture>.done" once it has taken its picture. Closes the program
@@ -85,6 +86,20 @@ void CompareWithListSavedBefore(HWND frame, const std::string& sync)
     AnswerFileDialog("Compare with Saved List", saved);
 }
 
+// Ends the comparison (F5), then picks the group and types the filter as a
+// user would, and opens the choice of groups so that the picture shows them.
+void ChooseGroupAndFilter(HWND list, const char* group, const wchar_t* filter)
+{
+    const HWND page = ::GetParent(list);
+    ::PostMessageA(list, WM_KEYDOWN, VK_F5, 0);
+    ::Sleep(500);
+    const HWND choice = ::GetDlgItem(page, IDC_STARTUP_GROUP);
+    ::SendMessageA(choice, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(group));
+    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_STARTUP_GROUP, CBN_SELCHANGE), reinterpret_cast<LPARAM>(choice));
+    ::SetWindowTextW(::GetDlgItem(page, IDC_STARTUP_FILTER), filter);
+    ::SendMessageA(choice, CB_SHOWDROPDOWN, TRUE, 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -117,10 +132,12 @@ int main(int argc, char** argv)
         int tab;
         bool scrolled; // the start-up list shows its last column
         bool compared; // with a list saved before three entries changed
-    } shots[] = {{"startup-tab", 0, false, false},
-                 {"startup-tab-details", 0, true, false},
-                 {"startup-compare", 0, false, true},
-                 {"metrics-tab", 1, false, false}};
+        bool found;    // one group and a filter chosen
+    } shots[] = {{"startup-tab", 0, false, false, false},
+                 {"startup-tab-details", 0, true, false, false},
+                 {"startup-compare", 0, false, true, false},
+                 {"startup-find", 0, false, false, true},
+                 {"metrics-tab", 1, false, false, false}};
     for (const auto& shot : shots) {
         if (shot.tab >= count)
             break;
@@ -136,12 +153,16 @@ int main(int argc, char** argv)
             ::PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 5));
             ::PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(20, 5));
         }
+        if (shot.found && startupList)
+            ChooseGroupAndFilter(startupList, "Log-on", L"program files");
         // Let the status bar tick, the details come in and everything paint.
         ::Sleep(1200);
         const std::string name = sync + shot.picture;
         Touch(name + ".ready");
         if (!WaitForFile(name + ".done", 30000))
             break;
+        if (shot.found && startupList)
+            ::SendMessageA(::GetDlgItem(::GetParent(startupList), IDC_STARTUP_GROUP), CB_SHOWDROPDOWN, FALSE, 0);
     }
     ::PostMessageA(frame, WM_CLOSE, 0, 0);
     Touch(sync + "finished");
