@@ -6,7 +6,11 @@
 # Windows machine has them: 84 start automatically, most in a shared host
 # with a DLL of their own (the same programs); 100 scheduled tasks, one in
 # five started at log-on or at boot, the others daily; and what Windows
-# measured of five log-ons.
+# measured of five log-ons. And entries in the other places Windows starts
+# code from: debuggers of programs, a monitor of their exit, libraries
+# Windows and Explorer load (by their classes, the user's shadowing the
+# machine's), an Office add-in. (No command processor's AutoRun: every cmd
+# the scripts start would run it.)
 bench_service_count=250
 bench_task_count=100
 
@@ -27,6 +31,8 @@ bench_list_make() {
   wine_session_tool "$build/bin/trust_test_root.exe" 'C:\quorvane-bench\trusted-root.cer' >/dev/null
   bench_list_reg '"C:\\\\quorvane-bench\\\\%s.exe"' >"$folder/list.reg"
   wine_session_tool regedit /s 'C:\quorvane-bench\list.reg'
+  bench_places_reg >"$folder/places.reg"
+  wine_session_tool regedit /s 'C:\quorvane-bench\places.reg'
   wine_session_tool "$build/bin/bench_services.exe" --make "$bench_service_count" 'C:\quorvane-bench'
   bench_tasks_make
   bench_measurements_make
@@ -90,6 +96,8 @@ bench_list_remove() {
   [ -d "$folder" ] || return 0
   bench_list_reg '-' >"$folder/unlist.reg"
   wine_session_tool regedit /s 'C:\quorvane-bench\unlist.reg' || true
+  bench_places_reg - >"$folder/unplaces.reg"
+  wine_session_tool regedit /s 'C:\quorvane-bench\unplaces.reg' || true
   wine_session_tool "$build/bin/bench_services.exe" --remove "$bench_service_count" || true
   rm -rf "$WINEPREFIX/drive_c/windows/system32/Tasks/QuorvaneBench"
   rm -f "$WINEPREFIX/drive_c/$bench_measurements/${bench_user_sid}"_StartupInfo*.xml
@@ -111,4 +119,51 @@ bench_list_reg() {
   for name in "${machine[@]}"; do
     printf '"Bench %s"=%s\r\n' "$name" "$(printf "$data" "$name")"
   done
+}
+
+# bench_places_reg [-]: the entries of the other places as a .reg file, each
+# in a key of its own; with "-", the file that deletes those keys.
+bench_places_reg() {
+  local remove=${1:-} nt='Software\Microsoft\Windows NT\CurrentVersion' cv='Software\Microsoft\Windows\CurrentVersion'
+  local bench='C:\\quorvane-bench\\'
+  local menu='{5A9F0C1E-0B1D-4C2A-9E55-000000000001}' bho='{5A9F0C1E-0B1D-4C2A-9E55-000000000002}'
+  local addin='{5A9F0C1E-0B1D-4C2A-9E55-000000000003}' shadowed='{5A9F0C1E-0B1D-4C2A-9E55-000000000004}'
+  printf 'REGEDIT4\r\n'
+  # key PATH [VALUE ...]: the key with its values, or its deletion.
+  key() {
+    if [ -n "$remove" ]; then
+      printf '\r\n[-%s]\r\n' "$1"
+    else
+      printf '\r\n[%s]\r\n' "$1"
+      shift
+      local value
+      for value in "$@"; do printf '%s\r\n' "$value"; done
+    fi
+  }
+  local program
+  for program in sethc utilman osk; do
+    key "HKEY_LOCAL_MACHINE\\$nt\\Image File Execution Options\\bench-$program.exe" "\"Debugger\"=\"${bench}signed-1.exe\""
+  done
+  key "HKEY_LOCAL_MACHINE\\$nt\\Image File Execution Options\\bench-notepad.exe" '"GlobalFlag"=dword:00000200'
+  key "HKEY_LOCAL_MACHINE\\$nt\\SilentProcessExit\\bench-notepad.exe" "\"MonitorProcess\"=\"${bench}signed-2.exe\""
+  key "HKEY_LOCAL_MACHINE\\$nt\\Winlogon\\Notify\\BenchNotify" "\"DllName\"=\"${bench}bench-notify.dll\""
+  key "HKEY_CURRENT_USER\\Software\\Classes\\*\\shellex\\ContextMenuHandlers\\BenchMenu" "@=\"$menu\""
+  key "HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$menu" '@="Bench menu"'
+  key "HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$menu\\InprocServer32" "@=\"${bench}bench-menu.dll\""
+  key "HKEY_LOCAL_MACHINE\\$cv\\Explorer\\Browser Helper Objects\\$bho"
+  key "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\$bho\\InprocServer32" "@=\"${bench}bench-bho.dll\""
+  key 'HKEY_CURRENT_USER\Software\Microsoft\Office\Word\Addins\Bench.Addin' '"LoadBehavior"=dword:00000003' '"FriendlyName"="Bench Add-In"'
+  key 'HKEY_CURRENT_USER\Software\Classes\Bench.Addin\CLSID' "@=\"$addin\""
+  key "HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$addin\\InprocServer32" "@=\"${bench}bench-addin.dll\""
+  key "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\$shadowed\\InprocServer32" "@=\"${bench}bench-machine.dll\""
+  key "HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$shadowed\\InprocServer32" "@=\"${bench}bench-user.dll\""
+  # The keys that only hold the ones above.
+  if [ -n "$remove" ]; then
+    key "HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$menu"
+    key "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\$bho"
+    key 'HKEY_CURRENT_USER\Software\Classes\Bench.Addin'
+    key "HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$addin"
+    key "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\$shadowed"
+    key "HKEY_CURRENT_USER\\Software\\Classes\\CLSID\\$shadowed"
+  fi
 }
