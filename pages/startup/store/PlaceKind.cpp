@@ -34,6 +34,7 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::Codec: return CodecPlaces();
     case StartupKind::ShimDatabase: return ShimDatabasePlaces();
     case StartupKind::ShimProgram: return ShimProgramPlaces();
+    case StartupKind::Driver: return DriverPlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

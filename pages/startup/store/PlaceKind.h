@@ -100,6 +100,7 @@ const PlaceKind& TimeProviderPlaces();
 const PlaceKind& CodecPlaces();
 const PlaceKind& ShimDatabasePlaces();
 const PlaceKind& ShimProgramPlaces();
+const PlaceKind& DriverPlaces();
 
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.

@@ -292,6 +292,7 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, loaded(L"System Shimmed Programs", K::ShimProgram, machine, native, kCustomShimsKeyPath, nullptr));
     add(windows64, loaded(L"System Shimmed Programs (32-bit)", K::ShimProgram, machine, view32,
                           kCustomShimsKeyPath, nullptr));
+    add(true, loaded(L"System Drivers", K::Driver, machine, native, kServicesKeyPath, nullptr, PlaceGroup::Drivers));
     return sources;
 }
 

@@ -91,6 +91,7 @@ enum class StartupKind {
     Codec,                // the values of Drivers32, a row each
     ShimDatabase,         // AppCompatFlags\InstalledSDB\<guid>: its DatabasePath
     ShimProgram,          // AppCompatFlags\Custom\<program>: the databases it is shimmed with
+    Driver,               // drivers that start at boot, with the system or automatically
 };
 
 // The groups of places that the page can show one at a time.

@@ -296,7 +296,7 @@ TEST(LibraryPlaces, EachValueThatNamesALibraryIsAnEntry)
 
 // What the details look for: the file Windows loads, a bare library name in
 // the system folder (a print processor's in its environment's folder), a
-// database where it is installed.
+// driver's image path as the kernel reads it, a database where it is installed.
 TEST(LibraryPlaces, TheDetailsLookForTheFileWindowsLoads)
 {
     RegistrySandbox sandbox;
@@ -324,6 +324,12 @@ TEST(LibraryPlaces, TheDetailsLookForTheFileWindowsLoads)
         {StartupKind::ShimProgram, "setup.exe\\{1111}.sdb", "{1111}.sdb", "\"C:\\Patch Folder\\{1111}.sdb\""},
         {StartupKind::ShimProgram, "old.exe\\{2222}.sdb", "{2222}.SDB", "\"C:\\32\\{2222}.sdb\""},
         {StartupKind::ShimProgram, "x.exe\\{5555}.sdb", "{5555}.sdb", "\"%SystemRoot%\\AppPatch\\Custom\\{5555}.sdb\""},
+        {StartupKind::Driver, "QuorvaneDrv", "\\SystemRoot\\System32\\drivers\\q.sys",
+         "\"%SystemRoot%\\System32\\drivers\\q.sys\""},
+        {StartupKind::Driver, "QuorvaneDrv", "System32\\DRIVERS\\q.sys", "\"%SystemRoot%\\System32\\DRIVERS\\q.sys\""},
+        {StartupKind::Driver, "QuorvaneDrv", "\\??\\C:\\Program Files\\q\\q.sys", "\"C:\\Program Files\\q\\q.sys\""},
+        {StartupKind::Driver, "QuorvaneDrv", "\\\\?\\UNC\\server\\share\\q.sys", "\"\\\\server\\share\\q.sys\""},
+        {StartupKind::Driver, "QuorvaneDrv", "", "\"%SystemRoot%\\System32\\drivers\\QuorvaneDrv.sys\""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(U8(PlaceKindOf(c.kind).DetailsCommand(W(c.id), W(c.id), W(c.command))), c.details) << c.command;

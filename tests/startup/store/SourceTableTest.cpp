@@ -26,7 +26,7 @@ std::string Described(const StartupSource& source)
                            // Libraries and providers that Windows' own services load, and drivers.
                            "winlogon-notify", "gp-extension", "lsa-packages", "security-providers", "print-monitor",
                            "print-processor", "network-provider", "winsock", "time-provider", "codec",
-                           "shim-database", "shim-program"};
+                           "shim-database", "shim-program", "driver"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -144,6 +144,7 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                       + "AppCompatFlags\\InstalledSDB [DatabasePath] (listed)",
                   "System Shimmed Programs: shim-program HKLM/64 " + kNt + "AppCompatFlags\\Custom (listed)",
                   "System Shimmed Programs (32-bit): shim-program HKLM/32 " + kNt + "AppCompatFlags\\Custom (listed)",
+                  "System Drivers: driver HKLM/64 System\\CurrentControlSet\\Services (listed)",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;
