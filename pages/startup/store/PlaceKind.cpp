@@ -21,6 +21,20 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::Service: return ServicePlaces();
     case StartupKind::LogOnTask: return TaskPlaces(false);
     case StartupKind::BootTask: return TaskPlaces(true);
+    // Libraries and providers that Windows' own services load, and drivers.
+    case StartupKind::WinlogonNotify: return WinlogonNotifyPlaces();
+    case StartupKind::GroupPolicyExtension: return GroupPolicyExtensionPlaces();
+    case StartupKind::LsaPackages: return LsaPackagePlaces();
+    case StartupKind::SecurityProviders: return SecurityProviderPlaces();
+    case StartupKind::PrintMonitor: return PrintMonitorPlaces();
+    case StartupKind::PrintProcessor: return PrintProcessorPlaces();
+    case StartupKind::NetworkProvider: return NetworkProviderPlaces();
+    case StartupKind::WinsockProvider: return WinsockProviderPlaces();
+    case StartupKind::TimeProvider: return TimeProviderPlaces();
+    case StartupKind::Codec: return CodecPlaces();
+    case StartupKind::ShimDatabase: return ShimDatabasePlaces();
+    case StartupKind::ShimProgram: return ShimProgramPlaces();
+    case StartupKind::Driver: return DriverPlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

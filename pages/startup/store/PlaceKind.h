@@ -87,6 +87,20 @@ const PlaceKind& ActiveSetupPlaces();
 const PlaceKind& PackagedPlaces();
 const PlaceKind& ServicePlaces();
 const PlaceKind& TaskPlaces(bool boot);
+// Libraries and providers that Windows' own services load, and drivers.
+const PlaceKind& WinlogonNotifyPlaces();
+const PlaceKind& GroupPolicyExtensionPlaces();
+const PlaceKind& LsaPackagePlaces();
+const PlaceKind& SecurityProviderPlaces();
+const PlaceKind& PrintMonitorPlaces();
+const PlaceKind& PrintProcessorPlaces();
+const PlaceKind& NetworkProviderPlaces();
+const PlaceKind& WinsockProviderPlaces();
+const PlaceKind& TimeProviderPlaces();
+const PlaceKind& CodecPlaces();
+const PlaceKind& ShimDatabasePlaces();
+const PlaceKind& ShimProgramPlaces();
+const PlaceKind& DriverPlaces();
 
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.

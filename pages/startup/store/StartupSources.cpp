@@ -41,6 +41,25 @@ const wchar_t kServicesKeyPath[] = L"System\\CurrentControlSet\\Services";
 const wchar_t kDisabledServicesKeyPath[] = L"Software\\Quorvane\\DisabledServices";
 const wchar_t kUserShellFoldersKeyPath[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// Libraries and providers that Windows' own services load.
+const wchar_t kWinlogonNotifyKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify";
+const wchar_t kGroupPolicyExtensionsKeyPath[] =
+    L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\GPExtensions";
+const wchar_t kLsaKeyPath[] = L"System\\CurrentControlSet\\Control\\Lsa";
+const wchar_t kLsaOSConfigKeyPath[] = L"System\\CurrentControlSet\\Control\\Lsa\\OSConfig";
+const wchar_t kSecurityProvidersKeyPath[] = L"System\\CurrentControlSet\\Control\\SecurityProviders";
+const wchar_t kPrintMonitorsKeyPath[] = L"System\\CurrentControlSet\\Control\\Print\\Monitors";
+const wchar_t kPrintEnvironmentsKeyPath[] = L"System\\CurrentControlSet\\Control\\Print\\Environments";
+const wchar_t kNetworkProviderOrderKeyPath[] = L"System\\CurrentControlSet\\Control\\NetworkProvider\\Order";
+const wchar_t kWinsockCatalogKeyPath[] =
+    L"System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries";
+const wchar_t kWinsockCatalog64KeyPath[] =
+    L"System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries64";
+const wchar_t kTimeProvidersKeyPath[] = L"System\\CurrentControlSet\\Services\\W32Time\\TimeProviders";
+const wchar_t kDrivers32KeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
+const wchar_t kInstalledShimDatabasesKeyPath[] =
+    L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\InstalledSDB";
+const wchar_t kCustomShimsKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Custom";
 
 const wchar_t kUserLocationText[] = L"User Start-Up";
 const wchar_t kSystemLocationText[] = L"System Start-Up";
@@ -226,6 +245,54 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, AtBoot({L"System Services", StartupKind::Service, machine, native, kServicesKeyPath,
                       kDisabledServicesKeyPath, nullptr, 0},
                      PlaceGroup::Services));
+    // Libraries and providers that Windows' own services load, and drivers:
+    // none is a program of the log-on. Winlogon and Group Policy read the
+    // machine's native view alone; HKLM\System has one view.
+    auto loaded = [](const wchar_t* location, StartupKind kind, HKEY hive, REGSAM view, const wchar_t* keyPath,
+                     const wchar_t* valueName, PlaceGroup group = PlaceGroup::Libraries) {
+        StartupSource source = ListedSource(location, kind, hive, view, keyPath);
+        source.valueName = valueName;
+        source.outsideLogOn = true;
+        source.group = group;
+        return source;
+    };
+    using K = StartupKind;
+    add(true, loaded(L"User Winlogon Notify", K::WinlogonNotify, user, 0, kWinlogonNotifyKeyPath, L"DllName"));
+    add(true, loaded(L"System Winlogon Notify", K::WinlogonNotify, machine, native, kWinlogonNotifyKeyPath,
+                     L"DllName"));
+    add(true, loaded(L"System Group Policy Extensions", K::GroupPolicyExtension, machine, native,
+                     kGroupPolicyExtensionsKeyPath, L"DllName"));
+    add(true, loaded(L"System LSA (Authentication Packages)", K::LsaPackages, machine, native, kLsaKeyPath,
+                     L"Authentication Packages"));
+    add(true, loaded(L"System LSA (Notification Packages)", K::LsaPackages, machine, native, kLsaKeyPath,
+                     L"Notification Packages"));
+    add(true, loaded(L"System LSA (Security Packages)", K::LsaPackages, machine, native, kLsaKeyPath,
+                     L"Security Packages"));
+    add(true, loaded(L"System LSA (OSConfig Security Packages)", K::LsaPackages, machine, native,
+                     kLsaOSConfigKeyPath, L"Security Packages"));
+    add(true, loaded(L"System Security Providers", K::SecurityProviders, machine, native, kSecurityProvidersKeyPath,
+                     L"SecurityProviders"));
+    add(true, loaded(L"System Print Monitors", K::PrintMonitor, machine, native, kPrintMonitorsKeyPath, L"Driver"));
+    add(true, loaded(L"System Print Processors", K::PrintProcessor, machine, native, kPrintEnvironmentsKeyPath,
+                     L"Driver"));
+    add(true, loaded(L"System Network Providers", K::NetworkProvider, machine, native, kNetworkProviderOrderKeyPath,
+                     L"ProviderOrder"));
+    // 64-bit Windows keeps a catalog for each kind of program; 32-bit Windows the one.
+    add(windows64, loaded(L"System Winsock Providers", K::WinsockProvider, machine, native, kWinsockCatalog64KeyPath,
+                          L"LibraryPath"));
+    add(true, loaded(windows64 ? L"System Winsock Providers (32-bit)" : L"System Winsock Providers",
+                     K::WinsockProvider, machine, native, kWinsockCatalogKeyPath, L"LibraryPath"));
+    add(true, loaded(L"System Time Providers", K::TimeProvider, machine, native, kTimeProvidersKeyPath, L"DllName"));
+    add(true, loaded(L"System Codecs", K::Codec, machine, native, kDrivers32KeyPath, nullptr));
+    add(windows64, loaded(L"System Codecs (32-bit)", K::Codec, machine, view32, kDrivers32KeyPath, nullptr));
+    add(true, loaded(L"System Shim Databases", K::ShimDatabase, machine, native,
+                     kInstalledShimDatabasesKeyPath, L"DatabasePath"));
+    add(windows64, loaded(L"System Shim Databases (32-bit)", K::ShimDatabase, machine, view32,
+                          kInstalledShimDatabasesKeyPath, L"DatabasePath"));
+    add(true, loaded(L"System Shimmed Programs", K::ShimProgram, machine, native, kCustomShimsKeyPath, nullptr));
+    add(windows64, loaded(L"System Shimmed Programs (32-bit)", K::ShimProgram, machine, view32,
+                          kCustomShimsKeyPath, nullptr));
+    add(true, loaded(L"System Drivers", K::Driver, machine, native, kServicesKeyPath, nullptr, PlaceGroup::Drivers));
     return sources;
 }
 

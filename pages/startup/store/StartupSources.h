@@ -41,6 +41,21 @@ extern const wchar_t kServicesKeyPath[];          // the services, a key each
 extern const wchar_t kDisabledServicesKeyPath[];  // start types of services the user switched off
 // Where the Startup folders are, when the user moved them.
 extern const wchar_t kUserShellFoldersKeyPath[];
+// Libraries and providers that Windows' own services load.
+extern const wchar_t kWinlogonNotifyKeyPath[];
+extern const wchar_t kGroupPolicyExtensionsKeyPath[];
+extern const wchar_t kLsaKeyPath[];
+extern const wchar_t kLsaOSConfigKeyPath[];
+extern const wchar_t kSecurityProvidersKeyPath[];
+extern const wchar_t kPrintMonitorsKeyPath[];
+extern const wchar_t kPrintEnvironmentsKeyPath[];
+extern const wchar_t kNetworkProviderOrderKeyPath[];
+extern const wchar_t kWinsockCatalogKeyPath[];   // what 32-bit programs load (all programs on 32-bit Windows)
+extern const wchar_t kWinsockCatalog64KeyPath[]; // what 64-bit programs load
+extern const wchar_t kTimeProvidersKeyPath[];
+extern const wchar_t kDrivers32KeyPath[];
+extern const wchar_t kInstalledShimDatabasesKeyPath[];
+extern const wchar_t kCustomShimsKeyPath[];
 
 extern const wchar_t kUserLocationText[];     // "User Start-Up"
 extern const wchar_t kSystemLocationText[];   // "System Start-Up"
@@ -61,6 +76,22 @@ enum class StartupKind {
     Service,     // services that start with Windows, switched to start on demand
     LogOnTask,   // scheduled tasks started at log-on, switched through the Task Scheduler
     BootTask,    // and at boot
+    // Libraries and providers that Windows' own services load, and drivers:
+    // listed, never switched (a wrong switch can leave Windows unable to
+    // start or log on).
+    WinlogonNotify,       // Winlogon\Notify\<name>: its DllName
+    GroupPolicyExtension, // Winlogon\GPExtensions\<guid>: its DllName, named by its default value
+    LsaPackages,          // a REG_MULTI_SZ of the Local Security Authority's packages, a row each
+    SecurityProviders,    // a comma-separated text of security providers, a row each
+    PrintMonitor,         // Print\Monitors\<name>: its Driver
+    PrintProcessor,       // Print\Environments\<environment>\Print Processors\<name>: its Driver
+    NetworkProvider,      // the providers ProviderOrder names: their services' ProviderPath
+    WinsockProvider,      // a Winsock name-space catalog's entries: their LibraryPath
+    TimeProvider,         // the time service's enabled providers: their DllName
+    Codec,                // the values of Drivers32, a row each
+    ShimDatabase,         // AppCompatFlags\InstalledSDB\<guid>: its DatabasePath
+    ShimProgram,          // AppCompatFlags\Custom\<program>: the databases it is shimmed with
+    Driver,               // drivers that start at boot, with the system or automatically
 };
 
 // The groups of places that the page can show one at a time.

@@ -29,6 +29,9 @@ const ServiceMade kServices[] = {
     {L"QuorvaneTestShared", SERVICE_WIN32_SHARE_PROCESS, SERVICE_AUTO_START},
     {L"QuorvaneTestManual", SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START},
     {L"QuorvaneTestDriver", SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START},
+    {L"QuorvaneTestBootDriver", SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START},
+    {L"QuorvaneTestFsDriver", SERVICE_FILE_SYSTEM_DRIVER, SERVICE_SYSTEM_START},
+    {L"QuorvaneTestManualDriver", SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START},
 };
 
 std::wstring ImagePath(const ServiceMade& made)
@@ -109,20 +112,21 @@ private:
     SC_HANDLE m_manager;
 };
 
-std::size_t ServiceSourceIndex(const std::vector<StartupSource>& sources)
+std::size_t ServiceSourceIndex(const std::vector<StartupSource>& sources, StartupKind kind = StartupKind::Service)
 {
     const auto found = std::find_if(sources.begin(), sources.end(),
-                                    [](const StartupSource& source) { return source.kind == StartupKind::Service; });
+                                    [&](const StartupSource& source) { return source.kind == kind; });
     EXPECT_NE(found, sources.end());
     return static_cast<std::size_t>(found - sources.begin());
 }
 
 // The test's services (their names beginning with `prefix`) as listed: id,
 // place, name and command.
-std::vector<std::string> Listed(const std::vector<StartupSource>& sources, const std::wstring& prefix = L"QuorvaneTest")
+std::vector<std::string> Listed(const std::vector<StartupSource>& sources, const std::wstring& prefix = L"QuorvaneTest",
+                                StartupKind kind = StartupKind::Service)
 {
     std::vector<std::string> lines;
-    for (const StartupEntry& entry : ReadStartupEntries(sources, SourceSet::Of(ServiceSourceIndex(sources)))) {
+    for (const StartupEntry& entry : ReadStartupEntries(sources, SourceSet::Of(ServiceSourceIndex(sources, kind)))) {
         if (entry.value.id.compare(0, prefix.size(), prefix) == 0)
             lines.push_back(U8(entry.value.id) + (entry.place == EntryPlace::Startup ? " on | " : " off | ")
                             + U8(entry.value.name) + " | " + U8(entry.value.command));
@@ -327,4 +331,31 @@ TEST(Services, AKeptStartOtherThanAutomaticIsRefusedAndNothingChanges)
         EXPECT_EQ(services.Start(name), (std::pair<DWORD, bool>{SERVICE_DEMAND_START, false}));
         EXPECT_EQ(Kept(name), KeptStart(kept));
     }
+}
+
+// Drivers that start at boot, with the system or automatically, as the
+// Service Control Manager lists them; none is ever switched.
+TEST(Services, DriversThatStartWithWindowsAreListedAndNeverSwitched)
+{
+    RegistrySandbox sandbox;
+    TestServices services(L"QuorvaneDrv");
+    const std::vector<StartupSource> sources = StartupSources();
+    const StartupSource& source = sources[ServiceSourceIndex(sources, StartupKind::Driver)];
+    EXPECT_EQ(source.group, PlaceGroup::Drivers);
+    const std::string path = "\"C:\\Program Files\\Quorvane Tests\\";
+    const std::vector<std::string> drivers = Listed(sources, L"QuorvaneDrv", StartupKind::Driver);
+    EXPECT_EQ(drivers, (std::vector<std::string>{
+                           "QuorvaneDrvBootDriver on | QuorvaneDrv BootDriver | " + path + "QuorvaneTestBootDriver.exe\" /service",
+                           "QuorvaneDrvDriver on | QuorvaneDrv Driver | " + path + "QuorvaneTestDriver.exe\" /service",
+                           "QuorvaneDrvFsDriver on | QuorvaneDrv FsDriver | " + path + "QuorvaneTestFsDriver.exe\" /service",
+                       }))
+        << "neither a driver started on demand nor a service";
+    for (const ServiceMade& made : kServices) {
+        for (const bool on : {false, true})
+            EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, services.Name(made), on).outcome, MoveOutcome::Failed);
+        EXPECT_EQ(services.Start(services.Name(made).c_str()).first, made.start) << U8(made.name);
+    }
+    EXPECT_EQ(Listed(sources, L"QuorvaneDrv", StartupKind::Driver), drivers);
+    EXPECT_EQ(U8(EntryAddressOf(source, EntryPlace::Startup, L"QuorvaneDrvDriver").keyPath),
+              U8(kServicesKeyPath) + "\\QuorvaneDrvDriver");
 }

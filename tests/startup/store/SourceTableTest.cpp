@@ -22,7 +22,11 @@ std::string Text(const wchar_t* text)
 std::string Described(const StartupSource& source)
 {
     const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup", "packaged",
-                           "services", "log-on-task", "boot-task"};
+                           "services", "log-on-task", "boot-task",
+                           // Libraries and providers that Windows' own services load, and drivers.
+                           "winlogon-notify", "gp-extension", "lsa-packages", "security-providers", "print-monitor",
+                           "print-processor", "network-provider", "winsock", "time-provider", "codec",
+                           "shim-database", "shim-program", "driver"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -58,6 +62,8 @@ const std::string kStartup = std::to_string(CSIDL_STARTUP) + " -> " + std::to_st
 const std::string kCommon = std::to_string(CSIDL_COMMON_STARTUP) + " -> " + std::to_string(CSIDL_COMMON_APPDATA);
 const std::string kInstall = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\" + kRun;
 const std::string kScripts = kCv + "Group Policy\\Scripts\\";
+const std::string kNt = "Software\\Microsoft\\Windows NT\\CurrentVersion\\";
+const std::string kWinsock = "System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries";
 
 TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
 {
@@ -110,6 +116,35 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "Scheduled Task (Boot): boot-task HKLM/64",
                   "System Services: services HKLM/64 System\\CurrentControlSet\\Services"
                       " -> Software\\Quorvane\\DisabledServices",
+                  // Libraries and providers that Windows' own services load, and drivers.
+                  "User Winlogon Notify: winlogon-notify HKCU " + kWinlogon + "\\Notify [DllName] (listed)",
+                  "System Winlogon Notify: winlogon-notify HKLM/64 " + kWinlogon + "\\Notify [DllName] (listed)",
+                  "System Group Policy Extensions: gp-extension HKLM/64 " + kWinlogon + "\\GPExtensions [DllName] (listed)",
+                  "System LSA (Authentication Packages): lsa-packages HKLM/64 " + kControl
+                      + "Lsa [Authentication Packages] (listed)",
+                  "System LSA (Notification Packages): lsa-packages HKLM/64 " + kControl
+                      + "Lsa [Notification Packages] (listed)",
+                  "System LSA (Security Packages): lsa-packages HKLM/64 " + kControl + "Lsa [Security Packages] (listed)",
+                  "System LSA (OSConfig Security Packages): lsa-packages HKLM/64 " + kControl
+                      + "Lsa\\OSConfig [Security Packages] (listed)",
+                  "System Security Providers: security-providers HKLM/64 " + kControl
+                      + "SecurityProviders [SecurityProviders] (listed)",
+                  "System Print Monitors: print-monitor HKLM/64 " + kControl + "Print\\Monitors [Driver] (listed)",
+                  "System Print Processors: print-processor HKLM/64 " + kControl + "Print\\Environments [Driver] (listed)",
+                  "System Network Providers: network-provider HKLM/64 " + kControl
+                      + "NetworkProvider\\Order [ProviderOrder] (listed)",
+                  "System Winsock Providers: winsock HKLM/64 " + kWinsock + "64 [LibraryPath] (listed)",
+                  "System Winsock Providers (32-bit): winsock HKLM/64 " + kWinsock + " [LibraryPath] (listed)",
+                  "System Time Providers: time-provider HKLM/64 System\\CurrentControlSet\\Services\\W32Time\\TimeProviders"
+                  " [DllName] (listed)",
+                  "System Codecs: codec HKLM/64 " + kNt + "Drivers32 (listed)",
+                  "System Codecs (32-bit): codec HKLM/32 " + kNt + "Drivers32 (listed)",
+                  "System Shim Databases: shim-database HKLM/64 " + kNt + "AppCompatFlags\\InstalledSDB [DatabasePath] (listed)",
+                  "System Shim Databases (32-bit): shim-database HKLM/32 " + kNt
+                      + "AppCompatFlags\\InstalledSDB [DatabasePath] (listed)",
+                  "System Shimmed Programs: shim-program HKLM/64 " + kNt + "AppCompatFlags\\Custom (listed)",
+                  "System Shimmed Programs (32-bit): shim-program HKLM/32 " + kNt + "AppCompatFlags\\Custom (listed)",
+                  "System Drivers: driver HKLM/64 System\\CurrentControlSet\\Services (listed)",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;
@@ -118,6 +153,9 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
             continue;
         for (std::size_t view; (view = line.find("/64")) != std::string::npos;)
             line.erase(view, 3);
+        // and one Winsock catalog, the one 32-bit programs read on 64-bit Windows.
+        if (const std::size_t catalog = line.find("Catalog_Entries64"); catalog != std::string::npos)
+            line.erase(catalog + 15, 2);
         windows32.push_back(line);
     }
     EXPECT_EQ(Described(StartupSources(false)), windows32);
