@@ -162,8 +162,14 @@ int WriteEntries(const std::vector<Entry>& entries, const StartupFolderSandbox& 
             WriteText(HKEY_LOCAL_MACHINE, std::wstring(kRunOnceExKeyPath) + L"\\" + W(e.name.substr(e.name.size() - 1)),
                       v64, e.name, e.command);
         },
+        // Libraries Windows loads: values of one key, and a subkey each.
+        [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kDrivers32KeyPath, v64, e.name, e.command); },
+        [&](const Entry& e) {
+            WriteText(HKEY_LOCAL_MACHINE, std::wstring(kWinlogonNotifyKeyPath) + L"\\" + W(e.name), v64, "DllName",
+                      e.command);
+        },
     };
-    const std::size_t switchable = places.size() - 3;
+    const std::size_t switchable = places.size() - 5;
     int switchableEntries = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         places[i % places.size()](entries[i]);
