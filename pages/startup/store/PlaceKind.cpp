@@ -21,6 +21,13 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::Service: return ServicePlaces();
     case StartupKind::LogOnTask: return TaskPlaces(false);
     case StartupKind::BootTask: return TaskPlaces(true);
+    // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+    case StartupKind::CredentialProvider: return ClassKeyPlaces(true);
+    case StartupKind::BrowserHelper: return ClassKeyPlaces(false);
+    case StartupKind::ClassValue: return ClassValuePlaces(false);
+    case StartupKind::ClassNamedValue: return ClassValuePlaces(true);
+    case StartupKind::IconOverlay: return HandlerPlaces(false);
+    case StartupKind::ContextMenuHandler: return HandlerPlaces(true);
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

@@ -87,6 +87,10 @@ const PlaceKind& ActiveSetupPlaces();
 const PlaceKind& PackagedPlaces();
 const PlaceKind& ServicePlaces();
 const PlaceKind& TaskPlaces(bool boot);
+// Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+const PlaceKind& ClassKeyPlaces(bool machineClasses);
+const PlaceKind& ClassValuePlaces(bool classInName);
+const PlaceKind& HandlerPlaces(bool contextMenu);
 
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.

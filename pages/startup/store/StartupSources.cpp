@@ -41,6 +41,17 @@ const wchar_t kServicesKeyPath[] = L"System\\CurrentControlSet\\Services";
 const wchar_t kDisabledServicesKeyPath[] = L"Software\\Quorvane\\DisabledServices";
 const wchar_t kUserShellFoldersKeyPath[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+const wchar_t kCredentialProvidersKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Authentication\\Credential Providers";
+const wchar_t kShellServiceObjectsKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+const wchar_t kSharedTaskSchedulerKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
+const wchar_t kIconOverlaysKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellIconOverlayIdentifiers";
+const wchar_t kShellExecuteHooksKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
+const wchar_t kBrowserHelperObjectsKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 
 const wchar_t kUserLocationText[] = L"User Start-Up";
 const wchar_t kSystemLocationText[] = L"System Start-Up";
@@ -226,6 +237,60 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, AtBoot({L"System Services", StartupKind::Service, machine, native, kServicesKeyPath,
                       kDisabledServicesKeyPath, nullptr, 0},
                      PlaceGroup::Services));
+    // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+    {
+        // Libraries loaded into other programs: no program of the log-on.
+        auto loaded = [&](bool wanted, PlaceGroup group, const wchar_t* location, StartupKind kind, HKEY hive,
+                          REGSAM view, const wchar_t* keyPath) {
+            StartupSource source = ListedSource(location, kind, hive, view, keyPath);
+            source.outsideLogOn = true;
+            source.group = group;
+            add(wanted, source);
+        };
+        // A place of the user's, read once, and of the machine in each view.
+        auto everywhere = [&](PlaceGroup group, const wchar_t* userLocation, const wchar_t* systemLocation,
+                              const wchar_t* system32Location, StartupKind kind, const wchar_t* keyPath) {
+            loaded(userLocation != nullptr, group, userLocation, kind, user, 0, keyPath);
+            loaded(true, group, systemLocation, kind, machine, native, keyPath);
+            loaded(windows64, group, system32Location, kind, machine, view32, keyPath);
+        };
+        const PlaceGroup explorer = PlaceGroup::Explorer;
+        loaded(true, PlaceGroup::Libraries, L"Credential Providers", StartupKind::CredentialProvider, machine, native,
+               kCredentialProvidersKeyPath);
+        everywhere(explorer, L"User Shell Service Objects", L"System Shell Service Objects",
+                   L"System Shell Service Objects (32-bit)", StartupKind::ClassValue, kShellServiceObjectsKeyPath);
+        everywhere(explorer, nullptr, L"Shared Task Scheduler", L"Shared Task Scheduler (32-bit)",
+                   StartupKind::ClassNamedValue, kSharedTaskSchedulerKeyPath);
+        everywhere(explorer, L"User Icon Overlays", L"System Icon Overlays", L"System Icon Overlays (32-bit)",
+                   StartupKind::IconOverlay, kIconOverlaysKeyPath);
+        everywhere(explorer, nullptr, L"Shell Execute Hooks", L"Shell Execute Hooks (32-bit)",
+                   StartupKind::ClassNamedValue, kShellExecuteHooksKeyPath);
+        const struct {
+            const wchar_t* user;
+            const wchar_t* system;
+            const wchar_t* system32;
+            const wchar_t* keyPath;
+        } menus[] = {
+            {L"User Context Menu (*)", L"System Context Menu (*)", L"System Context Menu (*) (32-bit)",
+             L"Software\\Classes\\*\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (Directory)", L"System Context Menu (Directory)",
+             L"System Context Menu (Directory) (32-bit)", L"Software\\Classes\\Directory\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (Directory Background)", L"System Context Menu (Directory Background)",
+             L"System Context Menu (Directory Background) (32-bit)",
+             L"Software\\Classes\\Directory\\Background\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (Folder)", L"System Context Menu (Folder)", L"System Context Menu (Folder) (32-bit)",
+             L"Software\\Classes\\Folder\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (Drive)", L"System Context Menu (Drive)", L"System Context Menu (Drive) (32-bit)",
+             L"Software\\Classes\\Drive\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (AllFilesystemObjects)", L"System Context Menu (AllFilesystemObjects)",
+             L"System Context Menu (AllFilesystemObjects) (32-bit)",
+             L"Software\\Classes\\AllFilesystemObjects\\shellex\\ContextMenuHandlers"},
+        };
+        for (const auto& menu : menus)
+            everywhere(explorer, menu.user, menu.system, menu.system32, StartupKind::ContextMenuHandler, menu.keyPath);
+        everywhere(explorer, nullptr, L"Browser Helper Objects", L"Browser Helper Objects (32-bit)",
+                   StartupKind::BrowserHelper, kBrowserHelperObjectsKeyPath);
+    }
     return sources;
 }
 

@@ -41,6 +41,13 @@ extern const wchar_t kServicesKeyPath[];          // the services, a key each
 extern const wchar_t kDisabledServicesKeyPath[];  // start types of services the user switched off
 // Where the Startup folders are, when the user moved them.
 extern const wchar_t kUserShellFoldersKeyPath[];
+// Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+extern const wchar_t kCredentialProvidersKeyPath[];
+extern const wchar_t kShellServiceObjectsKeyPath[]; // ShellServiceObjectDelayLoad
+extern const wchar_t kSharedTaskSchedulerKeyPath[];
+extern const wchar_t kIconOverlaysKeyPath[];
+extern const wchar_t kShellExecuteHooksKeyPath[];
+extern const wchar_t kBrowserHelperObjectsKeyPath[];
 
 extern const wchar_t kUserLocationText[];     // "User Start-Up"
 extern const wchar_t kSystemLocationText[];   // "System Start-Up"
@@ -61,6 +68,13 @@ enum class StartupKind {
     Service,     // services that start with Windows, switched to start on demand
     LogOnTask,   // scheduled tasks started at log-on, switched through the Task Scheduler
     BootTask,    // and at boot
+    // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+    CredentialProvider, // subkeys named by a class, seen by LogonUI with the machine's classes only
+    BrowserHelper,      // the same, seen with the user's classes first
+    ClassValue,         // values whose data is a class (ShellServiceObjectDelayLoad)
+    ClassNamedValue,    // values named by a class (SharedTaskScheduler, ShellExecuteHooks)
+    IconOverlay,        // subkeys whose default value is a class
+    ContextMenuHandler, // the same, or named by their class
 };
 
 // The groups of places that the page can show one at a time.

@@ -1,13 +1,18 @@
-// Classes that Windows, Explorer and Office load: how a class's library is
-// found.
+// Classes that Windows and Explorer load: how a class's library is found,
+// and each place that names classes, listed with its Location, never
+// switched, and addressed at its key.
 
 #include "pages/startup/store/ClassLibrary.h"
+#include "pages/startup/store/PlaceKind.h"
+#include "pages/startup/store/StartupMoves.h"
+#include "pages/startup/store/StartupStore.h"
 #include "support/RegistrySandbox.h"
 #include "startup/store/StoredValue.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 
 namespace {
 
@@ -40,6 +45,44 @@ void RegisterLibrary(HKEY hive, const std::string& clsid, const std::string& nam
         Register(hive, clsid, "", Sz(name), view);
     Register(hive, clsid, "InprocServer32", Sz(library), view);
 }
+
+// The entries of the sources of the given kinds, as "Location: name =
+// command (fixed)" lines; each fixed entry's switch is tried and must fail.
+std::vector<std::string> Listed(const std::set<StartupKind>& kinds)
+{
+    const std::vector<StartupSource> sources = StartupSources();
+    std::vector<std::string> lines;
+    for (const StartupEntry& entry : ReadStartupEntries(sources)) {
+        const StartupSource& source = sources[entry.source];
+        if (!kinds.count(source.kind))
+            continue;
+        lines.push_back(U8(source.location) + ": " + U8(entry.value.name) + " = " + U8(entry.value.command)
+                        + (IsSwitchable(source) ? "" : " (fixed)"));
+        EXPECT_EQ(SwitchEntry(source, EntryPlace::Startup, EntryId(entry.value), false).outcome, MoveOutcome::Failed);
+    }
+    return lines;
+}
+
+const StartupSource& SourceAt(const std::string& location)
+{
+    static const std::vector<StartupSource> sources = StartupSources();
+    for (const StartupSource& source : sources) {
+        if (U8(source.location) == location)
+            return source;
+    }
+    throw std::runtime_error("no source " + location);
+}
+
+std::string AddressOf(const std::string& location, const std::string& id)
+{
+    const StartupSource& source = SourceAt(location);
+    const EntryAddress address = EntryAddressOf(source, EntryPlace::Startup, W(id));
+    return (address.hive == HKEY_CURRENT_USER ? "HKCU" : "HKLM")
+           + std::string(address.view == KEY_WOW64_32KEY ? "/32" : address.view ? "/64" : "") + " "
+           + U8(address.keyPath);
+}
+
+const std::wstring kCv = L"Software\\Microsoft\\Windows\\CurrentVersion\\";
 
 } // namespace
 
@@ -141,3 +184,101 @@ TEST(ClassLibrary, DetailsAreFoundForTheFileWindowsLoads)
         EXPECT_EQ(U8(LibraryDetailsCommand(W(c.library))), c.details) << c.library;
 }
 
+TEST(ClassPlaces, ExplorersAndLogOnsClassesAreListedByTheirPlacesWithTheirLibraries)
+{
+    RegistrySandbox sandbox;
+    const HKEY user = HKEY_CURRENT_USER, machine = HKEY_LOCAL_MACHINE;
+    RegisterLibrary(user, Clsid(1), "Sync Extension", "C:\\Users\\Анна\\sync.dll");
+    RegisterLibrary(machine, Clsid(1), "Sync Extension", "C:\\Program Files\\Sync\\sync.dll");
+    RegisterLibrary(machine, Clsid(2), "Archiver", "C:\\Program Files\\Archiver\\menu.dll");
+    RegisterLibrary(machine, Clsid(3), "Old Helper", "C:\\x86\\old.dll", kView32);
+    RegisterLibrary(machine, Clsid(4), "Password Provider", "credprov.dll");
+    RegisterLibrary(user, Clsid(4), "", "C:\\Users\\Анна\\fake.dll"); // LogonUI does not see it
+    const std::string unregistered = Clsid(9);
+
+    const std::wstring delayLoad = kCv + L"ShellServiceObjectDelayLoad";
+    WriteStored(user, delayLoad.c_str(), "Синхронизация", Sz(Clsid(1)));
+    WriteStored(machine, delayLoad.c_str(), "Archiver", Sz(Clsid(2)));
+    WriteStored(machine, delayLoad.c_str(), "not a class", Sz("{archiver}"));
+    WriteStored(machine, delayLoad.c_str(), "empty", Sz(""));
+    WriteStored(machine, delayLoad.c_str(), "number", Raw(REG_DWORD, std::string(4, '\0')));
+    WriteStored(machine, delayLoad.c_str(), "huge", Sz(std::string(100000, 'h')));
+    WriteStored(machine, delayLoad.c_str(), "", Sz(Clsid(2)));
+    WriteStoredCounted(machine, delayLoad.c_str(), std::wstring(L"nul\0name", 8), Sz(Clsid(2)));
+    WriteStored(machine, delayLoad.c_str(), "Old", Sz(Clsid(3)), kView32);
+    const std::wstring scheduler = kCv + L"Explorer\\SharedTaskScheduler";
+    WriteStored(machine, scheduler.c_str(), Clsid(2), Sz("Archive Watcher"));
+    WriteStored(machine, scheduler.c_str(), unregistered, Sz(""));
+    WriteStored(machine, scheduler.c_str(), "Archive Watcher", Sz(Clsid(2)));
+    const std::wstring overlays = kCv + L"Explorer\\ShellIconOverlayIdentifiers";
+    WriteStored(user, (overlays + L"\\   SyncOverlay").c_str(), "", Sz(Clsid(1)));
+    WriteStored(machine, (overlays + L"\\Unregistered").c_str(), "", Sz(unregistered));
+    WriteStored(machine, (overlays + L"\\" + W(Clsid(2))).c_str(), "", Sz("")); // not named by its class
+    const std::wstring hooks = kCv + L"Explorer\\ShellExecuteHooks";
+    WriteStored(machine, hooks.c_str(), Clsid(2), Sz(""));
+    const std::wstring menus = L"Software\\Classes\\Directory\\shellex\\ContextMenuHandlers";
+    WriteStored(machine, (menus + L"\\Archiver").c_str(), "", Sz(Clsid(2)));
+    WriteStored(machine, (menus + L"\\Archiver Again").c_str(), "", Sz(Clsid(2)));
+    WriteStored(machine, (menus + L"\\" + W(Clsid(1))).c_str(), "", Sz(""));
+    WriteStored(machine, (menus + L"\\Nothing").c_str(), "", Sz(""));
+    WriteStored(machine, (menus + L"\\Number").c_str(), "", Raw(REG_DWORD, std::string(4, '\0')));
+    WriteStored(machine, (menus + L"\\Old Menu").c_str(), "", Sz(Clsid(3)), kView32);
+    WriteStored(machine, (menus + L"\\Native Only").c_str(), "", Sz(Clsid(2)), kView32);
+    WriteStored(user, L"Software\\Classes\\*\\shellex\\ContextMenuHandlers\\Send With Sync", "", Sz(Clsid(1)));
+    const std::wstring helpers = kCv + L"Explorer\\Browser Helper Objects";
+    WriteStored(machine, (helpers + L"\\" + W(Clsid(2))).c_str(), "", Sz("Archive Toolbar"));
+    WriteStored(machine, (helpers + L"\\" + W(Clsid(3))).c_str(), "NoExplorer", Sz("1"), kView32);
+    CreateEmptyKey(machine, (helpers + L"\\Toolbar").c_str());
+    const std::wstring providers = kCv + L"Authentication\\Credential Providers";
+    CreateEmptyKey(machine, (providers + L"\\" + W(Clsid(4))).c_str());
+    WriteStored(machine, (providers + L"\\" + W(unregistered)).c_str(), "", Sz("Card Reader"));
+
+    const std::string sync = "C:\\Users\\Анна\\sync.dll", archiver = "C:\\Program Files\\Archiver\\menu.dll";
+    EXPECT_EQ(Listed({StartupKind::CredentialProvider, StartupKind::BrowserHelper, StartupKind::ClassValue,
+                      StartupKind::ClassNamedValue, StartupKind::IconOverlay, StartupKind::ContextMenuHandler}),
+              (std::vector<std::string>{
+                  "Credential Providers: Password Provider = credprov.dll (fixed)",
+                  "Credential Providers: Card Reader =  (fixed)",
+                  "User Shell Service Objects: Синхронизация = " + sync + " (fixed)",
+                  "System Shell Service Objects: Archiver = " + archiver + " (fixed)",
+                  "System Shell Service Objects: nul\\0name = " + archiver + " (fixed)",
+                  "System Shell Service Objects (32-bit): Old = C:\\x86\\old.dll (fixed)",
+                  "Shared Task Scheduler: Archive Watcher = " + archiver + " (fixed)",
+                  "Shared Task Scheduler: " + unregistered + " =  (fixed)",
+                  "User Icon Overlays:    SyncOverlay = " + sync + " (fixed)",
+                  "System Icon Overlays: Unregistered =  (fixed)",
+                  "Shell Execute Hooks: Archiver = " + archiver + " (fixed)",
+                  "User Context Menu (*): Send With Sync = " + sync + " (fixed)",
+                  "System Context Menu (Directory): Archiver = " + archiver + " (fixed)",
+                  "System Context Menu (Directory): Archiver Again = " + archiver + " (fixed)",
+                  "System Context Menu (Directory): Sync Extension = " + sync + " (fixed)",
+                  "System Context Menu (Directory) (32-bit): Old Menu = C:\\x86\\old.dll (fixed)",
+                  "Browser Helper Objects: Archive Toolbar = " + archiver + " (fixed)",
+                  "Browser Helper Objects (32-bit): Old Helper = C:\\x86\\old.dll (fixed)",
+              }));
+    EXPECT_EQ(ReadStored(machine, delayLoad.c_str(), "Archiver"), Sz(Clsid(2))) << "a failed switch changes nothing";
+
+    EXPECT_EQ(AddressOf("System Shell Service Objects (32-bit)", "Old"), "HKLM/32 " + U8(delayLoad));
+    EXPECT_EQ(AddressOf("Shared Task Scheduler", Clsid(2)), "HKLM/64 " + U8(scheduler));
+    EXPECT_EQ(AddressOf("User Icon Overlays", "   SyncOverlay"), "HKCU " + U8(overlays) + "\\   SyncOverlay");
+    EXPECT_EQ(AddressOf("System Context Menu (Directory)", Clsid(1)), "HKLM/64 " + U8(menus) + "\\" + Clsid(1));
+    EXPECT_EQ(AddressOf("Credential Providers", Clsid(4)), "HKLM/64 " + U8(providers) + "\\" + Clsid(4));
+    EXPECT_EQ(U8(PlaceKindOf(StartupKind::CredentialProvider).DetailsCommand(W(Clsid(4)), L"", L"credprov.dll")),
+              "\"%SystemRoot%\\System32\\credprov.dll\"");
+}
+
+TEST(ClassPlaces, EveryPlaceIsReadAfterTheWindowIsDrawnInItsGroupOutsideTheLogOn)
+{
+    std::vector<std::string> groups;
+    for (const StartupSource& source : StartupSources(true)) {
+        if (source.kind < StartupKind::CredentialProvider)
+            continue;
+        EXPECT_TRUE(PlaceKindOf(source.kind).ReadInBackground()) << U8(source.location);
+        EXPECT_TRUE(source.outsideLogOn) << U8(source.location);
+        EXPECT_FALSE(IsSwitchable(source)) << U8(source.location);
+        const std::string group = U8(PlaceGroupText(source.group));
+        if (groups.empty() || groups.back() != group)
+            groups.push_back(group);
+    }
+    EXPECT_EQ(groups, (std::vector<std::string>{"Libraries and providers", "Explorer"}));
+}

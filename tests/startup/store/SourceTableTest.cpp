@@ -22,7 +22,10 @@ std::string Text(const wchar_t* text)
 std::string Described(const StartupSource& source)
 {
     const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup", "packaged",
-                           "services", "log-on-task", "boot-task"};
+                           "services", "log-on-task", "boot-task",
+                           // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+                           "credential-provider", "browser-helper", "class-value", "class-named-value", "icon-overlay",
+                           "context-menu"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -58,6 +61,11 @@ const std::string kStartup = std::to_string(CSIDL_STARTUP) + " -> " + std::to_st
 const std::string kCommon = std::to_string(CSIDL_COMMON_STARTUP) + " -> " + std::to_string(CSIDL_COMMON_APPDATA);
 const std::string kInstall = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\" + kRun;
 const std::string kScripts = kCv + "Group Policy\\Scripts\\";
+// Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+std::string MenuKey(const std::string& type)
+{
+    return "Software\\Classes\\" + type + "\\shellex\\ContextMenuHandlers (listed)";
+}
 
 TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
 {
@@ -110,6 +118,44 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "Scheduled Task (Boot): boot-task HKLM/64",
                   "System Services: services HKLM/64 System\\CurrentControlSet\\Services"
                       " -> Software\\Quorvane\\DisabledServices",
+                  // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+                  "Credential Providers: credential-provider HKLM/64 " + kCv + "Authentication\\Credential Providers (listed)",
+                  "User Shell Service Objects: class-value HKCU " + kCv + "ShellServiceObjectDelayLoad (listed)",
+                  "System Shell Service Objects: class-value HKLM/64 " + kCv + "ShellServiceObjectDelayLoad (listed)",
+                  "System Shell Service Objects (32-bit): class-value HKLM/32 " + kCv
+                      + "ShellServiceObjectDelayLoad (listed)",
+                  "Shared Task Scheduler: class-named-value HKLM/64 " + kCv + "Explorer\\SharedTaskScheduler (listed)",
+                  "Shared Task Scheduler (32-bit): class-named-value HKLM/32 " + kCv
+                      + "Explorer\\SharedTaskScheduler (listed)",
+                  "User Icon Overlays: icon-overlay HKCU " + kCv + "Explorer\\ShellIconOverlayIdentifiers (listed)",
+                  "System Icon Overlays: icon-overlay HKLM/64 " + kCv + "Explorer\\ShellIconOverlayIdentifiers (listed)",
+                  "System Icon Overlays (32-bit): icon-overlay HKLM/32 " + kCv
+                      + "Explorer\\ShellIconOverlayIdentifiers (listed)",
+                  "Shell Execute Hooks: class-named-value HKLM/64 " + kCv + "Explorer\\ShellExecuteHooks (listed)",
+                  "Shell Execute Hooks (32-bit): class-named-value HKLM/32 " + kCv + "Explorer\\ShellExecuteHooks (listed)",
+                  "User Context Menu (*): context-menu HKCU " + MenuKey("*"),
+                  "System Context Menu (*): context-menu HKLM/64 " + MenuKey("*"),
+                  "System Context Menu (*) (32-bit): context-menu HKLM/32 " + MenuKey("*"),
+                  "User Context Menu (Directory): context-menu HKCU " + MenuKey("Directory"),
+                  "System Context Menu (Directory): context-menu HKLM/64 " + MenuKey("Directory"),
+                  "System Context Menu (Directory) (32-bit): context-menu HKLM/32 " + MenuKey("Directory"),
+                  "User Context Menu (Directory Background): context-menu HKCU " + MenuKey("Directory\\Background"),
+                  "System Context Menu (Directory Background): context-menu HKLM/64 " + MenuKey("Directory\\Background"),
+                  "System Context Menu (Directory Background) (32-bit): context-menu HKLM/32 "
+                      + MenuKey("Directory\\Background"),
+                  "User Context Menu (Folder): context-menu HKCU " + MenuKey("Folder"),
+                  "System Context Menu (Folder): context-menu HKLM/64 " + MenuKey("Folder"),
+                  "System Context Menu (Folder) (32-bit): context-menu HKLM/32 " + MenuKey("Folder"),
+                  "User Context Menu (Drive): context-menu HKCU " + MenuKey("Drive"),
+                  "System Context Menu (Drive): context-menu HKLM/64 " + MenuKey("Drive"),
+                  "System Context Menu (Drive) (32-bit): context-menu HKLM/32 " + MenuKey("Drive"),
+                  "User Context Menu (AllFilesystemObjects): context-menu HKCU " + MenuKey("AllFilesystemObjects"),
+                  "System Context Menu (AllFilesystemObjects): context-menu HKLM/64 " + MenuKey("AllFilesystemObjects"),
+                  "System Context Menu (AllFilesystemObjects) (32-bit): context-menu HKLM/32 "
+                      + MenuKey("AllFilesystemObjects"),
+                  "Browser Helper Objects: browser-helper HKLM/64 " + kCv + "Explorer\\Browser Helper Objects (listed)",
+                  "Browser Helper Objects (32-bit): browser-helper HKLM/32 " + kCv
+                      + "Explorer\\Browser Helper Objects (listed)",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;
