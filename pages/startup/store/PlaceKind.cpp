@@ -28,6 +28,8 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::ClassNamedValue: return ClassValuePlaces(true);
     case StartupKind::IconOverlay: return HandlerPlaces(false);
     case StartupKind::ContextMenuHandler: return HandlerPlaces(true);
+    case StartupKind::OfficeAddIn: return OfficeAddInPlaces();
+    case StartupKind::ComHijack: return ComHijackPlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

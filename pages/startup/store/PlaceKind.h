@@ -91,6 +91,8 @@ const PlaceKind& TaskPlaces(bool boot);
 const PlaceKind& ClassKeyPlaces(bool machineClasses);
 const PlaceKind& ClassValuePlaces(bool classInName);
 const PlaceKind& HandlerPlaces(bool contextMenu);
+const PlaceKind& OfficeAddInPlaces();
+const PlaceKind& ComHijackPlaces();
 
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.

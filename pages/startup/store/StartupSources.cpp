@@ -52,6 +52,7 @@ const wchar_t kIconOverlaysKeyPath[] =
 const wchar_t kShellExecuteHooksKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
 const wchar_t kBrowserHelperObjectsKeyPath[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+const wchar_t kClassIdsKeyPath[] = L"Software\\Classes\\CLSID";
 
 const wchar_t kUserLocationText[] = L"User Start-Up";
 const wchar_t kSystemLocationText[] = L"System Start-Up";
@@ -290,6 +291,29 @@ std::vector<StartupSource> StartupSources(bool windows64)
             everywhere(explorer, menu.user, menu.system, menu.system32, StartupKind::ContextMenuHandler, menu.keyPath);
         everywhere(explorer, nullptr, L"Browser Helper Objects", L"Browser Helper Objects (32-bit)",
                    StartupKind::BrowserHelper, kBrowserHelperObjectsKeyPath);
+        const struct {
+            const wchar_t* user;
+            const wchar_t* system;
+            const wchar_t* system32;
+            const wchar_t* keyPath;
+        } office[] = {
+            {L"User Office Add-Ins (Word)", L"System Office Add-Ins (Word)", L"System Office Add-Ins (Word) (32-bit)",
+             L"Software\\Microsoft\\Office\\Word\\Addins"},
+            {L"User Office Add-Ins (Excel)", L"System Office Add-Ins (Excel)", L"System Office Add-Ins (Excel) (32-bit)",
+             L"Software\\Microsoft\\Office\\Excel\\Addins"},
+            {L"User Office Add-Ins (PowerPoint)", L"System Office Add-Ins (PowerPoint)",
+             L"System Office Add-Ins (PowerPoint) (32-bit)", L"Software\\Microsoft\\Office\\PowerPoint\\Addins"},
+            {L"User Office Add-Ins (Outlook)", L"System Office Add-Ins (Outlook)",
+             L"System Office Add-Ins (Outlook) (32-bit)", L"Software\\Microsoft\\Office\\Outlook\\Addins"},
+        };
+        for (const auto& app : office)
+            everywhere(PlaceGroup::Office, app.user, app.system, app.system32, StartupKind::OfficeAddIn, app.keyPath);
+        // The user's classes in each view they have (on 64-bit Windows the
+        // 32-bit programs' are apart), against the machine's of that view.
+        loaded(true, PlaceGroup::ComHijacks, L"User COM Hijacks", StartupKind::ComHijack, user, native,
+               kClassIdsKeyPath);
+        loaded(windows64, PlaceGroup::ComHijacks, L"User COM Hijacks (32-bit)", StartupKind::ComHijack, user, view32,
+               kClassIdsKeyPath);
     }
     return sources;
 }

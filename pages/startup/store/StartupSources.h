@@ -48,6 +48,7 @@ extern const wchar_t kSharedTaskSchedulerKeyPath[];
 extern const wchar_t kIconOverlaysKeyPath[];
 extern const wchar_t kShellExecuteHooksKeyPath[];
 extern const wchar_t kBrowserHelperObjectsKeyPath[];
+extern const wchar_t kClassIdsKeyPath[]; // Software\Classes\CLSID
 
 extern const wchar_t kUserLocationText[];     // "User Start-Up"
 extern const wchar_t kSystemLocationText[];   // "System Start-Up"
@@ -75,6 +76,8 @@ enum class StartupKind {
     ClassNamedValue,    // values named by a class (SharedTaskScheduler, ShellExecuteHooks)
     IconOverlay,        // subkeys whose default value is a class
     ContextMenuHandler, // the same, or named by their class
+    OfficeAddIn,        // Office's add-ins that load at its start
+    ComHijack,          // the user's classes that shadow the machine's
 };
 
 // The groups of places that the page can show one at a time.

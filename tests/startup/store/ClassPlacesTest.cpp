@@ -1,5 +1,5 @@
-// Classes that Windows and Explorer load: how a class's library is found,
-// and each place that names classes, listed with its Location, never
+// Classes that Windows, Explorer and Office load: how a class's library is
+// found, and each place that names classes, listed with its Location, never
 // switched, and addressed at its key.
 
 #include "pages/startup/store/ClassLibrary.h"
@@ -267,6 +267,93 @@ TEST(ClassPlaces, ExplorersAndLogOnsClassesAreListedByTheirPlacesWithTheirLibrar
               "\"%SystemRoot%\\System32\\credprov.dll\"");
 }
 
+TEST(ClassPlaces, OfficeAddInsThatLoadAtStartAreListedWithTheirLibraryOrManifest)
+{
+    RegistrySandbox sandbox;
+    const HKEY user = HKEY_CURRENT_USER, machine = HKEY_LOCAL_MACHINE;
+    const std::wstring word = L"Software\\Microsoft\\Office\\Word\\Addins";
+    const std::wstring excel = L"Software\\Microsoft\\Office\\Excel\\Addins";
+    auto addIn = [&](HKEY hive, const std::wstring& app, const std::string& progId, const StoredValue& behavior,
+                     const char* friendly, const char* manifest, REGSAM view = kNativeView) {
+        const std::wstring key = app + L"\\" + W(progId);
+        WriteStored(hive, key.c_str(), "LoadBehavior", behavior, view);
+        if (friendly)
+            WriteStored(hive, key.c_str(), "FriendlyName", Sz(friendly), view);
+        if (manifest)
+            WriteStored(hive, key.c_str(), "Manifest", Sz(manifest), view);
+    };
+    auto dword = [](DWORD value) { return Raw(REG_DWORD, std::string(reinterpret_cast<const char*>(&value), 4)); };
+    RegisterLibrary(machine, Clsid(1), "", "C:\\Program Files\\Grammar\\grammar.dll");
+    WriteStored(machine, L"Software\\Classes\\Grammar.Connect\\CLSID", "", Sz(Clsid(1)));
+    RegisterLibrary(machine, Clsid(2), "", "C:\\x86\\ledger.dll", kView32);
+    WriteStored(machine, L"Software\\Classes\\Ledger.Connect\\CLSID", "", Sz(Clsid(2)), kView32);
+    addIn(user, word, "Grammar.Connect", dword(3), "Grammar Checker", nullptr);
+    addIn(user, word, "Template.Connect", dword(19), nullptr, nullptr); // its class is not registered
+    addIn(user, word, "Mail.Vsto", dword(3), "Mail Merge", "file:///C:/Add%20Ins/merge.vsto|vstolocal");
+    for (DWORD off : {0u, 1u, 2u, 8u, 9u, 16u})
+        addIn(user, word, "Off" + std::to_string(off) + ".Connect", dword(off), "Off", nullptr);
+    addIn(user, word, "Text.Connect", Sz("3"), "Text", nullptr);
+    addIn(user, word, "Short.Connect", Raw(REG_DWORD, "\3"), "Short", nullptr);
+    addIn(machine, excel, "Ledger.Connect", dword(3), "", nullptr, kView32);
+
+    EXPECT_EQ(Listed({StartupKind::OfficeAddIn}),
+              (std::vector<std::string>{
+                  "User Office Add-Ins (Word): Grammar Checker = C:\\Program Files\\Grammar\\grammar.dll (fixed)",
+                  "User Office Add-Ins (Word): Mail Merge = file:///C:/Add%20Ins/merge.vsto|vstolocal (fixed)",
+                  "User Office Add-Ins (Word): Template.Connect =  (fixed)",
+                  "System Office Add-Ins (Excel) (32-bit): Ledger.Connect = C:\\x86\\ledger.dll (fixed)",
+              }));
+    EXPECT_TRUE(ReadStored(user, (word + L"\\Grammar.Connect").c_str(), "LoadBehavior"));
+    EXPECT_EQ(AddressOf("User Office Add-Ins (Word)", "Grammar.Connect"), "HKCU " + U8(word) + "\\Grammar.Connect");
+    EXPECT_EQ(AddressOf("System Office Add-Ins (Excel) (32-bit)", "Ledger.Connect"),
+              "HKLM/32 " + U8(excel) + "\\Ledger.Connect");
+    const PlaceKind& kind = PlaceKindOf(StartupKind::OfficeAddIn);
+    EXPECT_EQ(U8(kind.DetailsCommand(L"Mail.Vsto", L"Mail Merge", L"file:///C:/Add%20Ins/merge.vsto|vstolocal")),
+              "\"C:\\Add Ins\\merge.vsto\"");
+    EXPECT_EQ(U8(kind.DetailsCommand(L"G", L"G", L"C:\\Program Files\\Grammar\\grammar.dll")),
+              "\"C:\\Program Files\\Grammar\\grammar.dll\"");
+}
+
+TEST(ClassPlaces, TheUsersClassesThatShadowTheMachinesAreListedWithBothServers)
+{
+    RegistrySandbox sandbox;
+    const HKEY user = HKEY_CURRENT_USER, machine = HKEY_LOCAL_MACHINE;
+    RegisterLibrary(machine, Clsid(1), "Shell Folder", "%SystemRoot%\\System32\\shell32.dll");
+    RegisterLibrary(user, Clsid(1), "", "C:\\Users\\Анна\\AppData\\evil.dll");
+    RegisterLibrary(user, Clsid(2), "Only the user's", "C:\\Users\\Анна\\own.dll");
+    Register(machine, Clsid(3), "", Sz("Named only"));
+    Register(machine, Clsid(3), "InprocServer32", Sz("C:\\three.dll"));
+    Register(user, Clsid(3), "", Sz("A name, no server"));
+    Register(user, Clsid(3) + "\\ProgID", "", Sz("Three.1"));
+    RegisterLibrary(machine, Clsid(4), "Automation", "C:\\four.dll");
+    Register(user, Clsid(4), "LocalServer32", Sz("\"C:\\Users\\Анна\\srv.exe\" -Embedding"));
+    RegisterLibrary(machine, Clsid(5), "", "C:\\five.dll");
+    Register(user, Clsid(5), "TreatAs", Sz(Clsid(6)));
+    RegisterLibrary(user, Clsid(6), "", "C:\\Users\\Анна\\six.dll");
+    Register(machine, Clsid(7), "LocalServer32", Sz("C:\\seven.exe"));
+    Register(user, Clsid(7), "InprocServer32", Sz(""));
+    RegisterLibrary(machine, Clsid(8), "For 32-bit programs", "C:\\x86\\eight.dll", kView32);
+    RegisterLibrary(user, Clsid(8), "", "C:\\Users\\Анна\\eight.dll", kView32);
+    WriteStored(machine, L"Software\\Classes\\CLSID\\Not A Class\\InprocServer32", "", Sz("C:\\n.dll"));
+    WriteStored(user, L"Software\\Classes\\CLSID\\Not A Class\\InprocServer32", "", Sz("C:\\u.dll"));
+
+    EXPECT_EQ(Listed({StartupKind::ComHijack}),
+              (std::vector<std::string>{
+                  "User COM Hijacks: " + Clsid(1) + " Shell Folder (machine: %SystemRoot%\\System32\\shell32.dll)"
+                      " = C:\\Users\\Анна\\AppData\\evil.dll (fixed)",
+                  "User COM Hijacks: " + Clsid(4) + " Automation (machine: C:\\four.dll)"
+                      " = \"C:\\Users\\Анна\\srv.exe\" -Embedding (fixed)",
+                  "User COM Hijacks: " + Clsid(5) + " (machine: C:\\five.dll) = C:\\Users\\Анна\\six.dll (fixed)",
+                  "User COM Hijacks: " + Clsid(7) + " (machine: C:\\seven.exe) =  (fixed)",
+                  "User COM Hijacks (32-bit): " + Clsid(8)
+                      + " For 32-bit programs (machine: C:\\x86\\eight.dll) = C:\\Users\\Анна\\eight.dll (fixed)",
+              }));
+    EXPECT_TRUE(ReadStored(user, ClassPath(Clsid(1), "InprocServer32").c_str(), ""));
+    EXPECT_EQ(AddressOf("User COM Hijacks", Clsid(1)), "HKCU Software\\Classes\\CLSID\\" + Clsid(1));
+    EXPECT_EQ(AddressOf("User COM Hijacks (32-bit)", Clsid(8)),
+              "HKCU Software\\Classes\\Wow6432Node\\CLSID\\" + Clsid(8));
+}
+
 TEST(ClassPlaces, EveryPlaceIsReadAfterTheWindowIsDrawnInItsGroupOutsideTheLogOn)
 {
     std::vector<std::string> groups;
@@ -280,5 +367,5 @@ TEST(ClassPlaces, EveryPlaceIsReadAfterTheWindowIsDrawnInItsGroupOutsideTheLogOn
         if (groups.empty() || groups.back() != group)
             groups.push_back(group);
     }
-    EXPECT_EQ(groups, (std::vector<std::string>{"Libraries and providers", "Explorer"}));
+    EXPECT_EQ(groups, (std::vector<std::string>{"Libraries and providers", "Explorer", "Office", "COM hijacks"}));
 }

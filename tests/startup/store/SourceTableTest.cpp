@@ -25,7 +25,7 @@ std::string Described(const StartupSource& source)
                            "services", "log-on-task", "boot-task",
                            // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
                            "credential-provider", "browser-helper", "class-value", "class-named-value", "icon-overlay",
-                           "context-menu"};
+                           "context-menu", "office-add-in", "com-hijack"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -65,6 +65,10 @@ const std::string kScripts = kCv + "Group Policy\\Scripts\\";
 std::string MenuKey(const std::string& type)
 {
     return "Software\\Classes\\" + type + "\\shellex\\ContextMenuHandlers (listed)";
+}
+std::string AddInsKey(const std::string& app)
+{
+    return "Software\\Microsoft\\Office\\" + app + "\\Addins (listed)";
 }
 
 TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
@@ -156,6 +160,20 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "Browser Helper Objects: browser-helper HKLM/64 " + kCv + "Explorer\\Browser Helper Objects (listed)",
                   "Browser Helper Objects (32-bit): browser-helper HKLM/32 " + kCv
                       + "Explorer\\Browser Helper Objects (listed)",
+                  "User Office Add-Ins (Word): office-add-in HKCU " + AddInsKey("Word"),
+                  "System Office Add-Ins (Word): office-add-in HKLM/64 " + AddInsKey("Word"),
+                  "System Office Add-Ins (Word) (32-bit): office-add-in HKLM/32 " + AddInsKey("Word"),
+                  "User Office Add-Ins (Excel): office-add-in HKCU " + AddInsKey("Excel"),
+                  "System Office Add-Ins (Excel): office-add-in HKLM/64 " + AddInsKey("Excel"),
+                  "System Office Add-Ins (Excel) (32-bit): office-add-in HKLM/32 " + AddInsKey("Excel"),
+                  "User Office Add-Ins (PowerPoint): office-add-in HKCU " + AddInsKey("PowerPoint"),
+                  "System Office Add-Ins (PowerPoint): office-add-in HKLM/64 " + AddInsKey("PowerPoint"),
+                  "System Office Add-Ins (PowerPoint) (32-bit): office-add-in HKLM/32 " + AddInsKey("PowerPoint"),
+                  "User Office Add-Ins (Outlook): office-add-in HKCU " + AddInsKey("Outlook"),
+                  "System Office Add-Ins (Outlook): office-add-in HKLM/64 " + AddInsKey("Outlook"),
+                  "System Office Add-Ins (Outlook) (32-bit): office-add-in HKLM/32 " + AddInsKey("Outlook"),
+                  "User COM Hijacks: com-hijack HKCU/64 Software\\Classes\\CLSID (listed)",
+                  "User COM Hijacks (32-bit): com-hijack HKCU/32 Software\\Classes\\CLSID (listed)",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;
