@@ -35,6 +35,15 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::ShimDatabase: return ShimDatabasePlaces();
     case StartupKind::ShimProgram: return ShimProgramPlaces();
     case StartupKind::Driver: return DriverPlaces();
+    // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+    case StartupKind::CredentialProvider: return ClassKeyPlaces(true);
+    case StartupKind::BrowserHelper: return ClassKeyPlaces(false);
+    case StartupKind::ClassValue: return ClassValuePlaces(false);
+    case StartupKind::ClassNamedValue: return ClassValuePlaces(true);
+    case StartupKind::IconOverlay: return HandlerPlaces(false);
+    case StartupKind::ContextMenuHandler: return HandlerPlaces(true);
+    case StartupKind::OfficeAddIn: return OfficeAddInPlaces();
+    case StartupKind::ComHijack: return ComHijackPlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

@@ -101,6 +101,12 @@ const PlaceKind& CodecPlaces();
 const PlaceKind& ShimDatabasePlaces();
 const PlaceKind& ShimProgramPlaces();
 const PlaceKind& DriverPlaces();
+// Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+const PlaceKind& ClassKeyPlaces(bool machineClasses);
+const PlaceKind& ClassValuePlaces(bool classInName);
+const PlaceKind& HandlerPlaces(bool contextMenu);
+const PlaceKind& OfficeAddInPlaces();
+const PlaceKind& ComHijackPlaces();
 
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.

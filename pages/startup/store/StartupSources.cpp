@@ -60,6 +60,18 @@ const wchar_t kDrivers32KeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVe
 const wchar_t kInstalledShimDatabasesKeyPath[] =
     L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\InstalledSDB";
 const wchar_t kCustomShimsKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Custom";
+// Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+const wchar_t kCredentialProvidersKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Authentication\\Credential Providers";
+const wchar_t kShellServiceObjectsKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\ShellServiceObjectDelayLoad";
+const wchar_t kSharedTaskSchedulerKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\SharedTaskScheduler";
+const wchar_t kIconOverlaysKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellIconOverlayIdentifiers";
+const wchar_t kShellExecuteHooksKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ShellExecuteHooks";
+const wchar_t kBrowserHelperObjectsKeyPath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+const wchar_t kClassIdsKeyPath[] = L"Software\\Classes\\CLSID";
 
 const wchar_t kUserLocationText[] = L"User Start-Up";
 const wchar_t kSystemLocationText[] = L"System Start-Up";
@@ -293,6 +305,83 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(windows64, loaded(L"System Shimmed Programs (32-bit)", K::ShimProgram, machine, view32,
                           kCustomShimsKeyPath, nullptr));
     add(true, loaded(L"System Drivers", K::Driver, machine, native, kServicesKeyPath, nullptr, PlaceGroup::Drivers));
+    // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+    {
+        // Libraries loaded into other programs: no program of the log-on.
+        auto classPlace = [&](bool wanted, PlaceGroup group, const wchar_t* location, StartupKind kind, HKEY hive,
+                          REGSAM view, const wchar_t* keyPath) {
+            StartupSource source = ListedSource(location, kind, hive, view, keyPath);
+            source.outsideLogOn = true;
+            source.group = group;
+            add(wanted, source);
+        };
+        // A place of the user's, read once, and of the machine in each view.
+        auto everywhere = [&](PlaceGroup group, const wchar_t* userLocation, const wchar_t* systemLocation,
+                              const wchar_t* system32Location, StartupKind kind, const wchar_t* keyPath) {
+            classPlace(userLocation != nullptr, group, userLocation, kind, user, 0, keyPath);
+            classPlace(true, group, systemLocation, kind, machine, native, keyPath);
+            classPlace(windows64, group, system32Location, kind, machine, view32, keyPath);
+        };
+        const PlaceGroup explorer = PlaceGroup::Explorer;
+        classPlace(true, PlaceGroup::Libraries, L"Credential Providers", StartupKind::CredentialProvider, machine, native,
+               kCredentialProvidersKeyPath);
+        everywhere(explorer, L"User Shell Service Objects", L"System Shell Service Objects",
+                   L"System Shell Service Objects (32-bit)", StartupKind::ClassValue, kShellServiceObjectsKeyPath);
+        everywhere(explorer, nullptr, L"Shared Task Scheduler", L"Shared Task Scheduler (32-bit)",
+                   StartupKind::ClassNamedValue, kSharedTaskSchedulerKeyPath);
+        everywhere(explorer, L"User Icon Overlays", L"System Icon Overlays", L"System Icon Overlays (32-bit)",
+                   StartupKind::IconOverlay, kIconOverlaysKeyPath);
+        everywhere(explorer, nullptr, L"Shell Execute Hooks", L"Shell Execute Hooks (32-bit)",
+                   StartupKind::ClassNamedValue, kShellExecuteHooksKeyPath);
+        const struct {
+            const wchar_t* user;
+            const wchar_t* system;
+            const wchar_t* system32;
+            const wchar_t* keyPath;
+        } menus[] = {
+            {L"User Context Menu (*)", L"System Context Menu (*)", L"System Context Menu (*) (32-bit)",
+             L"Software\\Classes\\*\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (Directory)", L"System Context Menu (Directory)",
+             L"System Context Menu (Directory) (32-bit)", L"Software\\Classes\\Directory\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (Directory Background)", L"System Context Menu (Directory Background)",
+             L"System Context Menu (Directory Background) (32-bit)",
+             L"Software\\Classes\\Directory\\Background\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (Folder)", L"System Context Menu (Folder)", L"System Context Menu (Folder) (32-bit)",
+             L"Software\\Classes\\Folder\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (Drive)", L"System Context Menu (Drive)", L"System Context Menu (Drive) (32-bit)",
+             L"Software\\Classes\\Drive\\shellex\\ContextMenuHandlers"},
+            {L"User Context Menu (AllFilesystemObjects)", L"System Context Menu (AllFilesystemObjects)",
+             L"System Context Menu (AllFilesystemObjects) (32-bit)",
+             L"Software\\Classes\\AllFilesystemObjects\\shellex\\ContextMenuHandlers"},
+        };
+        for (const auto& menu : menus)
+            everywhere(explorer, menu.user, menu.system, menu.system32, StartupKind::ContextMenuHandler, menu.keyPath);
+        everywhere(explorer, nullptr, L"Browser Helper Objects", L"Browser Helper Objects (32-bit)",
+                   StartupKind::BrowserHelper, kBrowserHelperObjectsKeyPath);
+        const struct {
+            const wchar_t* user;
+            const wchar_t* system;
+            const wchar_t* system32;
+            const wchar_t* keyPath;
+        } office[] = {
+            {L"User Office Add-Ins (Word)", L"System Office Add-Ins (Word)", L"System Office Add-Ins (Word) (32-bit)",
+             L"Software\\Microsoft\\Office\\Word\\Addins"},
+            {L"User Office Add-Ins (Excel)", L"System Office Add-Ins (Excel)", L"System Office Add-Ins (Excel) (32-bit)",
+             L"Software\\Microsoft\\Office\\Excel\\Addins"},
+            {L"User Office Add-Ins (PowerPoint)", L"System Office Add-Ins (PowerPoint)",
+             L"System Office Add-Ins (PowerPoint) (32-bit)", L"Software\\Microsoft\\Office\\PowerPoint\\Addins"},
+            {L"User Office Add-Ins (Outlook)", L"System Office Add-Ins (Outlook)",
+             L"System Office Add-Ins (Outlook) (32-bit)", L"Software\\Microsoft\\Office\\Outlook\\Addins"},
+        };
+        for (const auto& app : office)
+            everywhere(PlaceGroup::Office, app.user, app.system, app.system32, StartupKind::OfficeAddIn, app.keyPath);
+        // The user's classes in each view they have (on 64-bit Windows the
+        // 32-bit programs' are apart), against the machine's of that view.
+        classPlace(true, PlaceGroup::ComHijacks, L"User COM Hijacks", StartupKind::ComHijack, user, native,
+               kClassIdsKeyPath);
+        classPlace(windows64, PlaceGroup::ComHijacks, L"User COM Hijacks (32-bit)", StartupKind::ComHijack, user, view32,
+               kClassIdsKeyPath);
+    }
     return sources;
 }
 

@@ -56,6 +56,14 @@ extern const wchar_t kTimeProvidersKeyPath[];
 extern const wchar_t kDrivers32KeyPath[];
 extern const wchar_t kInstalledShimDatabasesKeyPath[];
 extern const wchar_t kCustomShimsKeyPath[];
+// Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+extern const wchar_t kCredentialProvidersKeyPath[];
+extern const wchar_t kShellServiceObjectsKeyPath[]; // ShellServiceObjectDelayLoad
+extern const wchar_t kSharedTaskSchedulerKeyPath[];
+extern const wchar_t kIconOverlaysKeyPath[];
+extern const wchar_t kShellExecuteHooksKeyPath[];
+extern const wchar_t kBrowserHelperObjectsKeyPath[];
+extern const wchar_t kClassIdsKeyPath[]; // Software\Classes\CLSID
 
 extern const wchar_t kUserLocationText[];     // "User Start-Up"
 extern const wchar_t kSystemLocationText[];   // "System Start-Up"
@@ -92,6 +100,15 @@ enum class StartupKind {
     ShimDatabase,         // AppCompatFlags\InstalledSDB\<guid>: its DatabasePath
     ShimProgram,          // AppCompatFlags\Custom\<program>: the databases it is shimmed with
     Driver,               // drivers that start at boot, with the system or automatically
+    // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+    CredentialProvider, // subkeys named by a class, seen by LogonUI with the machine's classes only
+    BrowserHelper,      // the same, seen with the user's classes first
+    ClassValue,         // values whose data is a class (ShellServiceObjectDelayLoad)
+    ClassNamedValue,    // values named by a class (SharedTaskScheduler, ShellExecuteHooks)
+    IconOverlay,        // subkeys whose default value is a class
+    ContextMenuHandler, // the same, or named by their class
+    OfficeAddIn,        // Office's add-ins that load at its start
+    ComHijack,          // the user's classes that shadow the machine's
 };
 
 // The groups of places that the page can show one at a time.

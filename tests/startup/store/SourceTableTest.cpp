@@ -26,7 +26,10 @@ std::string Described(const StartupSource& source)
                            // Libraries and providers that Windows' own services load, and drivers.
                            "winlogon-notify", "gp-extension", "lsa-packages", "security-providers", "print-monitor",
                            "print-processor", "network-provider", "winsock", "time-provider", "codec",
-                           "shim-database", "shim-program", "driver"};
+                           "shim-database", "shim-program", "driver",
+                           // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+                           "credential-provider", "browser-helper", "class-value", "class-named-value", "icon-overlay",
+                           "context-menu", "office-add-in", "com-hijack"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -64,6 +67,15 @@ const std::string kInstall = "Software\\Microsoft\\Windows NT\\CurrentVersion\\T
 const std::string kScripts = kCv + "Group Policy\\Scripts\\";
 const std::string kNt = "Software\\Microsoft\\Windows NT\\CurrentVersion\\";
 const std::string kWinsock = "System\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\Catalog_Entries";
+// Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+std::string MenuKey(const std::string& type)
+{
+    return "Software\\Classes\\" + type + "\\shellex\\ContextMenuHandlers (listed)";
+}
+std::string AddInsKey(const std::string& app)
+{
+    return "Software\\Microsoft\\Office\\" + app + "\\Addins (listed)";
+}
 
 TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
 {
@@ -145,6 +157,58 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "System Shimmed Programs: shim-program HKLM/64 " + kNt + "AppCompatFlags\\Custom (listed)",
                   "System Shimmed Programs (32-bit): shim-program HKLM/32 " + kNt + "AppCompatFlags\\Custom (listed)",
                   "System Drivers: driver HKLM/64 System\\CurrentControlSet\\Services (listed)",
+                  // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
+                  "Credential Providers: credential-provider HKLM/64 " + kCv + "Authentication\\Credential Providers (listed)",
+                  "User Shell Service Objects: class-value HKCU " + kCv + "ShellServiceObjectDelayLoad (listed)",
+                  "System Shell Service Objects: class-value HKLM/64 " + kCv + "ShellServiceObjectDelayLoad (listed)",
+                  "System Shell Service Objects (32-bit): class-value HKLM/32 " + kCv
+                      + "ShellServiceObjectDelayLoad (listed)",
+                  "Shared Task Scheduler: class-named-value HKLM/64 " + kCv + "Explorer\\SharedTaskScheduler (listed)",
+                  "Shared Task Scheduler (32-bit): class-named-value HKLM/32 " + kCv
+                      + "Explorer\\SharedTaskScheduler (listed)",
+                  "User Icon Overlays: icon-overlay HKCU " + kCv + "Explorer\\ShellIconOverlayIdentifiers (listed)",
+                  "System Icon Overlays: icon-overlay HKLM/64 " + kCv + "Explorer\\ShellIconOverlayIdentifiers (listed)",
+                  "System Icon Overlays (32-bit): icon-overlay HKLM/32 " + kCv
+                      + "Explorer\\ShellIconOverlayIdentifiers (listed)",
+                  "Shell Execute Hooks: class-named-value HKLM/64 " + kCv + "Explorer\\ShellExecuteHooks (listed)",
+                  "Shell Execute Hooks (32-bit): class-named-value HKLM/32 " + kCv + "Explorer\\ShellExecuteHooks (listed)",
+                  "User Context Menu (*): context-menu HKCU " + MenuKey("*"),
+                  "System Context Menu (*): context-menu HKLM/64 " + MenuKey("*"),
+                  "System Context Menu (*) (32-bit): context-menu HKLM/32 " + MenuKey("*"),
+                  "User Context Menu (Directory): context-menu HKCU " + MenuKey("Directory"),
+                  "System Context Menu (Directory): context-menu HKLM/64 " + MenuKey("Directory"),
+                  "System Context Menu (Directory) (32-bit): context-menu HKLM/32 " + MenuKey("Directory"),
+                  "User Context Menu (Directory Background): context-menu HKCU " + MenuKey("Directory\\Background"),
+                  "System Context Menu (Directory Background): context-menu HKLM/64 " + MenuKey("Directory\\Background"),
+                  "System Context Menu (Directory Background) (32-bit): context-menu HKLM/32 "
+                      + MenuKey("Directory\\Background"),
+                  "User Context Menu (Folder): context-menu HKCU " + MenuKey("Folder"),
+                  "System Context Menu (Folder): context-menu HKLM/64 " + MenuKey("Folder"),
+                  "System Context Menu (Folder) (32-bit): context-menu HKLM/32 " + MenuKey("Folder"),
+                  "User Context Menu (Drive): context-menu HKCU " + MenuKey("Drive"),
+                  "System Context Menu (Drive): context-menu HKLM/64 " + MenuKey("Drive"),
+                  "System Context Menu (Drive) (32-bit): context-menu HKLM/32 " + MenuKey("Drive"),
+                  "User Context Menu (AllFilesystemObjects): context-menu HKCU " + MenuKey("AllFilesystemObjects"),
+                  "System Context Menu (AllFilesystemObjects): context-menu HKLM/64 " + MenuKey("AllFilesystemObjects"),
+                  "System Context Menu (AllFilesystemObjects) (32-bit): context-menu HKLM/32 "
+                      + MenuKey("AllFilesystemObjects"),
+                  "Browser Helper Objects: browser-helper HKLM/64 " + kCv + "Explorer\\Browser Helper Objects (listed)",
+                  "Browser Helper Objects (32-bit): browser-helper HKLM/32 " + kCv
+                      + "Explorer\\Browser Helper Objects (listed)",
+                  "User Office Add-Ins (Word): office-add-in HKCU " + AddInsKey("Word"),
+                  "System Office Add-Ins (Word): office-add-in HKLM/64 " + AddInsKey("Word"),
+                  "System Office Add-Ins (Word) (32-bit): office-add-in HKLM/32 " + AddInsKey("Word"),
+                  "User Office Add-Ins (Excel): office-add-in HKCU " + AddInsKey("Excel"),
+                  "System Office Add-Ins (Excel): office-add-in HKLM/64 " + AddInsKey("Excel"),
+                  "System Office Add-Ins (Excel) (32-bit): office-add-in HKLM/32 " + AddInsKey("Excel"),
+                  "User Office Add-Ins (PowerPoint): office-add-in HKCU " + AddInsKey("PowerPoint"),
+                  "System Office Add-Ins (PowerPoint): office-add-in HKLM/64 " + AddInsKey("PowerPoint"),
+                  "System Office Add-Ins (PowerPoint) (32-bit): office-add-in HKLM/32 " + AddInsKey("PowerPoint"),
+                  "User Office Add-Ins (Outlook): office-add-in HKCU " + AddInsKey("Outlook"),
+                  "System Office Add-Ins (Outlook): office-add-in HKLM/64 " + AddInsKey("Outlook"),
+                  "System Office Add-Ins (Outlook) (32-bit): office-add-in HKLM/32 " + AddInsKey("Outlook"),
+                  "User COM Hijacks: com-hijack HKCU/64 Software\\Classes\\CLSID (listed)",
+                  "User COM Hijacks (32-bit): com-hijack HKCU/32 Software\\Classes\\CLSID (listed)",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;
