@@ -21,6 +21,16 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::Service: return ServicePlaces();
     case StartupKind::LogOnTask: return TaskPlaces(false);
     case StartupKind::BootTask: return TaskPlaces(true);
+    // Image hijacks, libraries and single values switched by moving them.
+    case StartupKind::Debugger: return DebuggerPlaces();
+    case StartupKind::ExitMonitor: return ExitMonitorPlaces();
+    case StartupKind::AutoRun: return AutoRunPlaces();
+    case StartupKind::OpenCommand: return OpenCommandPlaces();
+    case StartupKind::AppInit: return AppInitPlaces();
+    case StartupKind::AppCert: return AppCertPlaces();
+    case StartupKind::NetshHelper: return NetshHelperPlaces();
+    case StartupKind::ScreenSaver: return ScreenSaverPlaces();
+    case StartupKind::OfficeTest: return OfficeTestPlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

@@ -87,6 +87,16 @@ const PlaceKind& ActiveSetupPlaces();
 const PlaceKind& PackagedPlaces();
 const PlaceKind& ServicePlaces();
 const PlaceKind& TaskPlaces(bool boot);
+// Image hijacks, libraries and single values switched by moving them.
+const PlaceKind& DebuggerPlaces();
+const PlaceKind& ExitMonitorPlaces();
+const PlaceKind& AutoRunPlaces();
+const PlaceKind& OpenCommandPlaces();
+const PlaceKind& AppInitPlaces();
+const PlaceKind& AppCertPlaces();
+const PlaceKind& NetshHelperPlaces();
+const PlaceKind& ScreenSaverPlaces();
+const PlaceKind& OfficeTestPlaces();
 
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.

@@ -41,6 +41,23 @@ const wchar_t kServicesKeyPath[] = L"System\\CurrentControlSet\\Services";
 const wchar_t kDisabledServicesKeyPath[] = L"Software\\Quorvane\\DisabledServices";
 const wchar_t kUserShellFoldersKeyPath[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// Image hijacks, libraries and single values switched by moving them.
+const wchar_t kImageOptionsKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options";
+const wchar_t kSilentProcessExitKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit";
+const wchar_t kCommandProcessorKeyPath[] = L"Software\\Microsoft\\Command Processor";
+const wchar_t kClassesKeyPath[] = L"Software\\Classes";
+const wchar_t kAppCertDllsKeyPath[] = L"System\\CurrentControlSet\\Control\\Session Manager\\AppCertDlls";
+const wchar_t kNetshKeyPath[] = L"Software\\Microsoft\\NetSh";
+const wchar_t kDesktopKeyPath[] = L"Control Panel\\Desktop";
+const wchar_t kOfficeTestKeyPath[] = L"Software\\Microsoft\\Office test\\Special\\Perf";
+const wchar_t kDisabledDebuggersKeyPath[] = L"Software\\Quorvane\\DisabledDebuggers";
+const wchar_t kDisabledExitMonitorsKeyPath[] = L"Software\\Quorvane\\DisabledExitMonitors";
+const wchar_t kDisabledAutoRunKeyPath[] = L"Software\\Quorvane\\DisabledAutoRun";
+const wchar_t kDisabledAppInitKeyPath[] = L"Software\\Quorvane\\DisabledAppInitDlls";
+const wchar_t kDisabledAppCertKeyPath[] = L"Software\\Quorvane\\DisabledAppCertDlls";
+const wchar_t kDisabledNetshKeyPath[] = L"Software\\Quorvane\\DisabledNetshHelpers";
+const wchar_t kDisabledScreenSaverKeyPath[] = L"Software\\Quorvane\\DisabledScreenSaver";
+const wchar_t kDisabledOfficeTestKeyPath[] = L"Software\\Quorvane\\DisabledOfficeTest";
 
 const wchar_t kUserLocationText[] = L"User Start-Up";
 const wchar_t kSystemLocationText[] = L"System Start-Up";
@@ -82,6 +99,19 @@ StartupSource InGroup(StartupSource source, PlaceGroup group)
 // A source whose entries Windows starts before anyone logs on.
 StartupSource AtBoot(StartupSource source, PlaceGroup group = PlaceGroup::Boot)
 {
+    source.outsideLogOn = true;
+    source.group = group;
+    return source;
+}
+
+// A source of places whose entries Windows loads or starts outside the
+// log-on: each entry one value (of the key, or of a subkey per program),
+// named `valueName` where it is one value of a key that holds more.
+StartupSource OutsideLogOn(const wchar_t* location, StartupKind kind, HKEY hive, REGSAM view, const wchar_t* keyPath,
+                           const wchar_t* disabledKeyPath, const wchar_t* valueName, PlaceGroup group)
+{
+    StartupSource source{location,  kind,   hive, view, keyPath, disabledKeyPath, nullptr, 0, 0, 0,
+                         valueName, nullptr};
     source.outsideLogOn = true;
     source.group = group;
     return source;
@@ -226,6 +256,42 @@ std::vector<StartupSource> StartupSources(bool windows64)
     add(true, AtBoot({L"System Services", StartupKind::Service, machine, native, kServicesKeyPath,
                       kDisabledServicesKeyPath, nullptr, 0},
                      PlaceGroup::Services));
+    // Image hijacks, libraries and single values switched by moving them.
+    const PlaceGroup hijacks = PlaceGroup::ImageHijacks;
+    const PlaceGroup libraries = PlaceGroup::Libraries;
+    add(true, OutsideLogOn(L"System Image Hijacks (Debugger)", StartupKind::Debugger, machine, native,
+                           kImageOptionsKeyPath, kDisabledDebuggersKeyPath, L"Debugger", hijacks));
+    add(windows64, OutsideLogOn(L"System Image Hijacks (Debugger) (32-bit)", StartupKind::Debugger, machine, view32,
+                                kImageOptionsKeyPath, kDisabledDebuggersKeyPath, L"Debugger", hijacks));
+    add(true, OutsideLogOn(L"System Image Hijacks (Exit Monitor)", StartupKind::ExitMonitor, machine, native,
+                           kSilentProcessExitKeyPath, kDisabledExitMonitorsKeyPath, L"MonitorProcess", hijacks));
+    add(windows64, OutsideLogOn(L"System Image Hijacks (Exit Monitor) (32-bit)", StartupKind::ExitMonitor, machine,
+                                view32, kSilentProcessExitKeyPath, kDisabledExitMonitorsKeyPath, L"MonitorProcess",
+                                hijacks));
+    add(true, OutsideLogOn(L"User Command Processor (AutoRun)", StartupKind::AutoRun, user, 0,
+                           kCommandProcessorKeyPath, kDisabledAutoRunKeyPath, L"AutoRun", hijacks));
+    add(true, OutsideLogOn(L"System Command Processor (AutoRun)", StartupKind::AutoRun, machine, native,
+                           kCommandProcessorKeyPath, kDisabledAutoRunKeyPath, L"AutoRun", hijacks));
+    add(windows64, OutsideLogOn(L"System Command Processor (AutoRun) (32-bit)", StartupKind::AutoRun, machine, view32,
+                                kCommandProcessorKeyPath, kDisabledAutoRunKeyPath, L"AutoRun", hijacks));
+    add(true, OutsideLogOn(L"User Open Commands", StartupKind::OpenCommand, user, 0, kClassesKeyPath, nullptr,
+                           nullptr, hijacks));
+    add(true, OutsideLogOn(L"System Open Commands", StartupKind::OpenCommand, machine, native, kClassesKeyPath,
+                           nullptr, nullptr, hijacks));
+    add(true, OutsideLogOn(L"System AppInit Libraries", StartupKind::AppInit, machine, native, kWindowsKeyPath,
+                           kDisabledAppInitKeyPath, L"AppInit_DLLs", libraries));
+    add(windows64, OutsideLogOn(L"System AppInit Libraries (32-bit)", StartupKind::AppInit, machine, view32,
+                                kWindowsKeyPath, kDisabledAppInitKeyPath, L"AppInit_DLLs", libraries));
+    add(true, OutsideLogOn(L"System AppCert Libraries", StartupKind::AppCert, machine, native, kAppCertDllsKeyPath,
+                           kDisabledAppCertKeyPath, nullptr, libraries));
+    add(true, OutsideLogOn(L"System Netsh Helpers", StartupKind::NetshHelper, machine, native, kNetshKeyPath,
+                           kDisabledNetshKeyPath, nullptr, libraries));
+    add(windows64, OutsideLogOn(L"System Netsh Helpers (32-bit)", StartupKind::NetshHelper, machine, view32,
+                                kNetshKeyPath, kDisabledNetshKeyPath, nullptr, libraries));
+    add(true, OutsideLogOn(L"User Screen Saver", StartupKind::ScreenSaver, user, 0, kDesktopKeyPath,
+                           kDisabledScreenSaverKeyPath, L"SCRNSAVE.EXE", PlaceGroup::LogOn));
+    add(true, OutsideLogOn(L"User Office Test Library", StartupKind::OfficeTest, user, 0, kOfficeTestKeyPath,
+                           kDisabledOfficeTestKeyPath, L"", PlaceGroup::Office));
     return sources;
 }
 

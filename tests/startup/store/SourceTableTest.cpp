@@ -22,7 +22,10 @@ std::string Text(const wchar_t* text)
 std::string Described(const StartupSource& source)
 {
     const char* kinds[] = {"run", "once", "once-ex", "folder", "value", "scripts", "active-setup", "packaged",
-                           "services", "log-on-task", "boot-task"};
+                           "services", "log-on-task", "boot-task",
+                           // Image hijacks, libraries and single values switched by moving them.
+                           "debugger", "exit-monitor", "autorun", "open-command", "appinit", "appcert", "netsh",
+                           "screen-saver", "office-test"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -58,6 +61,10 @@ const std::string kStartup = std::to_string(CSIDL_STARTUP) + " -> " + std::to_st
 const std::string kCommon = std::to_string(CSIDL_COMMON_STARTUP) + " -> " + std::to_string(CSIDL_COMMON_APPDATA);
 const std::string kInstall = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Terminal Server\\Install\\" + kRun;
 const std::string kScripts = kCv + "Group Policy\\Scripts\\";
+// Image hijacks, libraries and single values switched by moving them.
+const std::string kNt = "Software\\Microsoft\\Windows NT\\CurrentVersion\\";
+const std::string kCmd = "Software\\Microsoft\\Command Processor";
+const std::string kKept = "Software\\Quorvane\\Disabled";
 
 TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
 {
@@ -110,6 +117,34 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "Scheduled Task (Boot): boot-task HKLM/64",
                   "System Services: services HKLM/64 System\\CurrentControlSet\\Services"
                       " -> Software\\Quorvane\\DisabledServices",
+                  // Image hijacks, libraries and single values switched by moving them.
+                  "System Image Hijacks (Debugger): debugger HKLM/64 " + kNt + "Image File Execution Options [Debugger]"
+                      " -> " + kKept + "Debuggers",
+                  "System Image Hijacks (Debugger) (32-bit): debugger HKLM/32 " + kNt
+                      + "Image File Execution Options [Debugger] -> " + kKept + "Debuggers",
+                  "System Image Hijacks (Exit Monitor): exit-monitor HKLM/64 " + kNt
+                      + "SilentProcessExit [MonitorProcess] -> " + kKept + "ExitMonitors",
+                  "System Image Hijacks (Exit Monitor) (32-bit): exit-monitor HKLM/32 " + kNt
+                      + "SilentProcessExit [MonitorProcess] -> " + kKept + "ExitMonitors",
+                  "User Command Processor (AutoRun): autorun HKCU " + kCmd + " [AutoRun] -> " + kKept + "AutoRun",
+                  "System Command Processor (AutoRun): autorun HKLM/64 " + kCmd + " [AutoRun] -> " + kKept + "AutoRun",
+                  "System Command Processor (AutoRun) (32-bit): autorun HKLM/32 " + kCmd + " [AutoRun] -> " + kKept
+                      + "AutoRun",
+                  "User Open Commands: open-command HKCU Software\\Classes (listed)",
+                  "System Open Commands: open-command HKLM/64 Software\\Classes (listed)",
+                  "System AppInit Libraries: appinit HKLM/64 " + kNt + "Windows [AppInit_DLLs] -> " + kKept
+                      + "AppInitDlls",
+                  "System AppInit Libraries (32-bit): appinit HKLM/32 " + kNt + "Windows [AppInit_DLLs] -> " + kKept
+                      + "AppInitDlls",
+                  "System AppCert Libraries: appcert HKLM/64 " + kControl + "Session Manager\\AppCertDlls -> " + kKept
+                      + "AppCertDlls",
+                  "System Netsh Helpers: netsh HKLM/64 Software\\Microsoft\\NetSh -> " + kKept + "NetshHelpers",
+                  "System Netsh Helpers (32-bit): netsh HKLM/32 Software\\Microsoft\\NetSh -> " + kKept
+                      + "NetshHelpers",
+                  "User Screen Saver: screen-saver HKCU Control Panel\\Desktop [SCRNSAVE.EXE] -> " + kKept
+                      + "ScreenSaver",
+                  "User Office Test Library: office-test HKCU Software\\Microsoft\\Office test\\Special\\Perf [] -> "
+                      + kKept + "OfficeTest",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;
