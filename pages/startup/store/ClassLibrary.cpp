@@ -148,7 +148,7 @@ StartupValue ClassEntry(const std::wstring& shown, const std::wstring& id, const
     return entry;
 }
 
-std::wstring LibraryDetailsCommand(const std::wstring& library)
+std::wstring ServerDetailsCommand(const std::wstring& library)
 {
     if (library.empty() || library.find(L'"') != std::wstring::npos)
         return library;

@@ -66,4 +66,4 @@ StartupValue ClassEntry(const std::wstring& shown, const std::wstring& id, const
 // where it has no extension), and a path to a library is quoted so that no
 // shorter path before one of its spaces is taken for it. Anything else, as it
 // stands.
-std::wstring LibraryDetailsCommand(const std::wstring& library);
+std::wstring ServerDetailsCommand(const std::wstring& library);

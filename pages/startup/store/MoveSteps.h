@@ -59,3 +59,19 @@ private:
 // The entry's name is taken at the target by something else: switched off
 // through Windows' own switch where it can be, otherwise left as it is.
 MoveResult SwitchOffInPlace(WindowsSwitch& windows, bool on, std::wstring command);
+
+// An entry that is one registry value: the key where Windows reads it and its
+// name there, and its name in the source's disabled key (of the same hive and
+// view).
+struct ValueSlots {
+    std::wstring key;
+    std::wstring name;
+    std::wstring parkedName;
+};
+
+// Moves the entry between the place Windows reads and the source's disabled
+// key, exactly as it stands (see SwitchEntry). Every step that can fail comes
+// before the source value is deleted, and a failed deletion takes back the
+// copy and Windows' switch, so the entry is never lost and never left in both
+// places. A key Windows reads that is gone is made again to switch an entry on.
+MoveResult MoveRegistryValue(const StartupSource& source, bool on, const ValueSlots& slots, WindowsSwitch& windows);

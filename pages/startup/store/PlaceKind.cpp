@@ -44,6 +44,16 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     case StartupKind::ContextMenuHandler: return HandlerPlaces(true);
     case StartupKind::OfficeAddIn: return OfficeAddInPlaces();
     case StartupKind::ComHijack: return ComHijackPlaces();
+    // Image hijacks, libraries and single values switched by moving them.
+    case StartupKind::Debugger: return DebuggerPlaces();
+    case StartupKind::ExitMonitor: return ExitMonitorPlaces();
+    case StartupKind::AutoRun: return AutoRunPlaces();
+    case StartupKind::OpenCommand: return OpenCommandPlaces();
+    case StartupKind::AppInit: return AppInitPlaces();
+    case StartupKind::AppCert: return AppCertPlaces();
+    case StartupKind::NetshHelper: return NetshHelperPlaces();
+    case StartupKind::ScreenSaver: return ScreenSaverPlaces();
+    case StartupKind::OfficeTest: return OfficeTestPlaces();
     }
     return RunOncePlaces(); // not reached: every kind is named above
 }

@@ -107,6 +107,16 @@ const PlaceKind& ClassValuePlaces(bool classInName);
 const PlaceKind& HandlerPlaces(bool contextMenu);
 const PlaceKind& OfficeAddInPlaces();
 const PlaceKind& ComHijackPlaces();
+// Image hijacks, libraries and single values switched by moving them.
+const PlaceKind& DebuggerPlaces();
+const PlaceKind& ExitMonitorPlaces();
+const PlaceKind& AutoRunPlaces();
+const PlaceKind& OpenCommandPlaces();
+const PlaceKind& AppInitPlaces();
+const PlaceKind& AppCertPlaces();
+const PlaceKind& NetshHelperPlaces();
+const PlaceKind& ScreenSaverPlaces();
+const PlaceKind& OfficeTestPlaces();
 
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.

@@ -178,6 +178,59 @@ MoveResult SwitchOffInPlace(WindowsSwitch& windows, bool on, std::wstring comman
     return Refused(MoveOutcome::NameTaken);
 }
 
+MoveResult MoveRegistryValue(const StartupSource& source, bool on, const ValueSlots& slots, WindowsSwitch& windows)
+{
+    StartupCalls& calls = ActiveCalls();
+    fw::UniqueRegKey disabledKey;
+    if (calls.CreateKey(source.hive, source.disabledKeyPath, source.view, disabledKey.Put()) != ERROR_SUCCESS)
+        return Refused(MoveOutcome::Failed);
+    // A key that is gone holds no entry to switch off.
+    fw::UniqueRegKey startupKey;
+    const LONG opened = calls.OpenKey(source.hive, slots.key.c_str(), source.view, startupKey.Put());
+    const bool startupKeyGone = opened == ERROR_FILE_NOT_FOUND;
+    if (opened != ERROR_SUCCESS && !(on && startupKeyGone))
+        return Refused(startupKeyGone ? MoveOutcome::Gone : MoveOutcome::Failed);
+    const HKEY from = on ? disabledKey.Get() : startupKey.Get();
+    const std::wstring& fromName = on ? slots.parkedName : slots.name;
+    const std::wstring& toName = on ? slots.name : slots.parkedName;
+    const EntryPlace target = on ? EntryPlace::Startup : EntryPlace::Parked;
+
+    RawValue moving;
+    const Lookup found = ReadRawValue(calls, from, fromName, moving);
+    if (found != Lookup::Found)
+        return Refused(found == Lookup::Missing ? MoveOutcome::Gone : MoveOutcome::Failed);
+    // Only command lines are moved; anything else stays where it is.
+    if (!IsTextValueType(moving.type))
+        return Refused(MoveOutcome::Failed);
+    // Windows or a clean-up removed the key (a policy's Run key, the install
+    // mode's) while the entry was switched off: it is made again where it
+    // was, in the source's hive and view, so the same rights apply.
+    if (startupKeyGone
+        && calls.CreateKey(source.hive, slots.key.c_str(), source.view, startupKey.Put()) != ERROR_SUCCESS)
+        return Refused(MoveOutcome::Failed);
+    const HKEY to = on ? startupKey.Get() : disabledKey.Get();
+
+    if (on && !windows.Read())
+        return Refused(MoveOutcome::Failed);
+    RawValue standing;
+    const Lookup taken = ReadRawValue(calls, to, toName, standing);
+    if (taken == Lookup::Failed)
+        return Refused(MoveOutcome::Failed);
+    if (taken == Lookup::Found && !(standing == moving))
+        return SwitchOffInPlace(windows, on, ValueText(moving));
+    // The same entry standing at the target already is not written again.
+    const bool copied = taken == Lookup::Missing;
+    if (copied && !WriteRawValue(calls, to, toName, moving))
+        return Refused(MoveOutcome::Failed);
+    if (windows.Enable() && calls.DeleteValue(from, fromName.c_str()) == ERROR_SUCCESS)
+        return Moved(ValueText(moving), target);
+
+    windows.Restore();
+    if (copied)
+        calls.DeleteValue(to, toName.c_str());
+    return Refused(MoveOutcome::Failed);
+}
+
 bool WindowsHonoursStartupSwitches()
 {
     return ::IsWindows8OrGreater();

@@ -72,6 +72,23 @@ const wchar_t kShellExecuteHooksKeyPath[] = L"Software\\Microsoft\\Windows\\Curr
 const wchar_t kBrowserHelperObjectsKeyPath[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 const wchar_t kClassIdsKeyPath[] = L"Software\\Classes\\CLSID";
+// Image hijacks, libraries and single values switched by moving them.
+const wchar_t kImageOptionsKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options";
+const wchar_t kSilentProcessExitKeyPath[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit";
+const wchar_t kCommandProcessorKeyPath[] = L"Software\\Microsoft\\Command Processor";
+const wchar_t kClassesKeyPath[] = L"Software\\Classes";
+const wchar_t kAppCertDllsKeyPath[] = L"System\\CurrentControlSet\\Control\\Session Manager\\AppCertDlls";
+const wchar_t kNetshKeyPath[] = L"Software\\Microsoft\\NetSh";
+const wchar_t kDesktopKeyPath[] = L"Control Panel\\Desktop";
+const wchar_t kOfficeTestKeyPath[] = L"Software\\Microsoft\\Office test\\Special\\Perf";
+const wchar_t kDisabledDebuggersKeyPath[] = L"Software\\Quorvane\\DisabledDebuggers";
+const wchar_t kDisabledExitMonitorsKeyPath[] = L"Software\\Quorvane\\DisabledExitMonitors";
+const wchar_t kDisabledAutoRunKeyPath[] = L"Software\\Quorvane\\DisabledAutoRun";
+const wchar_t kDisabledAppInitKeyPath[] = L"Software\\Quorvane\\DisabledAppInitDlls";
+const wchar_t kDisabledAppCertKeyPath[] = L"Software\\Quorvane\\DisabledAppCertDlls";
+const wchar_t kDisabledNetshKeyPath[] = L"Software\\Quorvane\\DisabledNetshHelpers";
+const wchar_t kDisabledScreenSaverKeyPath[] = L"Software\\Quorvane\\DisabledScreenSaver";
+const wchar_t kDisabledOfficeTestKeyPath[] = L"Software\\Quorvane\\DisabledOfficeTest";
 
 const wchar_t kUserLocationText[] = L"User Start-Up";
 const wchar_t kSystemLocationText[] = L"System Start-Up";
@@ -113,6 +130,19 @@ StartupSource InGroup(StartupSource source, PlaceGroup group)
 // A source whose entries Windows starts before anyone logs on.
 StartupSource AtBoot(StartupSource source, PlaceGroup group = PlaceGroup::Boot)
 {
+    source.outsideLogOn = true;
+    source.group = group;
+    return source;
+}
+
+// A source of places whose entries Windows loads or starts outside the
+// log-on: each entry one value (of the key, or of a subkey per program),
+// named `valueName` where it is one value of a key that holds more.
+StartupSource OutsideLogOn(const wchar_t* location, StartupKind kind, HKEY hive, REGSAM view, const wchar_t* keyPath,
+                           const wchar_t* disabledKeyPath, const wchar_t* valueName, PlaceGroup group)
+{
+    StartupSource source{location,  kind,   hive, view, keyPath, disabledKeyPath, nullptr, 0, 0, 0,
+                         valueName, nullptr};
     source.outsideLogOn = true;
     source.group = group;
     return source;
@@ -262,11 +292,7 @@ std::vector<StartupSource> StartupSources(bool windows64)
     // machine's native view alone; HKLM\System has one view.
     auto loaded = [](const wchar_t* location, StartupKind kind, HKEY hive, REGSAM view, const wchar_t* keyPath,
                      const wchar_t* valueName, PlaceGroup group = PlaceGroup::Libraries) {
-        StartupSource source = ListedSource(location, kind, hive, view, keyPath);
-        source.valueName = valueName;
-        source.outsideLogOn = true;
-        source.group = group;
-        return source;
+        return OutsideLogOn(location, kind, hive, view, keyPath, nullptr, valueName, group);
     };
     using K = StartupKind;
     add(true, loaded(L"User Winlogon Notify", K::WinlogonNotify, user, 0, kWinlogonNotifyKeyPath, L"DllName"));
@@ -309,11 +335,8 @@ std::vector<StartupSource> StartupSources(bool windows64)
     {
         // Libraries loaded into other programs: no program of the log-on.
         auto classPlace = [&](bool wanted, PlaceGroup group, const wchar_t* location, StartupKind kind, HKEY hive,
-                          REGSAM view, const wchar_t* keyPath) {
-            StartupSource source = ListedSource(location, kind, hive, view, keyPath);
-            source.outsideLogOn = true;
-            source.group = group;
-            add(wanted, source);
+                              REGSAM view, const wchar_t* keyPath) {
+            add(wanted, OutsideLogOn(location, kind, hive, view, keyPath, nullptr, nullptr, group));
         };
         // A place of the user's, read once, and of the machine in each view.
         auto everywhere = [&](PlaceGroup group, const wchar_t* userLocation, const wchar_t* systemLocation,
@@ -382,6 +405,42 @@ std::vector<StartupSource> StartupSources(bool windows64)
         classPlace(windows64, PlaceGroup::ComHijacks, L"User COM Hijacks (32-bit)", StartupKind::ComHijack, user, view32,
                kClassIdsKeyPath);
     }
+    // Image hijacks, libraries and single values switched by moving them.
+    const PlaceGroup hijacks = PlaceGroup::ImageHijacks;
+    const PlaceGroup libraries = PlaceGroup::Libraries;
+    add(true, OutsideLogOn(L"System Image Hijacks (Debugger)", StartupKind::Debugger, machine, native,
+                           kImageOptionsKeyPath, kDisabledDebuggersKeyPath, L"Debugger", hijacks));
+    add(windows64, OutsideLogOn(L"System Image Hijacks (Debugger) (32-bit)", StartupKind::Debugger, machine, view32,
+                                kImageOptionsKeyPath, kDisabledDebuggersKeyPath, L"Debugger", hijacks));
+    add(true, OutsideLogOn(L"System Image Hijacks (Exit Monitor)", StartupKind::ExitMonitor, machine, native,
+                           kSilentProcessExitKeyPath, kDisabledExitMonitorsKeyPath, L"MonitorProcess", hijacks));
+    add(windows64, OutsideLogOn(L"System Image Hijacks (Exit Monitor) (32-bit)", StartupKind::ExitMonitor, machine,
+                                view32, kSilentProcessExitKeyPath, kDisabledExitMonitorsKeyPath, L"MonitorProcess",
+                                hijacks));
+    add(true, OutsideLogOn(L"User Command Processor (AutoRun)", StartupKind::AutoRun, user, 0,
+                           kCommandProcessorKeyPath, kDisabledAutoRunKeyPath, L"AutoRun", hijacks));
+    add(true, OutsideLogOn(L"System Command Processor (AutoRun)", StartupKind::AutoRun, machine, native,
+                           kCommandProcessorKeyPath, kDisabledAutoRunKeyPath, L"AutoRun", hijacks));
+    add(windows64, OutsideLogOn(L"System Command Processor (AutoRun) (32-bit)", StartupKind::AutoRun, machine, view32,
+                                kCommandProcessorKeyPath, kDisabledAutoRunKeyPath, L"AutoRun", hijacks));
+    add(true, OutsideLogOn(L"User Open Commands", StartupKind::OpenCommand, user, 0, kClassesKeyPath, nullptr,
+                           nullptr, hijacks));
+    add(true, OutsideLogOn(L"System Open Commands", StartupKind::OpenCommand, machine, native, kClassesKeyPath,
+                           nullptr, nullptr, hijacks));
+    add(true, OutsideLogOn(L"System AppInit Libraries", StartupKind::AppInit, machine, native, kWindowsKeyPath,
+                           kDisabledAppInitKeyPath, L"AppInit_DLLs", libraries));
+    add(windows64, OutsideLogOn(L"System AppInit Libraries (32-bit)", StartupKind::AppInit, machine, view32,
+                                kWindowsKeyPath, kDisabledAppInitKeyPath, L"AppInit_DLLs", libraries));
+    add(true, OutsideLogOn(L"System AppCert Libraries", StartupKind::AppCert, machine, native, kAppCertDllsKeyPath,
+                           kDisabledAppCertKeyPath, nullptr, libraries));
+    add(true, OutsideLogOn(L"System Netsh Helpers", StartupKind::NetshHelper, machine, native, kNetshKeyPath,
+                           kDisabledNetshKeyPath, nullptr, libraries));
+    add(windows64, OutsideLogOn(L"System Netsh Helpers (32-bit)", StartupKind::NetshHelper, machine, view32,
+                                kNetshKeyPath, kDisabledNetshKeyPath, nullptr, libraries));
+    add(true, OutsideLogOn(L"User Screen Saver", StartupKind::ScreenSaver, user, 0, kDesktopKeyPath,
+                           kDisabledScreenSaverKeyPath, L"SCRNSAVE.EXE", PlaceGroup::LogOn));
+    add(true, OutsideLogOn(L"User Office Test Library", StartupKind::OfficeTest, user, 0, kOfficeTestKeyPath,
+                           kDisabledOfficeTestKeyPath, L"", PlaceGroup::Office));
     return sources;
 }
 

@@ -64,6 +64,25 @@ extern const wchar_t kIconOverlaysKeyPath[];
 extern const wchar_t kShellExecuteHooksKeyPath[];
 extern const wchar_t kBrowserHelperObjectsKeyPath[];
 extern const wchar_t kClassIdsKeyPath[]; // Software\Classes\CLSID
+// Image hijacks, the libraries Windows loads into its programs, and single
+// values switched by moving them, each with the key where Quorvane keeps
+// what the user switched off.
+extern const wchar_t kImageOptionsKeyPath[];      // a key per program: its Debugger and GlobalFlag
+extern const wchar_t kSilentProcessExitKeyPath[]; // a key per program: its MonitorProcess
+extern const wchar_t kCommandProcessorKeyPath[];  // AutoRun, which cmd runs as it starts
+extern const wchar_t kClassesKeyPath[];           // the classes, with their open commands
+extern const wchar_t kAppCertDllsKeyPath[];
+extern const wchar_t kNetshKeyPath[];             // netsh's helper libraries
+extern const wchar_t kDesktopKeyPath[];           // the user's screen saver
+extern const wchar_t kOfficeTestKeyPath[];        // a library Office loads as it starts
+extern const wchar_t kDisabledDebuggersKeyPath[];
+extern const wchar_t kDisabledExitMonitorsKeyPath[];
+extern const wchar_t kDisabledAutoRunKeyPath[];
+extern const wchar_t kDisabledAppInitKeyPath[];
+extern const wchar_t kDisabledAppCertKeyPath[];
+extern const wchar_t kDisabledNetshKeyPath[];
+extern const wchar_t kDisabledScreenSaverKeyPath[];
+extern const wchar_t kDisabledOfficeTestKeyPath[];
 
 extern const wchar_t kUserLocationText[];     // "User Start-Up"
 extern const wchar_t kSystemLocationText[];   // "System Start-Up"
@@ -109,6 +128,17 @@ enum class StartupKind {
     ContextMenuHandler, // the same, or named by their class
     OfficeAddIn,        // Office's add-ins that load at its start
     ComHijack,          // the user's classes that shadow the machine's
+    // Image hijacks, libraries and single values, read on the sampling
+    // worker; a switch moves the value to a disabled key of its hive and view.
+    Debugger,    // a program's Debugger, started in its place
+    ExitMonitor, // the program started as a program exits, where its GlobalFlag asks for it
+    AutoRun,     // what the command processor runs as it starts
+    OpenCommand, // how programs, scripts and web pages are opened, where not as Windows does: listed
+    AppInit,     // the libraries of AppInit_DLLs, each switched by taking it out of the list
+    AppCert,     // libraries loaded into every program that starts another
+    NetshHelper, // netsh's helper libraries
+    ScreenSaver, // the user's screen saver, where one is active
+    OfficeTest,  // a library Office loads as it starts
 };
 
 // The groups of places that the page can show one at a time.

@@ -181,7 +181,7 @@ TEST(ClassLibrary, DetailsAreFoundForTheFileWindowsLoads)
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(U8(LibraryDetailsCommand(W(c.library))), c.details) << c.library;
+        EXPECT_EQ(U8(ServerDetailsCommand(W(c.library))), c.details) << c.library;
 }
 
 TEST(ClassPlaces, ExplorersAndLogOnsClassesAreListedByTheirPlacesWithTheirLibraries)
@@ -358,7 +358,7 @@ TEST(ClassPlaces, EveryPlaceIsReadAfterTheWindowIsDrawnInItsGroupOutsideTheLogOn
 {
     std::vector<std::string> groups;
     for (const StartupSource& source : StartupSources(true)) {
-        if (source.kind < StartupKind::CredentialProvider)
+        if (source.kind < StartupKind::CredentialProvider || source.kind > StartupKind::ComHijack)
             continue;
         EXPECT_TRUE(PlaceKindOf(source.kind).ReadInBackground()) << U8(source.location);
         EXPECT_TRUE(source.outsideLogOn) << U8(source.location);

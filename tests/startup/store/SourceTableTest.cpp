@@ -29,7 +29,10 @@ std::string Described(const StartupSource& source)
                            "shim-database", "shim-program", "driver",
                            // Classes that Windows, Explorer and Office load, and the user's classes that shadow the machine's.
                            "credential-provider", "browser-helper", "class-value", "class-named-value", "icon-overlay",
-                           "context-menu", "office-add-in", "com-hijack"};
+                           "context-menu", "office-add-in", "com-hijack",
+                           // Image hijacks, libraries and single values switched by moving them.
+                           "debugger", "exit-monitor", "autorun", "open-command", "appinit", "appcert", "netsh",
+                           "screen-saver", "office-test"};
     std::string view = source.view == KEY_WOW64_64KEY ? "/64" : source.view == KEY_WOW64_32KEY ? "/32" : "";
     std::string text = Text(source.location) + ": " + kinds[static_cast<int>(source.kind)]
                        + (source.hive == HKEY_CURRENT_USER ? " HKCU" : " HKLM") + view;
@@ -76,6 +79,9 @@ std::string AddInsKey(const std::string& app)
 {
     return "Software\\Microsoft\\Office\\" + app + "\\Addins (listed)";
 }
+// Image hijacks, libraries and single values switched by moving them.
+const std::string kCmd = "Software\\Microsoft\\Command Processor";
+const std::string kKept = "Software\\Quorvane\\Disabled";
 
 TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64BitWindows)
 {
@@ -209,6 +215,34 @@ TEST(StartupSourceTable, EverySourceInListingOrderWithBothMachineViewsOnlyOn64Bi
                   "System Office Add-Ins (Outlook) (32-bit): office-add-in HKLM/32 " + AddInsKey("Outlook"),
                   "User COM Hijacks: com-hijack HKCU/64 Software\\Classes\\CLSID (listed)",
                   "User COM Hijacks (32-bit): com-hijack HKCU/32 Software\\Classes\\CLSID (listed)",
+                  // Image hijacks, libraries and single values switched by moving them.
+                  "System Image Hijacks (Debugger): debugger HKLM/64 " + kNt + "Image File Execution Options [Debugger]"
+                      " -> " + kKept + "Debuggers",
+                  "System Image Hijacks (Debugger) (32-bit): debugger HKLM/32 " + kNt
+                      + "Image File Execution Options [Debugger] -> " + kKept + "Debuggers",
+                  "System Image Hijacks (Exit Monitor): exit-monitor HKLM/64 " + kNt
+                      + "SilentProcessExit [MonitorProcess] -> " + kKept + "ExitMonitors",
+                  "System Image Hijacks (Exit Monitor) (32-bit): exit-monitor HKLM/32 " + kNt
+                      + "SilentProcessExit [MonitorProcess] -> " + kKept + "ExitMonitors",
+                  "User Command Processor (AutoRun): autorun HKCU " + kCmd + " [AutoRun] -> " + kKept + "AutoRun",
+                  "System Command Processor (AutoRun): autorun HKLM/64 " + kCmd + " [AutoRun] -> " + kKept + "AutoRun",
+                  "System Command Processor (AutoRun) (32-bit): autorun HKLM/32 " + kCmd + " [AutoRun] -> " + kKept
+                      + "AutoRun",
+                  "User Open Commands: open-command HKCU Software\\Classes (listed)",
+                  "System Open Commands: open-command HKLM/64 Software\\Classes (listed)",
+                  "System AppInit Libraries: appinit HKLM/64 " + kNt + "Windows [AppInit_DLLs] -> " + kKept
+                      + "AppInitDlls",
+                  "System AppInit Libraries (32-bit): appinit HKLM/32 " + kNt + "Windows [AppInit_DLLs] -> " + kKept
+                      + "AppInitDlls",
+                  "System AppCert Libraries: appcert HKLM/64 " + kControl + "Session Manager\\AppCertDlls -> " + kKept
+                      + "AppCertDlls",
+                  "System Netsh Helpers: netsh HKLM/64 Software\\Microsoft\\NetSh -> " + kKept + "NetshHelpers",
+                  "System Netsh Helpers (32-bit): netsh HKLM/32 Software\\Microsoft\\NetSh -> " + kKept
+                      + "NetshHelpers",
+                  "User Screen Saver: screen-saver HKCU Control Panel\\Desktop [SCRNSAVE.EXE] -> " + kKept
+                      + "ScreenSaver",
+                  "User Office Test Library: office-test HKCU Software\\Microsoft\\Office test\\Special\\Perf [] -> "
+                      + kKept + "OfficeTest",
               }));
     // 32-bit Windows: one view of the machine, named by none.
     std::vector<std::string> windows32;

@@ -28,7 +28,7 @@ public:
     void Put(EntryPlace place, const StoredValue& value) const
     {
         if (m_source.kind != StartupKind::Folder) {
-            WriteStored(m_source.hive, KeyPath(place), kName, value, m_source.view);
+            WriteStored(m_source.hive, KeyPath(place).c_str(), ValueName(place), value, m_source.view);
             return;
         }
         ::SHCreateDirectoryExW(nullptr, W(Folder(place)).c_str(), nullptr);
@@ -38,7 +38,7 @@ public:
     Stored Get(EntryPlace place) const
     {
         if (m_source.kind != StartupKind::Folder)
-            return ReadStored(m_source.hive, KeyPath(place), kName, m_source.view);
+            return ReadStored(m_source.hive, KeyPath(place).c_str(), ValueName(place), m_source.view);
         const std::optional<std::string> content = ReadFileText(Folder(place) + "\\" + kName);
         return content ? Stored(Raw(REG_NONE, *content)) : std::nullopt;
     }
@@ -46,10 +46,20 @@ public:
     // Named in more than one script, so every call sees the whole name.
     static constexpr const char* kName = "запись 项目 \xF0\x9F\x98\x80.cmd";
 
-private:
-    const wchar_t* KeyPath(EntryPlace place) const
+    // The key where Windows reads the entry: the source's, or for a debugger
+    // the program's key below it, named as the entry.
+    std::wstring KeyPath(EntryPlace place) const
     {
-        return place == EntryPlace::Startup ? m_source.keyPath : m_source.disabledKeyPath;
+        if (place == EntryPlace::Parked)
+            return m_source.disabledKeyPath;
+        return m_source.kind == StartupKind::Debugger ? std::wstring(m_source.keyPath) + L"\\" + W(kName)
+                                                      : m_source.keyPath;
+    }
+
+private:
+    std::string ValueName(EntryPlace place) const
+    {
+        return place == EntryPlace::Startup && m_source.kind == StartupKind::Debugger ? "Debugger" : kName;
     }
     std::string Folder(EntryPlace place) const
     {
@@ -88,7 +98,7 @@ void RunWithEveryCallFailingInTurn(const StartupSource& source, const Scenario& 
         StartupFolderSandbox folders;
         const Places places(source);
         if (source.kind != StartupKind::Folder && !scenario.runKeyGone)
-            CreateEmptyKey(source.hive, source.keyPath, source.view);
+            CreateEmptyKey(source.hive, places.KeyPath(EntryPlace::Startup).c_str(), source.view);
         places.Put(scenario.from, entry);
         if (scenario.inTarget)
             places.Put(to, *scenario.inTarget);
@@ -133,9 +143,11 @@ void RunWithEveryCallFailingInTurn(const StartupSource& source, const Scenario& 
 TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryWholeInExactlyOnePlaceAndWindowsSwitchAsItWas)
 {
     // The kinds that move entries between two places (packaged apps' tasks
-    // are switched where they stand: PackagedAppsTest).
+    // are switched where they stand: PackagedAppsTest), and of those that
+    // move one value the native view's debuggers, whose key is the program's.
     for (const StartupSource& source : StartupSources()) {
-        if (source.kind != StartupKind::Run && source.kind != StartupKind::Folder)
+        const bool debuggers = source.kind == StartupKind::Debugger && source.view != KEY_WOW64_32KEY;
+        if (source.kind != StartupKind::Run && source.kind != StartupKind::Folder && !debuggers)
             continue;
         SCOPED_TRACE(U8(source.location));
         const StoredValue entry = EntryOf(source);
@@ -152,7 +164,7 @@ TEST(StartupStoreFaults, EveryFailingCallLeavesTheEntryWholeInExactlyOnePlaceAnd
                 RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, inTarget, kWindowsOff});
         }
         RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, std::nullopt, std::nullopt});
-        if (source.kind == StartupKind::Run && !source.approvedKeyPath) {
+        if ((source.kind == StartupKind::Run && !source.approvedKeyPath) || debuggers) {
             SCOPED_TRACE("the Run key gone meanwhile"); // as a policy's or the install mode's can be
             RunWithEveryCallFailingInTurn(source, {EntryPlace::Parked, true, std::nullopt, std::nullopt, true});
         }

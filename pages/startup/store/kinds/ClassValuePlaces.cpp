@@ -50,7 +50,7 @@ public:
 
     std::wstring DetailsCommand(const std::wstring&, const std::wstring&, const std::wstring& command) const override
     {
-        return LibraryDetailsCommand(command);
+        return ServerDetailsCommand(command);
     }
 
 private:

@@ -90,7 +90,7 @@ public:
     std::wstring DetailsCommand(const std::wstring&, const std::wstring&, const std::wstring& command) const override
     {
         if (!IsFileUrl(command))
-            return LibraryDetailsCommand(command);
+            return ServerDetailsCommand(command);
         const std::wstring url = command.substr(0, command.find(L'|'));
         wchar_t path[MAX_PATH * 4];
         DWORD length = static_cast<DWORD>(std::size(path));
