@@ -155,6 +155,11 @@ int WriteEntries(const std::vector<Entry>& entries, const StartupFolderSandbox& 
         [&](const Entry& e) { WriteText(HKEY_CURRENT_USER, kPolicyRunKeyPath, 0, e.name, e.command); },
         [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kPolicyRunKeyPath, v32, e.name, e.command); },
         [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kDisabledPolicyKeyPath, v64, e.name, e.command); },
+        // A program's debugger, a value of a key of its own.
+        [&](const Entry& e) {
+            WriteText(HKEY_LOCAL_MACHINE, std::wstring(kImageOptionsKeyPath) + L"\\" + W(e.name) + L".exe", v64,
+                      "Debugger", e.command);
+        },
         // Listed only: run-once entries, also in numbered sections.
         [&](const Entry& e) { WriteText(HKEY_CURRENT_USER, kRunOnceKeyPath, 0, e.name, e.command); },
         [&](const Entry& e) { WriteText(HKEY_LOCAL_MACHINE, kRunOnceKeyPath, v64, e.name, e.command); },
@@ -168,8 +173,17 @@ int WriteEntries(const std::vector<Entry>& entries, const StartupFolderSandbox& 
             WriteText(HKEY_LOCAL_MACHINE, std::wstring(kWinlogonNotifyKeyPath) + L"\\" + W(e.name), v64, "DllName",
                       e.command);
         },
+        // Explorer's context-menu handlers, each through the user's registration of its class.
+        [&, handler = 0](const Entry& e) mutable {
+            char clsid[40];
+            std::snprintf(clsid, sizeof(clsid), "{5A9F0C1E-0B1D-4C2A-9E55-%012d}", handler++);
+            WriteText(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shellex\\ContextMenuHandlers\\" + W(e.name), 0, "",
+                      clsid);
+            WriteText(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\" + W(clsid) + L"\\InprocServer32", 0, "",
+                      e.command);
+        },
     };
-    const std::size_t switchable = places.size() - 5;
+    const std::size_t switchable = places.size() - 6;
     int switchableEntries = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         places[i % places.size()](entries[i]);
