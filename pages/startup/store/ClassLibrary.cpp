@@ -36,7 +36,7 @@ std::wstring MergedDefault(const std::wstring& clsid, const wchar_t* sub, REGSAM
     fw::UniqueRegKey key;
     if ((scope == ClassScope::UserAndMachine && OpenClassKey(HKEY_CURRENT_USER, clsid, sub, view, key))
         || OpenClassKey(HKEY_LOCAL_MACHINE, clsid, sub, view, key))
-        return ReadTextData(key.Get(), nullptr).value_or(std::wstring());
+        return ReadTextValue(key.Get(), nullptr).value_or(std::wstring());
     return {};
 }
 
@@ -46,7 +46,7 @@ std::wstring ClassName(const std::wstring& clsid, REGSAM view, ClassScope scope)
         fw::UniqueRegKey key;
         if ((hive == HKEY_LOCAL_MACHINE || scope == ClassScope::UserAndMachine)
             && OpenClassKey(hive, clsid, L"", view, key)) {
-            std::wstring name = ReadTextData(key.Get(), nullptr).value_or(std::wstring());
+            std::wstring name = ReadTextValue(key.Get(), nullptr).value_or(std::wstring());
             if (!name.empty())
                 return name;
         }
@@ -80,24 +80,6 @@ std::vector<std::wstring> FirstSubkeyNames(HKEY key, std::size_t most)
             names.emplace_back(name, length);
     }
     return names;
-}
-
-std::optional<std::wstring> ReadTextData(HKEY key, const wchar_t* name)
-{
-    std::vector<BYTE> data(256);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        DWORD type = REG_NONE;
-        DWORD size = static_cast<DWORD>(data.size());
-        const LONG status = ::RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
-        if (status == ERROR_MORE_DATA) {
-            data.resize(size + sizeof(wchar_t));
-            continue; // grown meanwhile: read again, a few times at most
-        }
-        if (status != ERROR_SUCCESS || !IsTextValueType(type))
-            return std::nullopt;
-        return RegistryValueText(type, data.data(), size);
-    }
-    return std::nullopt;
 }
 
 ClassRegistration LookUpClass(const std::wstring& clsid, REGSAM view, ClassScope scope)

@@ -51,9 +51,6 @@ ClassRegistration LookUpClassFor(const StartupSource& source, const std::wstring
 // order; none that holds a NUL, which the registry's calls cannot open.
 std::vector<std::wstring> FirstSubkeyNames(HKEY key, std::size_t most = kMaxClassEntries);
 
-// The text of a value of type REG_SZ or REG_EXPAND_SZ (`name` null: the
-// default value); nothing for a missing value or one of another type.
-std::optional<std::wstring> ReadTextData(HKEY key, const wchar_t* name);
 
 // An entry of a place that names a class: shown as `shown`, or where that is
 // empty as the class's own name, or as the class; its Execution Path the

@@ -1,16 +1,11 @@
 #include "pages/startup/store/LibraryFiles.h"
 
-#include "pages/startup/store/MoveSteps.h"
-#include "pages/startup/store/RegistryValueText.h"
+#include "pages/startup/store/StartupStore.h"
 
 std::optional<std::wstring> LibraryText(HKEY key, const wchar_t* name)
 {
-    RawValue value;
-    if (ReadRawValue(SystemStartupCalls(), key, name ? name : L"", value) != Lookup::Found
-        || !IsTextValueType(value.type))
-        return std::nullopt;
-    std::wstring text = RegistryValueText(value.type, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
-    if (TrimmedText(text).empty())
+    std::optional<std::wstring> text = ReadTextValue(key, name);
+    if (text && TrimmedText(*text).empty())
         return std::nullopt;
     return text;
 }

@@ -89,6 +89,13 @@ EntryAddress KeyPlaceKind::Address(const StartupSource& source, EntryPlace place
     return KeyAddress(source, place);
 }
 
+EntryAddress SubkeyPlaceKind::Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const
+{
+    EntryAddress address = KeyAddress(source, place);
+    address.keyPath += L"\\" + name;
+    return address;
+}
+
 EntryAddress EntryAddressOf(const StartupSource& source, EntryPlace place, const std::wstring& name)
 {
     return PlaceKindOf(source.kind).Address(source, place, name);

@@ -74,6 +74,22 @@ public:
     EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override;
 };
 
+// A kind read once the window is drawn, on the sampling worker, and
+// followed by no change notification: the window's thread waits on too few
+// handles to follow every place; its entries are read again on F5.
+class UnwatchedKind : public PlaceKind {
+public:
+    bool ReadInBackground() const override { return true; }
+    void Watch(const StartupSource&, WatchList&) const override {}
+};
+
+// Such a kind whose every entry is a subkey of the source's key, named as
+// the subkey and addressed by it.
+class SubkeyPlaceKind : public UnwatchedKind {
+public:
+    EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override;
+};
+
 const PlaceKind& PlaceKindOf(StartupKind kind);
 
 // The kinds, each defined in its own file.

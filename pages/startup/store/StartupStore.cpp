@@ -168,6 +168,24 @@ std::optional<std::wstring> ReadValueText(HKEY key, const wchar_t* name)
     }
 }
 
+std::optional<std::wstring> ReadTextValue(HKEY key, const wchar_t* name)
+{
+    std::vector<BYTE> data(256);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD type = REG_NONE;
+        DWORD size = static_cast<DWORD>(data.size());
+        const LONG status = ::RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            data.resize(size + sizeof(wchar_t));
+            continue; // grown meanwhile: read again, a few times at most
+        }
+        if (status != ERROR_SUCCESS || !IsTextValueType(type))
+            return std::nullopt;
+        return RegistryValueText(type, data.data(), size);
+    }
+    return std::nullopt;
+}
+
 StartupValueList ReadValueList(HKEY hive, const wchar_t* keyPath, REGSAM view)
 {
     fw::UniqueRegKey key;

@@ -56,6 +56,11 @@ StartupValueList ReadKeyValues(HKEY key);
 // shows it; nothing when there is no such value.
 std::optional<std::wstring> ReadValueText(HKEY key, const wchar_t* name);
 
+// The text of a value of type REG_SZ or REG_EXPAND_SZ (`name` null: the
+// default value), whatever its length; nothing for a missing value or one of
+// another type.
+std::optional<std::wstring> ReadTextValue(HKEY key, const wchar_t* name);
+
 // Every value of hive\keyPath in the given view, whatever the length of its
 // name and data, in enumeration order; empty when the key is missing or
 // cannot be read. Unnamed values are included.

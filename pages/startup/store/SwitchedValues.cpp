@@ -2,35 +2,13 @@
 
 #include "framework/UniqueHandle.h"
 #include "pages/startup/store/MoveSteps.h"
-#include "pages/startup/store/RegistryValueText.h"
 
 #include <cwctype>
 
-bool ReadTypedValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& bytes)
-{
-    bytes.resize(256);
-    for (;;) {
-        DWORD size = static_cast<DWORD>(bytes.size());
-        const LONG status = ::RegQueryValueExW(key, name, nullptr, &type, bytes.data(), &size);
-        if (status == ERROR_MORE_DATA) {
-            bytes.resize(size + sizeof(wchar_t));
-            continue;
-        }
-        if (status != ERROR_SUCCESS)
-            return false;
-        bytes.resize(size);
-        return true;
-    }
-}
-
 std::optional<std::wstring> ReadCommandText(HKEY key, const wchar_t* name)
 {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-    if (!ReadTypedValue(key, name, type, bytes) || !IsTextValueType(type))
-        return std::nullopt;
-    std::wstring text = RegistryValueText(type, bytes.data(), static_cast<DWORD>(bytes.size()));
-    if (text.empty())
+    std::optional<std::wstring> text = ReadTextValue(key, name);
+    if (text && text->empty())
         return std::nullopt;
     return text;
 }

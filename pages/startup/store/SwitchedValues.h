@@ -14,19 +14,6 @@
 #include <string>
 #include <vector>
 
-// Read once the window is drawn, on the sampling worker, and followed by no
-// change notification: the window's thread waits on too few handles to
-// follow these keys as well.
-class UnwatchedKind : public PlaceKind {
-public:
-    bool ReadInBackground() const override { return true; }
-    void Watch(const StartupSource&, WatchList&) const override {}
-};
-
-// The type and bytes of the value `name` of an open key, whatever their size;
-// false where there is no such value or it cannot be read.
-bool ReadTypedValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& bytes);
-
 // The value's text where it is a command line (REG_SZ or REG_EXPAND_SZ) that
 // is not empty; nothing otherwise.
 std::optional<std::wstring> ReadCommandText(HKEY key, const wchar_t* name);

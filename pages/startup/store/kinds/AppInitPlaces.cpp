@@ -123,12 +123,12 @@ RawValue TextValue(const std::wstring& text)
 // Whether Windows loads the list: LoadAppInit_DLLs, a number other than 0.
 bool LoadsTheList(HKEY key)
 {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
+    RawValue value;
     DWORD load = 0;
-    if (!ReadTypedValue(key, L"LoadAppInit_DLLs", type, bytes) || type != REG_DWORD || bytes.size() != sizeof(load))
+    if (ReadRawValue(SystemStartupCalls(), key, L"LoadAppInit_DLLs", value) != Lookup::Found
+        || value.type != REG_DWORD || value.bytes.size() != sizeof(load))
         return false;
-    std::memcpy(&load, bytes.data(), sizeof(load));
+    std::memcpy(&load, value.bytes.data(), sizeof(load));
     return load != 0;
 }
 
@@ -140,7 +140,8 @@ StartupValueList ReadLibraries(const StartupSource& source)
         || !LoadsTheList(key.Get()))
         return entries;
     RawValue value;
-    if (!ReadTypedValue(key.Get(), source.valueName, value.type, value.bytes) || !IsTextValueType(value.type))
+    if (ReadRawValue(SystemStartupCalls(), key.Get(), source.valueName, value) != Lookup::Found
+        || !IsTextValueType(value.type))
         return entries;
     const List list(value);
     const std::vector<Member> members = list.Members();

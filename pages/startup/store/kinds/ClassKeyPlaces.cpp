@@ -8,14 +8,13 @@
 
 namespace {
 
-class ClassKeyKind final : public PlaceKind {
+class ClassKeyKind final : public SubkeyPlaceKind {
 public:
     // `machineClasses`: the program that loads them runs before the user logs
     // on, or as the system, and sees only the machine's classes.
     explicit ClassKeyKind(bool machineClasses) : m_scope(machineClasses ? ClassScope::MachineOnly : ClassScope::UserAndMachine) {}
 
     const char* ReadingWork() const override { return "read: classes named by their keys"; }
-    bool ReadInBackground() const override { return true; }
 
     // A subkey that is no class names nothing; a class without a library is
     // still listed (its Execution Path empty), as the place names it.
@@ -33,19 +32,10 @@ public:
             std::wstring shown;
             if (::RegOpenKeyExW(key.Get(), clsid.c_str(), 0, KEY_QUERY_VALUE | source.view, entryKey.Put())
                 == ERROR_SUCCESS)
-                shown = ReadTextData(entryKey.Get(), nullptr).value_or(std::wstring());
+                shown = ReadTextValue(entryKey.Get(), nullptr).value_or(std::wstring());
             entries.push_back(ClassEntry(shown, clsid, clsid, LookUpClassFor(source, clsid, m_scope)));
         }
         return entries;
-    }
-
-    void Watch(const StartupSource&, WatchList&) const override {}
-
-    EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override
-    {
-        EntryAddress address = KeyAddress(source, place);
-        address.keyPath += L"\\" + name;
-        return address;
     }
 
     std::wstring DetailsCommand(const std::wstring&, const std::wstring&, const std::wstring& command) const override

@@ -27,7 +27,7 @@ std::wstring DefaultText(HKEY key, const wchar_t* name, REGSAM view)
     fw::UniqueRegKey sub;
     if (::RegOpenKeyExW(key, name, 0, KEY_QUERY_VALUE | view, sub.Put()) != ERROR_SUCCESS)
         return {};
-    return ReadTextData(sub.Get(), nullptr).value_or(std::wstring());
+    return ReadTextValue(sub.Get(), nullptr).value_or(std::wstring());
 }
 
 // What the user's own registration starts: the class its TreatAs names (as
@@ -41,10 +41,9 @@ std::wstring UserServer(HKEY userClass, const std::wstring& clsid, REGSAM view)
     return DefaultText(userClass, L"LocalServer32", view);
 }
 
-class ComHijackKind final : public PlaceKind {
+class ComHijackKind final : public UnwatchedKind {
 public:
     const char* ReadingWork() const override { return "read: the user's classes"; }
-    bool ReadInBackground() const override { return true; }
 
     // A row for each: "{clsid} <name>" and what the machine's class starts,
     // the Execution Path what the user's starts (empty where its TreatAs or
@@ -84,8 +83,6 @@ public:
         }
         return entries;
     }
-
-    void Watch(const StartupSource&, WatchList&) const override {}
 
     // The user's class, where Registry Editor shows it: the 32-bit view's
     // classes of the user stand under Wow6432Node.

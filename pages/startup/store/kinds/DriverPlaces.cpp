@@ -24,25 +24,14 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
                   == CSTR_EQUAL;
 }
 
-class DriverKind final : public PlaceKind {
+class DriverKind final : public SubkeyPlaceKind {
 public:
     const char* ReadingWork() const override { return "read: drivers"; }
-    bool ReadInBackground() const override { return true; }
 
     StartupValueList Read(const StartupSource&, EntryPlace place) const override
     {
         return place == EntryPlace::Startup ? ReadServices(SERVICE_DRIVER, nullptr, &StartsWithWindows)
                                             : StartupValueList{};
-    }
-
-    void Watch(const StartupSource&, WatchList&) const override {}
-
-    // A driver is its service's key.
-    EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override
-    {
-        EntryAddress address = KeyAddress(source, place);
-        address.keyPath += L"\\" + name;
-        return address;
     }
 
     // The driver's file as Windows loads it: without an image path, the

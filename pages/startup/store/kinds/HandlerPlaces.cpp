@@ -10,7 +10,7 @@
 
 namespace {
 
-class HandlerKind final : public PlaceKind {
+class HandlerKind final : public SubkeyPlaceKind {
 public:
     explicit HandlerKind(bool contextMenu) : m_contextMenu(contextMenu) {}
 
@@ -18,7 +18,6 @@ public:
     {
         return m_contextMenu ? "read: context-menu handlers" : "read: icon overlays";
     }
-    bool ReadInBackground() const override { return true; }
 
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override
     {
@@ -32,7 +31,7 @@ public:
             std::wstring clsid;
             if (::RegOpenKeyExW(key.Get(), handler.c_str(), 0, KEY_QUERY_VALUE | source.view, handlerKey.Put())
                 == ERROR_SUCCESS)
-                clsid = ReadTextData(handlerKey.Get(), nullptr).value_or(std::wstring());
+                clsid = ReadTextValue(handlerKey.Get(), nullptr).value_or(std::wstring());
             // A context-menu handler whose default value is no class is
             // named by its class, as the shell takes it.
             const bool namedByClass = m_contextMenu && !IsClassId(clsid) && IsClassId(handler);
@@ -49,15 +48,6 @@ public:
             entries.push_back(ClassEntry(namedByClass ? std::wstring() : handler, handler, clsid, registration));
         }
         return entries;
-    }
-
-    void Watch(const StartupSource&, WatchList&) const override {}
-
-    EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override
-    {
-        EntryAddress address = KeyAddress(source, place);
-        address.keyPath += L"\\" + name;
-        return address;
     }
 
     std::wstring DetailsCommand(const std::wstring&, const std::wstring&, const std::wstring& command) const override

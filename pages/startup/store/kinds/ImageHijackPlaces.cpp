@@ -29,10 +29,11 @@ bool MonitorsSilentExit(const StartupSource& source, const std::wstring& program
     const std::wstring path = std::wstring(kImageOptionsKeyPath) + L"\\" + program;
     if (::RegOpenKeyExW(source.hive, path.c_str(), 0, KEY_READ | source.view, key.Put()) != ERROR_SUCCESS)
         return false;
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-    if (!ReadTypedValue(key.Get(), L"GlobalFlag", type, bytes))
+    RawValue value;
+    if (ReadRawValue(SystemStartupCalls(), key.Get(), L"GlobalFlag", value) != Lookup::Found)
         return false;
+    const DWORD type = value.type;
+    const std::vector<BYTE>& bytes = value.bytes;
     std::uint32_t flags = 0;
     if (type == REG_DWORD && bytes.size() == sizeof(flags))
         std::memcpy(&flags, bytes.data(), sizeof(flags));

@@ -33,12 +33,11 @@ bool Enabled(HKEY key, const wchar_t* name)
            && value == 1;
 }
 
-class LibraryKeyKind : public PlaceKind {
+class LibraryKeyKind : public UnwatchedKind {
 public:
     explicit LibraryKeyKind(Shape shape) : m_shape(shape) {}
 
     const char* ReadingWork() const override { return m_shape.work; }
-    bool ReadInBackground() const override { return true; }
 
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override
     {
@@ -67,8 +66,6 @@ public:
         }
         return entries;
     }
-
-    void Watch(const StartupSource&, WatchList&) const override {}
 
     // An entry is its subkey.
     EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override

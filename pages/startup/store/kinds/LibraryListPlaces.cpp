@@ -84,10 +84,8 @@ std::vector<std::wstring> ListedMembers(const StartupSource& source, bool commas
     return Members(value, commas);
 }
 
-class ListKind : public PlaceKind {
+class ListKind : public UnwatchedKind {
 public:
-    void Watch(const StartupSource&, WatchList&) const override {}
-    bool ReadInBackground() const override { return true; }
 
     // An entry is a member of the source's value.
     EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring&) const override

@@ -10,15 +10,9 @@
 
 namespace {
 
-class ValueListKind : public PlaceKind {
-public:
-    bool ReadInBackground() const override { return true; }
-    void Watch(const StartupSource&, WatchList&) const override {}
-};
-
 // A codec is a named text value of Drivers32, its library as stored; an empty
 // or blank one, or one of another type, loads nothing.
-class CodecKind final : public ValueListKind {
+class CodecKind final : public UnwatchedKind {
 public:
     const char* ReadingWork() const override { return "read: codecs"; }
 
@@ -71,7 +65,7 @@ std::wstring DatabaseFile(const std::wstring& database)
 // Each value of each program's key under Custom: Program is the program, the
 // Execution Path the value's name (the database), found again as
 // "<program>\<value name>". The unnamed value names no database.
-class ShimProgramKind final : public ValueListKind {
+class ShimProgramKind final : public UnwatchedKind {
 public:
     const char* ReadingWork() const override { return "read: shimmed programs"; }
 

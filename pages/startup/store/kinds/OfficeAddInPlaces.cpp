@@ -36,7 +36,7 @@ std::wstring ProgIdClass(const StartupSource& source, const std::wstring& progId
     for (const HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         fw::UniqueRegKey key;
         if (::RegOpenKeyExW(hive, path.c_str(), 0, KEY_QUERY_VALUE | view, key.Put()) == ERROR_SUCCESS)
-            return ReadTextData(key.Get(), nullptr).value_or(std::wstring());
+            return ReadTextValue(key.Get(), nullptr).value_or(std::wstring());
     }
     return {};
 }
@@ -46,10 +46,9 @@ bool IsFileUrl(const std::wstring& text)
     return text.size() >= 5 && ::CompareStringOrdinal(text.c_str(), 5, L"file:", 5, TRUE) == CSTR_EQUAL;
 }
 
-class OfficeAddInKind final : public PlaceKind {
+class OfficeAddInKind final : public SubkeyPlaceKind {
 public:
     const char* ReadingWork() const override { return "read: Office add-ins"; }
-    bool ReadInBackground() const override { return true; }
 
     StartupValueList Read(const StartupSource& source, EntryPlace place) const override
     {
@@ -64,25 +63,16 @@ public:
                     != ERROR_SUCCESS
                 || !LoadsAtStart(addIn.Get()))
                 continue;
-            std::wstring shown = ReadTextData(addIn.Get(), L"FriendlyName").value_or(std::wstring());
+            std::wstring shown = ReadTextValue(addIn.Get(), L"FriendlyName").value_or(std::wstring());
             StartupValue entry(shown.empty() ? progId : shown, {});
             if (entry.name != progId)
                 entry.id = progId;
-            entry.command = ReadTextData(addIn.Get(), L"Manifest").value_or(std::wstring());
+            entry.command = ReadTextValue(addIn.Get(), L"Manifest").value_or(std::wstring());
             if (entry.command.empty())
                 entry.command = LookUpClassFor(source, ProgIdClass(source, progId)).library;
             entries.push_back(std::move(entry));
         }
         return entries;
-    }
-
-    void Watch(const StartupSource&, WatchList&) const override {}
-
-    EntryAddress Address(const StartupSource& source, EntryPlace place, const std::wstring& name) const override
-    {
-        EntryAddress address = KeyAddress(source, place);
-        address.keyPath += L"\\" + name;
-        return address;
     }
 
     // A manifest is given as a file's URL, with "|vstolocal" or the like
