@@ -3,9 +3,8 @@
 //
 // A dialog made from an ANSI template creates its edit controls as ANSI
 // windows, which keep their text in the system's code page: a character that
-// code page lacks is lost as it is typed. Attach() puts a Unicode edit in
-// the template's control's place: the same identifier, styles, position,
-// font and place in the tab order.
+// code page lacks would be lost as it is typed. This one is made as a Unicode
+// window (fw::CreateDialogControl).
 
 #include "Wnd.h"
 
@@ -14,9 +13,14 @@
 class CEdit : public CWnd {
     DECLARE_DYNAMIC(CEdit)
 public:
-    // Replaces the dialog's control `id` by a Unicode edit; false where it
-    // could not be made (the template's control then stays).
-    bool AttachUnicode(HWND dialog, int id);
     std::wstring GetText() const;
     void SetText(const std::wstring& text) { ::SetWindowTextW(m_hWnd, text.c_str()); }
 };
+
+namespace fw {
+// Makes a control of `dialog` as its template would, but as a Unicode window
+// and when asked: at `place` in dialog units, in the dialog's font, after
+// `after` in the tab order. Null where it could not be made.
+HWND CreateDialogControl(HWND dialog, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
+                         RECT place, int id, HWND after);
+} // namespace fw

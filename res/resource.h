@@ -50,6 +50,7 @@
 #define IDC_SEARCH                      1045
 #define IDC_STARTUP_STATUS              1046
 #define IDC_STARTUP_COMPARISON          1047
+// Made by the page once the window is drawn, above the list.
 #define IDC_STARTUP_GROUP               1048
 #define IDC_STARTUP_FILTER              1049
 

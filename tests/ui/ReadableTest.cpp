@@ -7,6 +7,7 @@
 #include "app/MonitorApp.h"
 #include "pages/metrics/MetricsDlg.h"
 #include "pages/startup/page/StartupDlg.h"
+#include "res/resource.h"
 #include "startup/store/StoredValue.h"
 #include "support/MessagePump.h"
 #include "support/ProcessWindows.h"
@@ -265,6 +266,9 @@ TEST_P(Readable, EveryTextFitsItsControlWithTheLargestFigures)
     WriteStored(HKEY_LOCAL_MACHINE, kPolicyRunKey, "Setup Cleanup", Sz("C:\\Tools\\cleanup.exe"), KEY_WOW64_32KEY);
     StartApp();
     CMainSheet& sheet = *theApp.m_pMainFrame->m_pMainSheet;
+    // The group choice and the filter come once the window is drawn.
+    ASSERT_TRUE(PumpUntil([&] { return ::GetDlgItem(sheet.m_pStartupPage->m_hWnd, IDC_STARTUP_FILTER) != nullptr; },
+                          5000));
     EXPECT_EQ(MisfitsOn(sheet.m_pStartupPage->m_hWnd), std::vector<std::string>{});
 
     sheet.SetActivePage(1);

@@ -170,8 +170,6 @@ BOOL CStartupDlg::OnInitDialog()
         {"Start-Up Impact", LVCFMT_LEFT, 90, {"Not measured"}},
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    m_filter.AttachUnicode(m_hWnd, IDC_STARTUP_FILTER);
-    FillGroupChoice();
     // The details worker is held until the window has been drawn: until
     // then it would only compete with the drawing. It works between the
     // samples on the sampling worker's thread while that runs.
@@ -198,6 +196,7 @@ LRESULT CStartupDlg::OnShown(WPARAM, LPARAM)
     if (m_watcher || !m_details)
         return 0;
     m_details->Resume();
+    MakeFindControls();
     {
         const StartupWorkTimer timer("page: change notifications set up");
         m_watcher = std::make_unique<StartupWatcher>(m_sources, m_hWnd, kSourcesChangedMessage);

@@ -195,8 +195,10 @@ private:
     // The one selected row, or nothing when none or several are selected.
     const StartupRow* SingleSelectedRow() const;
     void UpdateButtons();
-    // Offers "Everything" and each group that a source of the table is in.
-    void FillGroupChoice();
+    // Makes the group choice, offering "Everything" and each group that a
+    // source of the table is in, and the filter, above the list; once the
+    // window is drawn, since the first drawing does not need them.
+    void MakeFindControls();
     // The keys of the group choice and the filter: Ctrl+F finds the filter,
     // Esc there empties it. True when the key was taken.
     bool TakeFindKey(const MSG& message);

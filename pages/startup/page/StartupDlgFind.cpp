@@ -5,9 +5,20 @@
 
 #include "res/resource.h"
 
-void CStartupDlg::FillGroupChoice()
+void CStartupDlg::MakeFindControls()
 {
-    const HWND choice = ::GetDlgItem(m_hWnd, IDC_STARTUP_GROUP);
+    if (m_filter.m_hWnd)
+        return;
+    // In dialog units, as a template would place them; after the list in the
+    // tab order, so that the list has the focus first.
+    const HWND label = fw::CreateDialogControl(m_hWnd, L"STATIC", L"&Show:", SS_LEFT, 0, {7, 69, 31, 77}, -1,
+                                               m_listStartup.m_hWnd);
+    const HWND choice = fw::CreateDialogControl(m_hWnd, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0,
+                                                {32, 67, 136, 227}, IDC_STARTUP_GROUP, label);
+    const HWND filterLabel = fw::CreateDialogControl(m_hWnd, L"STATIC", L"Fi&lter:", SS_LEFT, 0, {146, 69, 170, 77},
+                                                     -1, choice);
+    m_filter.m_hWnd = fw::CreateDialogControl(m_hWnd, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+                                              {172, 67, 366, 79}, IDC_STARTUP_FILTER, filterLabel);
     ::SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Everything"));
     ::SendMessageW(choice, CB_SETITEMDATA, 0, -1);
     for (int group = 0; group < kPlaceGroupCount; ++group) {
