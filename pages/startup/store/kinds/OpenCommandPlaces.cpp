@@ -30,14 +30,6 @@ std::wstring Lower(std::wstring text)
     return text;
 }
 
-std::wstring Trimmed(const std::wstring& text)
-{
-    const std::size_t first = text.find_first_not_of(L" \t");
-    if (first == std::wstring::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
-}
-
 // Whether the rest of a command holds nothing but the page to open and
 // Internet Explorer's own -nohome.
 bool OnlyOpensThePage(const std::wstring& arguments)
@@ -58,7 +50,7 @@ bool OnlyOpensThePage(const std::wstring& arguments)
 // not, opening the page and nothing else.
 bool IsInternetExplorer(const std::wstring& command)
 {
-    const std::wstring text = Lower(Trimmed(ExpandEnvironment(command)));
+    const std::wstring text = Lower(TrimmedText(ExpandEnvironment(command)));
     for (const wchar_t* folder : {L"%ProgramFiles%", L"%ProgramFiles(x86)%", L"%ProgramW6432%"}) {
         const std::wstring programFiles = ExpandEnvironment(folder);
         if (programFiles.empty() || programFiles.front() == L'%')
@@ -77,7 +69,7 @@ bool IsInternetExplorer(const std::wstring& command)
 
 bool IsWindowsOwn(bool startsItself, const std::wstring& command)
 {
-    return startsItself ? Trimmed(command) == kStartsItself : IsInternetExplorer(command);
+    return startsItself ? TrimmedText(command) == kStartsItself : IsInternetExplorer(command);
 }
 
 std::wstring CommandKeyPath(const StartupSource& source, const std::wstring& className)
