@@ -58,6 +58,12 @@ const PlaceKind& PlaceKindOf(StartupKind kind)
     return RunOncePlaces(); // not reached: every kind is named above
 }
 
+bool OpenStartupKey(const StartupSource& source, EntryPlace place, fw::UniqueRegKey& key)
+{
+    return place == EntryPlace::Startup
+           && ::RegOpenKeyExW(source.hive, source.keyPath, 0, KEY_READ | source.view, key.Put()) == ERROR_SUCCESS;
+}
+
 std::vector<std::wstring> SubkeyNames(HKEY key)
 {
     std::vector<std::wstring> names;

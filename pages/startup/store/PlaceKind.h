@@ -4,6 +4,7 @@
 // gives every source its kind, so a new kind of place is one file, a line
 // here and rows in the table.
 
+#include "framework/UniqueHandle.h"
 #include "pages/startup/actions/ShellActions.h"
 #include "pages/startup/store/StartupMoves.h"
 #include "pages/startup/store/StartupStore.h"
@@ -137,6 +138,11 @@ const PlaceKind& OfficeTestPlaces();
 // Tests list and switch only the services that `visible` lets through (the
 // ones they make), never the machine's own; nullptr: every service.
 void SetServiceFilterForTesting(bool (*visible)(const wchar_t* name));
+
+// Opens the source's key where Windows reads its entries, in its hive and
+// view, for a kind that keeps no switched-off entries of its own: false for
+// the parked place, and where the key cannot be opened.
+bool OpenStartupKey(const StartupSource& source, EntryPlace place, fw::UniqueRegKey& key);
 
 // The names of the subkeys of an open key, in enumeration order; none that
 // holds a NUL, which the registry's calls cannot open.

@@ -23,8 +23,7 @@ public:
     {
         StartupValueList entries;
         fw::UniqueRegKey key;
-        if (place != EntryPlace::Startup
-            || ::RegOpenKeyExW(source.hive, source.keyPath, 0, KEY_READ | source.view, key.Put()) != ERROR_SUCCESS)
+        if (!OpenStartupKey(source, place, key))
             return entries;
         for (const std::wstring& handler : FirstSubkeyNames(key.Get())) {
             fw::UniqueRegKey handlerKey;

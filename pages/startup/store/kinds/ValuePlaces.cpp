@@ -17,8 +17,7 @@ public:
         // The one value is asked for: its key may hold many (Winlogon does).
         // It is named as Windows names it; the registry ignores case.
         fw::UniqueRegKey key;
-        if (place != EntryPlace::Startup
-            || ::RegOpenKeyExW(source.hive, source.keyPath, 0, KEY_READ | source.view, key.Put()) != ERROR_SUCCESS)
+        if (!OpenStartupKey(source, place, key))
             return {};
         std::optional<std::wstring> text = ReadValueText(key.Get(), source.valueName);
         if (!text || IsWindowsDefault(source, *text))
