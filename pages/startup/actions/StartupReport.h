@@ -16,15 +16,32 @@ struct EntryReport {
     // and the medians behind it in whole milliseconds of CPU and kilobytes of
     // disk I/O; each empty where there is none.
     std::wstring impact{}, cpuMs{}, diskKB{};
+    // When the entry last changed, where Windows keeps a time (UtcTimeText),
+    // and the SHA-256 of its program file in lower-case hex: each empty where
+    // there is none (the hash is worked out only when a list is saved).
+    std::wstring time{}, sha256{};
+    // How it stands to a saved list it was compared with: "new", "changed",
+    // "gone" or empty; written only in a compared list.
+    std::wstring change{};
 };
 
 // The CSV file: UTF-8 with a byte-order mark, a header row, then a row for
-// each entry (its texts, the three yes-or-no fields, then its impact and
-// figures), lines ending in CRLF. A field is quoted when it holds a comma,
+// each entry (its texts, the three yes-or-no fields, its impact and figures,
+// its time and hash, and, `compared`, its change), lines ending in CRLF. A field is quoted when it holds a comma,
 // quote, CR or LF (its quotes doubled), and begins with ' when it needs the
 // formula guard (NeedsFormulaGuard), so that no spreadsheet takes it for a
 // formula and the guard can be told from a text's own '.
-std::string StartupListCsv(const std::vector<EntryReport>& entries);
+std::string StartupListCsv(const std::vector<EntryReport>& entries, bool compared = false);
+
+// The same fields as JSON Lines: UTF-8 without a byte-order mark, one object
+// an entry on a line of its own (LF), named as the CSV heading names them;
+// the yes-or-no fields as true or false, the figures as numbers or null,
+// every other field a string.
+std::string StartupListJsonLines(const std::vector<EntryReport>& entries, bool compared = false);
+
+// Whether a list saved at `path` is written as JSON Lines: its name ends in
+// .json, in any case.
+bool SavesAsJsonLines(const std::wstring& path);
 
 // Whether a field of this text is written with a ' before it: it begins with
 // = + - @, a tab or a CR, which a spreadsheet reads as a formula, or with ',
@@ -36,9 +53,10 @@ bool NeedsFormulaGuard(std::wstring_view text);
 // inside a field become spaces, so the columns stay aligned.
 std::wstring CopiedRowsText(const std::vector<EntryReport>& entries);
 
-// Writes the CSV file to `path` whole, or leaves what stood there; returns
-// ERROR_SUCCESS or the Win32 error.
-DWORD SaveStartupList(const std::wstring& path, const std::vector<EntryReport>& entries);
+// Writes the list to `path` whole (as JSON Lines where SavesAsJsonLines,
+// else as CSV), or leaves what stood there; returns ERROR_SUCCESS or the
+// Win32 error.
+DWORD SaveStartupList(const std::wstring& path, const std::vector<EntryReport>& entries, bool compared = false);
 
 // What the user is told when the list could not be saved.
 std::wstring SaveFailureMessage(DWORD error);

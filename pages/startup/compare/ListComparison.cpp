@@ -84,7 +84,33 @@ ListComparison CompareLists(const std::vector<EntryReport>& current, const std::
 }
 
 bool ChangedSince(const std::wstring& command, const std::wstring& publisher, bool publisherKnown,
-                  const EntryReport& saved)
+                  const EntryReport& saved, const std::wstring& sha256)
 {
-    return command != saved.command || (publisherKnown && publisher != saved.publisher);
+    return command != saved.command || (publisherKnown && publisher != saved.publisher) ||
+           (!sha256.empty() && !saved.sha256.empty() && sha256 != saved.sha256);
+}
+
+std::vector<EntryReport> ComparedList(std::vector<EntryReport> current, const std::vector<EntryReport>& saved,
+                                      std::size_t& found)
+{
+    const ListComparison comparison = CompareLists(current, saved);
+    found = 0;
+    for (std::size_t i = 0; i < current.size(); ++i) {
+        EntryReport& entry = current[i];
+        const std::ptrdiff_t was = comparison.savedOf[i];
+        if (was < 0)
+            entry.change = L"new";
+        else if (ChangedSince(entry.command, entry.publisher, true, saved[static_cast<std::size_t>(was)],
+                              entry.sha256))
+            entry.change = L"changed";
+        else
+            entry.change.clear();
+        found += entry.change.empty() ? 0 : 1;
+    }
+    for (std::size_t gone : comparison.gone) {
+        current.push_back(saved[gone]);
+        current.back().change = L"gone";
+        ++found;
+    }
+    return current;
 }

@@ -23,7 +23,14 @@ struct ListComparison {
 // in their order.
 ListComparison CompareLists(const std::vector<EntryReport>& current, const std::vector<EntryReport>& saved);
 
-// Whether the entry changed since it was saved: its command, or its
-// publisher when the current one is known (read in by then).
+// Whether the entry changed since it was saved: its command, its publisher
+// when the current one is known (read in by then), or its program file's
+// hash where both lists have one.
 bool ChangedSince(const std::wstring& command, const std::wstring& publisher, bool publisherKnown,
-                  const EntryReport& saved);
+                  const EntryReport& saved, const std::wstring& sha256 = {});
+
+// The current entries, each with its Change ("new", "changed" or empty), then
+// the saved ones that are gone, as saved with "gone": the compared list.
+// `found` counts the entries new, changed or gone.
+std::vector<EntryReport> ComparedList(std::vector<EntryReport> current, const std::vector<EntryReport>& saved,
+                                      std::size_t& found);

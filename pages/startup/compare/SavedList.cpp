@@ -13,13 +13,24 @@ namespace {
 
 constexpr std::size_t kLargestFile = 16u << 20;
 constexpr std::size_t kMostEntries = 65536;
-// A list saved before the impact was measured has the first eight fields.
+// The heading grew over the versions: lists saved before the impact was
+// measured have the first eight fields, those saved before times and hashes
+// eleven; a compared list has the Change after them.
 constexpr std::size_t kOlderFieldCount = 8;
-constexpr std::size_t kFieldCount = 11;
+constexpr std::size_t kImpactFieldCount = 11;
+constexpr std::size_t kTimeFieldCount = 13;
+constexpr std::size_t kFieldCount = 14;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr wchar_t kOlderHeading[] =
     L"Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists";
-constexpr wchar_t kImpactHeading[] = L",Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB)";
+constexpr struct {
+    std::wstring_view text;
+    std::size_t fields;
+} kLaterHeadings[] = {
+    {L",Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB)", kImpactFieldCount},
+    {L",Time,SHA-256", kTimeFieldCount},
+    {L",Change", kFieldCount},
+};
 
 SavedListReading Refused(std::wstring message)
 {
@@ -180,8 +191,39 @@ bool IsWholeNumber(const std::wstring& field)
     return field.size() <= 20 && std::all_of(field.begin(), field.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
 }
 
-// The entry a record holds (of eight fields, or eleven with the impact);
-// returns what is wrong with it, or nothing.
+// "2026-12-08T23:25:55Z", as UtcTimeText writes a time.
+bool IsTimeText(const std::wstring& field)
+{
+    constexpr std::wstring_view kShape = L"0000-00-00T00:00:00Z";
+    if (field.empty())
+        return true;
+    if (field.size() != kShape.size())
+        return false;
+    for (std::size_t i = 0; i < field.size(); ++i)
+        if (kShape[i] == L'0' ? !(field[i] >= L'0' && field[i] <= L'9') : field[i] != kShape[i])
+            return false;
+    return true;
+}
+
+// 64 hexadecimal digits, taken in lower case.
+bool ReadHash(std::wstring& field)
+{
+    if (field.empty())
+        return true;
+    if (field.size() != 64)
+        return false;
+    for (wchar_t& c : field) {
+        if (c >= L'A' && c <= L'F')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        else if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f')))
+            return false;
+    }
+    return true;
+}
+
+// The entry a record holds (of eight fields, eleven with the impact,
+// thirteen with time and hash, fourteen with the change); returns what is
+// wrong with it, or nothing.
 std::wstring ToEntry(Record& record, EntryReport& entry)
 {
     std::wstring* const texts[] = {&entry.program, &entry.location, &entry.command, &entry.programFile,
@@ -205,7 +247,21 @@ std::wstring ToEntry(Record& record, EntryReport& entry)
         return L"has something other than an impact under Start-Up Impact.";
     if (!IsWholeNumber(entry.cpuMs) || !IsWholeNumber(entry.diskKB))
         return L"has something other than a whole number under a figure at start-up.";
-    return {};
+    if (record.count == kImpactFieldCount)
+        return {};
+    entry.time.swap(record.fields[11]);
+    entry.sha256.swap(record.fields[12]);
+    if (!IsTimeText(entry.time))
+        return L"has something other than a time under Time.";
+    if (!ReadHash(entry.sha256))
+        return L"has something other than a SHA-256 under SHA-256.";
+    if (record.count == kTimeFieldCount)
+        return {};
+    entry.change.swap(record.fields[13]);
+    for (const wchar_t* word : {L"", L"new", L"changed", L"gone"})
+        if (entry.change == word)
+            return {};
+    return L"has something other than new, changed or gone under Change.";
 }
 
 // Where the records start after the heading, or npos when the first line is
@@ -217,9 +273,11 @@ std::size_t AfterHeading(const std::wstring& text, std::size_t& fields)
         return std::wstring::npos;
     std::size_t length = older.size();
     fields = kOlderFieldCount;
-    if (std::wstring_view(text).substr(length).substr(0, std::size(kImpactHeading) - 1) == kImpactHeading) {
-        length += std::size(kImpactHeading) - 1;
-        fields = kFieldCount;
+    for (const auto& later : kLaterHeadings) {
+        if (std::wstring_view(text).substr(length, later.text.size()) != later.text)
+            break;
+        length += later.text.size();
+        fields = later.fields;
     }
     const std::wstring_view rest = std::wstring_view(text).substr(length);
     if (rest.empty())
@@ -266,7 +324,9 @@ SavedListReading ReadSavedList(const std::string& bytes)
             problem = ToEntry(record, entry);
         if (!problem.empty())
             return Refused(OnLine(line, problem));
-        entries.push_back(std::move(entry));
+        // A compared list also names what was gone by then: no entry of that day.
+        if (entry.change != L"gone")
+            entries.push_back(std::move(entry));
     }
     return {std::move(entries), {}};
 }

@@ -15,14 +15,16 @@ struct SavedListReading {
 };
 
 // The list in `bytes`, read as StartupListCsv writes it, with the formula
-// guard taken off again. Also read: a list saved before the impact was
-// measured (eight fields, without the last three), no byte-order mark, lines
-// ending in LF alone, no line ending after the last record. Refused with a
-// message: text that is not UTF-8 or holds NUL bytes, another heading, broken
-// quoting, a record of other than the heading's fields, anything but yes or
-// no under the three yes-or-no fields, an impact that is none of the column's
-// words, a figure that is not a whole number, more than 65,536 entries, more
-// than 16 MiB.
+// guard taken off again. Also read: lists saved by earlier versions (eight
+// fields, before the impact was measured; eleven, before times and hashes),
+// a compared list (its Change last, its gone entries left out: they were not
+// there when it was saved), no byte-order mark, lines ending in LF alone, no
+// line ending after the last record. Refused with a message: text that is
+// not UTF-8 or holds NUL bytes, another heading, broken quoting, a record of
+// other than the heading's fields, anything but yes or no under the three
+// yes-or-no fields, an impact that is none of the column's words, a figure
+// that is not a whole number, a time or hash not as written, a change that
+// is none of its words, more than 65,536 entries, more than 16 MiB.
 SavedListReading ReadSavedList(const std::string& bytes);
 
 // The list saved at `path`. A file over 16 MiB is refused without being read.

@@ -75,4 +75,31 @@ TEST(ListComparisonTest, PairsEntriesAndTellsWhatChanged)
     }
 }
 
+// The list written by a comparison: each entry with its change, a changed
+// hash counting where both lists have one, then the gone entries.
+TEST(ListComparisonTest, ComparedListMarksEachEntryAndCountsTheFindings)
+{
+    const auto hashed = [](EntryReport entry, wchar_t digit) {
+        entry.sha256.assign(64, digit);
+        return entry;
+    };
+    const EntryReport a = Entry(L"A", L"Run", L"a.exe"), b = Entry(L"B", L"Run", L"b.exe"),
+                      c = Entry(L"C", L"Run", L"c.exe"), d = Entry(L"D", L"Run", L"d.exe");
+    std::size_t found = 99;
+    const std::vector<EntryReport> list =
+        ComparedList({hashed(a, L'1'), hashed(b, L'1'), c, d, Entry(L"F", L"Run", L"f.exe")}, {hashed(a, L'1'), hashed(b, L'2'), hashed(c, L'3'),
+                                                               Entry(L"D", L"Run", L"d.exe /x"), Entry(L"E", L"Run", L"e")},
+                     found);
+    std::vector<std::wstring> changes, programs;
+    for (const EntryReport& entry : list) {
+        changes.push_back(entry.change);
+        programs.push_back(entry.program);
+    }
+    EXPECT_EQ(programs, (std::vector<std::wstring>{L"A", L"B", L"C", L"D", L"F", L"E"}));
+    EXPECT_EQ(changes, (std::vector<std::wstring>{L"", L"changed", L"", L"changed", L"new", L"gone"}));
+    EXPECT_EQ(found, 4u);
+    ComparedList({a}, {a}, found);
+    EXPECT_EQ(found, 0u);
+}
+
 } // namespace

@@ -14,13 +14,14 @@ namespace {
 
 const char kHeading[] = "Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists";
 const char kImpactHeading[] = ",Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB)";
+const char kTimeHeading[] = ",Time,SHA-256";
 const std::wstring kNotAList = L"This file is not a start-up list saved by Quorvane: ";
 const std::wstring kTooLarge = L"This file is too large for a saved start-up list (over 16 MB).";
 
 auto Fields(const EntryReport& e)
 {
     return std::tie(e.program, e.location, e.command, e.programFile, e.publisher, e.verified, e.enabled, e.fileExists,
-                    e.impact, e.cpuMs, e.diskKB);
+                    e.impact, e.cpuMs, e.diskKB, e.time, e.sha256);
 }
 
 void ExpectSame(const std::vector<EntryReport>& read, const std::vector<EntryReport>& written)
@@ -47,7 +48,8 @@ std::vector<EntryReport> AwkwardEntries()
     for (const std::wstring& text : kAwkwardTexts) {
         const std::size_t n = entries.size();
         entries.push_back({text, text, text, text, text, n % 2 == 0, n % 3 == 0, n % 5 != 0, impacts[n % 6],
-                           n % 6 < 3 ? std::to_wstring(n * 997) : L"", n % 6 < 3 ? std::to_wstring(n) : L""});
+                           n % 6 < 3 ? std::to_wstring(n * 997) : L"", n % 6 < 3 ? std::to_wstring(n) : L"",
+                           n % 2 ? L"2026-12-08T23:25:55Z" : L"", n % 3 ? std::wstring(64, L"0af"[n % 3]) : L""});
     }
     return entries;
 }
@@ -106,6 +108,9 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
     const std::string head = std::string("\xEF\xBB\xBF") + kHeading + "\r\n";
     const std::string tool = "Tool,Run,C:\\t.exe,C:\\t.exe,Maker,yes,no,yes\r\n";
     const std::string impact = std::string("\xEF\xBB\xBF") + kHeading + kImpactHeading + "\r\n";
+    const std::string timed = std::string(kHeading) + kImpactHeading + kTimeHeading + "\r\n";
+    const std::string compared = std::string(kHeading) + kImpactHeading + kTimeHeading + ",Change\r\n";
+    const std::string hash(64, 'F');
     // A list of exactly 16 MiB, its last publisher padded out.
     std::string largest = head + "Tool,Run,C:\\t.exe,C:\\t.exe,,yes,no,yes\r\n";
     largest.insert(largest.size() - 13, (16u << 20) - largest.size(), 'p');
@@ -149,6 +154,21 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
          kNotAList + L"line 2 has something other than a whole number under a figure at start-up.", 0},
         {"the impact, measured and not", impact + "T,Run,C:\\t.exe,,,no,yes,yes,High,1240,4198\r\n"
                                                   "T,Run,C:\\t.exe,,,no,yes,yes,Not measured,,\r\n", L"", 2},
+        {"a time not as written", timed + "a,b,c,d,e,no,no,no,,,,2026-12-08 23:25:55,\r\n",
+         kNotAList + L"line 2 has something other than a time under Time.", 0},
+        {"a hash a digit short", timed + "a,b,c,d,e,no,no,no,,,,," + hash.substr(1) + "\r\n",
+         kNotAList + L"line 2 has something other than a SHA-256 under SHA-256.", 0},
+        {"a hash of another alphabet", timed + "a,b,c,d,e,no,no,no,,,,," + hash.substr(1) + "g\r\n",
+         kNotAList + L"line 2 has something other than a SHA-256 under SHA-256.", 0},
+        {"a change that is none", compared + "a,b,c,d,e,no,no,no,,,,,,moved\r\n",
+         kNotAList + L"line 2 has something other than new, changed or gone under Change.", 0},
+        {"eleven fields under the heading with times", timed + "a,b,c,d,e,no,no,no,Low,1,2\r\n",
+         kNotAList + L"line 2 has 11 fields, not 13.", 0},
+        {"time and hash, in upper case too", timed + "T,Run,C:\\t.exe,,,no,no,no,,,,2026-12-08T23:25:55Z," + hash +
+                                                 "\r\nT,Run,C:\\t.exe,,,no,no,no,,,,,\r\n", L"", 2},
+        {"a compared list, its gone left out", compared + "T,Run,C:\\t.exe,,,no,no,no,,,,,,new\r\n"
+                                                          "T,Run,C:\\t.exe,,,no,no,no,,,,,,\r\n"
+                                                          "G,Run,C:\\g.exe,,,no,no,no,,,,,,gone\r\n", L"", 2},
         {"the heading alone, no line ending", kHeading, L"", 0},
         {"no byte-order mark", kHeading + std::string("\r\n") + tool, L"", 1},
         {"LF endings, quoted too", std::string(kHeading) + "\n\"T\nx\",Run,C:\\t.exe,,,no,no,no\n", L"", 1},
@@ -161,8 +181,10 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
         const SavedListReading reading = ReadSavedList(c.bytes);
         EXPECT_EQ(reading.error, c.error);
         ASSERT_EQ(reading.entries.size(), c.entries);
-        for (const EntryReport& entry : reading.entries)
+        for (const EntryReport& entry : reading.entries) {
             ASSERT_EQ(entry.command, L"C:\\t.exe");
+            ASSERT_TRUE(entry.sha256.empty() || entry.sha256 == std::wstring(64, L'f')) << "hash not lower-cased";
+        }
     }
 }
 

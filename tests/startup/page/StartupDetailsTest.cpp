@@ -260,11 +260,11 @@ TEST_F(StartupDetailsTest, CtrlSAsksWhereSaveWritesEveryRowAndAFailedWriteSaysSo
     ASSERT_TRUE(Page().SaveListTo(path));
     EXPECT_EQ(ReadBytes(path), std::string("\xEF\xBB\xBF")
                                    + "Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists,"
-                                     "Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB)\r\n"
+                                     "Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB),Time,SHA-256\r\n"
                                      "'=cmd,User Start-Up,\"\"\"C:\\missing\\a.exe\"\", with a comma\",C:\\missing\\a.exe,"
-                                     "(File not found),no,yes,no,Not measured,,\r\n"
+                                     "(File not found),no,yes,no,Not measured,,,,\r\n"
                                      "Анна,User Start-Up,C:\\missing\\b.exe,C:\\missing\\b.exe,(File not found),no,no,no,"
-                                     "None,,\r\n");
+                                     "None,,,,\r\n");
 
     EXPECT_FALSE(Page().SaveListTo(folder.Path() + L"\\no such folder\\list.csv"));
     ASSERT_EQ(m_messages.size(), 1u);

@@ -1,0 +1,34 @@
+#pragma once
+// The SHA-256 of program files, worked out only when a list is saved: the
+// system's hash provider (bcrypt.dll) is loaded by the first hasher made and
+// let go with the last, so the window never pays for it.
+
+#include <windows.h>
+
+#include <string>
+
+class FileHasher {
+public:
+    FileHasher();
+    ~FileHasher();
+    FileHasher(const FileHasher&) = delete;
+    FileHasher& operator=(const FileHasher&) = delete;
+
+    // Whether the provider could be had: without it every hash is empty.
+    bool Available() const { return m_algorithm != nullptr; }
+    // The SHA-256 of the file's bytes in lower-case hex; empty where it
+    // cannot be read (missing, a folder, a device, locked) or there is no
+    // provider. The file is reached as the system sees it (NativeFilePath)
+    // and read while others write it, as it stands.
+    std::wstring Sha256OfFile(const std::wstring& path) const;
+    // The same of bytes in memory.
+    std::wstring Sha256Of(const void* data, std::size_t size) const;
+
+    // The provider's functions, as found in the library it loaded.
+    struct Functions;
+
+private:
+    HMODULE m_module = nullptr;
+    const Functions* m_functions = nullptr;
+    void* m_algorithm = nullptr; // BCRYPT_ALG_HANDLE
+};
