@@ -1,6 +1,7 @@
 #include "app/Elevation.h"
 
 #include "framework/UniqueHandle.h"
+#include "framework/WinApp.h"
 #include "pages/startup/actions/AtomicFile.h"
 
 #include <shellapi.h>
@@ -109,22 +110,7 @@ bool MenuOffersElevation(ElevationKind kind)
 
 std::wstring ArgumentsAfterProgram(const wchar_t* commandLine)
 {
-    if (!commandLine)
-        return std::wstring();
-    const wchar_t* p = commandLine;
-    if (*p == L'"') {
-        ++p;
-        while (*p && *p != L'"')
-            ++p;
-        if (*p == L'"')
-            ++p;
-    } else {
-        while (*p && *p != L' ' && *p != L'\t')
-            ++p;
-    }
-    while (*p == L' ' || *p == L'\t')
-        ++p;
-    return p;
+    return commandLine ? std::wstring(fw::ArgumentsAfterProgram(commandLine)) : std::wstring();
 }
 
 ElevationResult RunElevated(HWND owner)

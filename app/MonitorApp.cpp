@@ -5,6 +5,7 @@
 #include "app/SamplingWorker.h"
 #include "app/StartupSteps.h"
 #include "app/UpdateSpeed.h"
+#include "app/WindowlessRun.h"
 #include "pages/startup/Utf8Text.h"
 #include "res/resource.h"
 #include "pages/startup/page/StartupDlg.h"
@@ -41,6 +42,13 @@ CMonitorApp::~CMonitorApp() = default;
 
 BOOL CMonitorApp::InitInstance()
 {
+    // Arguments ask for a run without a window: looked at before anything
+    // else, so that the window's start pays nothing for them.
+    if (m_lpCmdLine && *m_lpCmdLine) {
+        ::CoInitialize(nullptr); // let go of in ExitInstance, as for the window
+        SetExitCode(RunWithoutWindow(ParseCommandLine(SplitArguments(m_lpCmdLine))));
+        return FALSE;
+    }
     CWinApp::InitInstance();
     ::InitCommonControls();
     StartupStepDone("common controls");

@@ -203,6 +203,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     if (!pApp)
         return -1;
     pApp->m_hInstance = hInstance;
+    pApp->m_lpCmdLine = fw::ArgumentsAfterProgram(::GetCommandLineW());
 
     int exitCode;
     if (pApp->InitInstance()) {
@@ -219,6 +220,24 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 }
 
 namespace fw {
+const wchar_t* ArgumentsAfterProgram(const wchar_t* commandLine)
+{
+    const wchar_t* p = commandLine;
+    if (*p == L'"') {
+        ++p;
+        while (*p && *p != L'"')
+            ++p;
+        if (*p == L'"')
+            ++p;
+    } else {
+        while (*p && *p != L' ' && *p != L'\t')
+            ++p;
+    }
+    while (*p == L' ' || *p == L'\t')
+        ++p;
+    return p;
+}
+
 void SetSocketStartupFunction(std::function<bool()> function)
 {
     SocketStartup() = std::move(function);

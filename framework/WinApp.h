@@ -33,6 +33,15 @@ public:
 
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd = nullptr;
+    // The arguments the program was started with, after its name, exactly as
+    // given; set by AfxWinMain, so an application object started otherwise
+    // (as tests start one) has none.
+    const wchar_t* m_lpCmdLine = L"";
+
+protected:
+    // The code ExitInstance returns, for an InitInstance that did its work
+    // without a message loop.
+    void SetExitCode(int code) { m_nExitCode = code; }
 
 private:
     std::string m_strAppName;
@@ -63,6 +72,11 @@ void AfxEnableControlContainer();
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
 namespace fw {
+// The arguments of a command line after its program name, exactly as given,
+// parsed as the C runtime and CommandLineToArgvW take the program name: the
+// end of `commandLine` where it has none.
+const wchar_t* ArgumentsAfterProgram(const wchar_t* commandLine);
+
 // Takes and dispatches every message waiting for this thread, each first
 // offered to the application's PreTranslateMessage, as the message loop
 // does. Messages are taken as UTF-16, so that a character typed into a

@@ -1,0 +1,49 @@
+#include "pages/startup/actions/ListSnapshot.h"
+
+#include "pages/startup/details/EntryTime.h"
+#include "pages/startup/details/FileDetails.h"
+#include "pages/startup/details/FileHash.h"
+#include "pages/startup/details/ProgramResolver.h"
+#include "pages/startup/details/TrustLibraries.h"
+#include "pages/startup/impact/ImpactMatching.h"
+#include "pages/startup/impact/StartupInfoFolder.h"
+#include "pages/startup/page/RowDetails.h"
+#include "pages/startup/page/StartupRows.h"
+#include "pages/startup/store/PlaceKind.h"
+#include "pages/startup/store/StartupStore.h"
+
+std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn,
+                                          const FileHasher* hasher)
+{
+    StartupRowModel rows;
+    rows.Merge(ReadStartupEntries(sources), sources);
+    {
+        // One load of the signature check's libraries for every file.
+        const TrustLibraries::Keeper keep;
+        for (std::size_t id = 0; id < rows.Size(); ++id) {
+            const StartupRow& row = rows.Row(id);
+            const std::wstring programFile = ResolveProgramFile(DetailsCommand(row, sources.at(row.source)));
+            rows.SetDetails(id, programFile, ExamineFile(programFile));
+        }
+    }
+    std::vector<std::size_t> ids;
+    const std::vector<ImpactEntry> measured = rows.ImpactEntries(ids);
+    ImpactMeasure measure(measured);
+    if (!ForEachUserStartupInfo([&](std::vector<MeasuredProcess>&& processes) { measure.AddLogOn(processes); }))
+        rows.SetImpact(ids, measured, measure.Figures());
+
+    std::vector<EntryReport> reports;
+    reports.reserve(rows.Size());
+    for (std::size_t id = 0; id < rows.Size(); ++id) {
+        const StartupRow& row = rows.Row(id);
+        if (row.windowsOwn && !withWindowsOwn)
+            continue;
+        EntryReport report = rows.Report(id);
+        if (report.time.empty())
+            report.time = UtcTimeText(LastChangeTime(EntryAddressOf(sources.at(row.source), row.place, EntryId(row))));
+        if (hasher && report.fileExists)
+            report.sha256 = hasher->Sha256OfFile(report.programFile);
+        reports.push_back(std::move(report));
+    }
+    return reports;
+}
