@@ -1,12 +1,14 @@
 // The start-up page with what it finds about each entry's program: the
-// Publisher column filling in after the rows, missing files marked, the entry
-// menu's actions on the selection (none of which starts the entry), Copy and
-// the saved list.
+// Publisher and Time columns filling in after the rows, missing files marked,
+// the entry menu's actions on the selection (none of which starts the entry),
+// Copy, and the saved list.
 
 #include "startup/page/StartupPageFixture.h"
 
 #include "pages/startup/actions/ShellActions.h"
+#include "pages/startup/details/EntryTime.h"
 #include "pages/startup/details/FileDetails.h"
+#include "pages/startup/page/BackgroundReadings.h"
 #include "pages/startup/page/StartupDlg.h"
 #include "pages/startup/store/StartupStore.h"
 #include "res/resource.h"
@@ -20,6 +22,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -42,6 +45,25 @@ std::wstring ClipboardText()
     }
     ::CloseClipboard();
     return text;
+}
+
+// When a key of the user's was last written, as FILETIME counts it and as
+// the Time column says it.
+std::uint64_t KeyTicks(const wchar_t* path)
+{
+    HKEY key = nullptr;
+    FILETIME written{};
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       &written);
+    ::RegCloseKey(key);
+    return (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
+std::string KeyTime(const wchar_t* path)
+{
+    return U8(UtcTimeText(KeyTicks(path)));
 }
 
 TEST_F(StartupDetailsTest, PublishersFillInAfterTheRowsAndTheMenuActsOnTheSelectionWithoutStartingTheEntry)
@@ -258,18 +280,47 @@ TEST_F(StartupDetailsTest, CtrlSAsksWhereSaveWritesEveryRowAndAFailedWriteSaysSo
     const std::wstring path = folder.Path() + L"\\list.csv";
 
     ASSERT_TRUE(Page().SaveListTo(path));
+    // Each entry's time is its key's; a missing file has no hash.
     EXPECT_EQ(ReadBytes(path), std::string("\xEF\xBB\xBF")
                                    + "Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists,"
                                      "Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB),Time,SHA-256\r\n"
                                      "'=cmd,User Start-Up,\"\"\"C:\\missing\\a.exe\"\", with a comma\",C:\\missing\\a.exe,"
-                                     "(File not found),no,yes,no,Not measured,,,,\r\n"
-                                     "Анна,User Start-Up,C:\\missing\\b.exe,C:\\missing\\b.exe,(File not found),no,no,no,"
-                                     "None,,,,\r\n");
+                                     "(File not found),no,yes,no,Not measured,,,"
+                                   + KeyTime(kRunKeyPath) + ",\r\n"
+                                   + "Анна,User Start-Up,C:\\missing\\b.exe,C:\\missing\\b.exe,(File not found),no,no,no,"
+                                     "None,,,"
+                                   + KeyTime(kDisabledKeyPath) + ",\r\n");
 
     EXPECT_FALSE(Page().SaveListTo(folder.Path() + L"\\no such folder\\list.csv"));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text.rfind("Could not save the start-up list: ", 0), 0u) << m_messages[0].text;
     EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"list.csv"}) << "no partial file";
+}
+
+TEST_F(StartupDetailsTest, AnEntryMovedOrAddedShowsTheNewTimeOfEveryEntryOfItsKey)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "stays", Sz("C:\\missing\\stays.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "moves", Sz("C:\\missing\\moves.exe"));
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    auto time = [&](const char* program) {
+        for (std::size_t id = 0; id < Page().m_rows.Size(); ++id)
+            if (U8(Page().m_rows.Row(id).name) == program && !Page().m_rows.Row(id).removed)
+                return Page().m_rows.Row(id).changeTime;
+        return std::uint64_t{0};
+    };
+    EXPECT_EQ(time("stays"), KeyTicks(kRunKeyPath));
+
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "added", Sz("C:\\missing\\added.exe"));
+    EXPECT_TRUE(PumpUntil([&] { return Programs().size() == 3 && Page().DetailsComplete(); }, 10000));
+    EXPECT_EQ(time("stays"), KeyTicks(kRunKeyPath)) << "the key's time, with its new entry";
+
+    Tick(RowOf("moves", kUser), false);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    EXPECT_EQ(time("moves"), KeyTicks(kDisabledKeyPath)) << "where it stands now";
+    EXPECT_EQ(time("stays"), KeyTicks(kRunKeyPath)) << "the key it left";
+    EXPECT_EQ(Text(RowOf("moves", kUser), kTimeColumn), KeyTime(kDisabledKeyPath));
 }
 
 } // namespace
