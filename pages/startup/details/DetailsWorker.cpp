@@ -1,6 +1,7 @@
 #include "pages/startup/details/DetailsWorker.h"
 
 #include "app/StartupSteps.h"
+#include "pages/startup/details/EntryTime.h"
 #include "pages/startup/details/ProgramResolver.h"
 #include "pages/startup/details/TrustLibraries.h"
 
@@ -172,6 +173,10 @@ DetailsResult DetailsWorker::Answer(const Queued& queued)
     }
     DetailsResult result;
     result.row = queued.request.row;
+    {
+        const StartupWorkTimer timer("details: entry's time");
+        result.changed = LastChangeTime(queued.request.address);
+    }
     {
         const StartupWorkTimer timer("details: program file found");
         result.programFile = ResolveProgramFile(queued.request.command);

@@ -11,12 +11,14 @@
 // and kept by path, size and last-write time; a request for a known file
 // only compares the size and time, and examines it again when they changed.
 // Results are posted in batches: one message tells the window to take all
-// that are ready.
+// that are ready. The time an entry last changed is read anew for every
+// request: it is one call, and no kept file tells it.
 //
 // When a new set of requests (see StartNewSet) begins, the kept files that
 // the last set did not name are forgotten: the cache holds at most the files
 // of the last two readings of the page.
 
+#include "pages/startup/actions/ShellActions.h"
 #include "pages/startup/details/FileDetails.h"
 #include "pages/startup/details/TrustLibraries.h"
 
@@ -24,6 +26,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -36,12 +39,14 @@
 struct DetailsRequest {
     std::size_t row = 0;
     std::wstring command;
+    EntryAddress address{}; // where the entry stands: its key or its file
 };
 
 struct DetailsResult {
     std::size_t row = 0;
     std::wstring programFile; // as ResolveProgramFile gives it
     FileDetails details;
+    std::uint64_t changed = 0; // when the entry last changed (LastChangeTime), 0 where unknown
 };
 
 class DetailsWorker {

@@ -18,7 +18,7 @@
 #include <vector>
 
 // The page's columns, in order.
-enum StartupColumn { kProgramColumn, kLocationColumn, kPathColumn, kPublisherColumn, kImpactColumn };
+enum StartupColumn { kProgramColumn, kLocationColumn, kPathColumn, kPublisherColumn, kImpactColumn, kTimeColumn };
 
 // The rows' figures matched on the sampling worker with Windows'
 // measurements, a log-on at a time, with what the rows were matched by.

@@ -1,8 +1,10 @@
 #include "pages/startup/page/RowDetails.h"
 
+#include "pages/startup/details/EntryTime.h"
 #include "pages/startup/details/ProgramResolver.h"
 #include "pages/startup/store/PlaceKind.h"
 
+#include <cstdint>
 #include <utility>
 
 RowDetails::RowDetails(HWND window, UINT message, DetailsWorker::Examiner examine, bool held,
@@ -21,7 +23,8 @@ void RowDetails::Ask(const StartupRowModel& rows, const std::vector<StartupSourc
     requests.reserve(ids.size());
     for (std::size_t id : ids) {
         const StartupRow& row = rows.Row(id);
-        requests.push_back({id, DetailsCommand(row, sources.at(row.source))});
+        const StartupSource& source = sources.at(row.source);
+        requests.push_back({id, DetailsCommand(row, source), EntryAddressOf(source, row.place, EntryId(row))});
         ++m_asked[id];
     }
     m_pending += ids.size();
@@ -40,10 +43,12 @@ std::vector<std::size_t> RowDetails::Take(StartupRowModel& rows)
         const std::wstring before = row.publisher;
         const bool missingBefore = row.fileMissing;
         const bool windowsBefore = row.windowsOwn;
+        const std::uint64_t timeBefore = row.changeTime;
         rows.SetDetails(result.row, result.programFile, result.details);
+        rows.SetChangeTime(result.row, result.changed);
         // A reading of everything asks again for every row: most answers change nothing shown.
         if (!shownBefore || before != row.publisher || missingBefore != row.fileMissing ||
-            windowsBefore != row.windowsOwn)
+            windowsBefore != row.windowsOwn || timeBefore != row.changeTime)
             shownChanged.push_back(result.row);
     }
     return shownChanged;
@@ -59,11 +64,13 @@ EntryReport CompleteReport(const StartupRowModel& rows, const std::vector<Startu
     EntryReport report = rows.Report(id);
     const StartupRow& row = rows.Row(id);
     if (!row.detailsKnown && !row.gone) {
-        report.programFile = ResolveProgramFile(DetailsCommand(row, sources.at(row.source)));
+        const StartupSource& source = sources.at(row.source);
+        report.programFile = ResolveProgramFile(DetailsCommand(row, source));
         const FileDetails details = ExamineFile(report.programFile);
         report.publisher = PublisherShown(row.declaredPublisher, details);
         report.verified = details.signature.state == SignatureState::Verified;
         report.fileExists = details.stamp.exists;
+        report.time = UtcTimeText(LastChangeTime(EntryAddressOf(source, row.place, EntryId(row))));
     }
     return report;
 }

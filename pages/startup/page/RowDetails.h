@@ -24,7 +24,7 @@ public:
     void Ask(const StartupRowModel& rows, const std::vector<StartupSource>& sources,
              const std::vector<std::size_t>& ids);
     // Brings the answers that are ready into `rows`; the ids of the rows
-    // whose Publisher text, missing file or Windows signature changed.
+    // whose Publisher text, missing file, Windows signature or time changed.
     std::vector<std::size_t> Take(StartupRowModel& rows);
     bool Complete() const { return m_pending == 0; }
 
@@ -37,6 +37,6 @@ private:
 // What the worker is asked for a row, as the kind of its place has it.
 std::wstring DetailsCommand(const StartupRow& row, const StartupSource& source);
 
-// The row for the saved list or the clipboard, its details found now if they
-// are not in yet.
+// The row for the saved list or the clipboard, its details and time found
+// now if they are not in yet.
 EntryReport CompleteReport(const StartupRowModel& rows, const std::vector<StartupSource>& sources, std::size_t id);

@@ -123,10 +123,12 @@ EntryReport StartupRowModel::Report(std::size_t id) const
     const StartupRow& row = Row(id);
     EntryReport report{row.name,      row.location, row.command,      row.programFile,
                        row.publisher, row.verified, row.savedEnabled, !row.fileMissing};
+    report.time = TimeShown(id);
     if (row.gone) {
         report.impact = row.goneImpact;
         report.cpuMs = row.goneCpuMs;
         report.diskKB = row.goneDiskKB;
+        report.sha256 = row.goneSha256;
         return report;
     }
     report.impact = ImpactShown(id);

@@ -35,7 +35,8 @@ bool RowView::Chosen(const StartupRowModel& rows, const std::vector<StartupSourc
     if (m_filter.empty())
         return true;
     return Holds(row.name, m_filter) || Holds(row.location, m_filter) || Holds(row.command, m_filter)
-           || Holds(row.publisher, m_filter) || Holds(rows.ImpactShown(id), m_filter);
+           || Holds(row.publisher, m_filter) || Holds(rows.ImpactShown(id), m_filter)
+           || Holds(rows.TimeShown(id), m_filter);
 }
 
 bool RowView::Shown(const StartupRowModel& rows, const std::vector<StartupSource>& sources, std::size_t id) const

@@ -8,6 +8,17 @@
 SavedListMarks::SavedListMarks(std::wstring fileName, std::vector<EntryReport> saved)
     : m_fileName(std::move(fileName)), m_saved(std::move(saved))
 {
+    m_holdsHashes = std::any_of(m_saved.begin(), m_saved.end(),
+                                [](const EntryReport& entry) { return !entry.sha256.empty(); });
+}
+
+std::vector<std::size_t> SavedListMarks::RowsToHash() const
+{
+    std::vector<std::size_t> ids;
+    for (std::size_t id = 0; id < m_savedOf.size(); ++id)
+        if (m_savedOf[id] >= 0 && !m_saved[static_cast<std::size_t>(m_savedOf[id])].sha256.empty())
+            ids.push_back(id);
+    return ids;
 }
 
 std::vector<std::size_t> SavedListMarks::Match(StartupRowModel& rows)
@@ -67,7 +78,11 @@ RowMark SavedListMarks::Mark(const StartupRowModel& rows, std::size_t id) const
     if (id >= m_savedOf.size() || m_savedOf[id] < 0)
         return RowMark::New;
     const EntryReport& saved = m_saved[static_cast<std::size_t>(m_savedOf[id])];
-    return ChangedSince(row.command, row.publisher, row.detailsKnown, saved) ? RowMark::Changed : RowMark::None;
+    static const std::wstring kNoHash;
+    const auto found = m_hashes.find(id);
+    const std::wstring& hash = found != m_hashes.end() ? found->second : kNoHash;
+    return ChangedSince(row.command, row.publisher, row.detailsKnown, saved, hash) ? RowMark::Changed
+                                                                                   : RowMark::None;
 }
 
 std::wstring SavedListMarks::Summary(const StartupRowModel& rows) const

@@ -17,10 +17,12 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -53,6 +55,7 @@ END_MESSAGE_MAP()
 bool CStartupDlg::s_programAscending = false;
 bool CStartupDlg::s_locationAscending = false;
 bool CStartupDlg::s_impactAscending = false;
+bool CStartupDlg::s_timeAscending = false;
 CStartupDlg::ImpactReader CStartupDlg::s_readImpact = &ForEachUserStartupInfo;
 
 namespace {
@@ -104,6 +107,18 @@ constexpr COLORREF kMissingFileColour = RGB(192, 0, 0);
 bool CanRunAsAdministrator()
 {
     return MenuOffersElevation(CurrentElevation());
+}
+
+// The key or file that holds an entry, as one text: the entries of a key
+// share it. Empty for an address that names neither.
+std::wstring PlaceOf(const EntryAddress& address)
+{
+    if (!address.file.empty())
+        return L"file:" + FoldedText(address.file);
+    if (!address.hive)
+        return {};
+    return std::to_wstring(reinterpret_cast<std::uintptr_t>(address.hive)) + L':' + std::to_wstring(address.view)
+           + L':' + FoldedText(address.keyPath);
 }
 
 // What the list's sort hands to the comparison of two row ids.
@@ -162,12 +177,21 @@ BOOL CStartupDlg::OnInitDialog()
     std::vector<std::string> locations;
     for (const StartupSource& source : m_sources)
         locations.push_back(AsciiText(source.location));
+    // The Time column fits a time of any digits.
+    std::vector<std::string> times;
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        std::string time = "0000-00-00T00:00:00Z";
+        for (char& c : time)
+            c = c == '0' ? digit : c;
+        times.push_back(time);
+    }
     InsertListColumns(m_listStartup, {
         {"Program", LVCFMT_LEFT, 150, {}},
         {"Location", LVCFMT_LEFT, 100, locations},
         {"Execution Path", LVCFMT_LEFT, 350, {}},
         {"Publisher", LVCFMT_LEFT, 200, {"(File not found)"}},
         {"Start-Up Impact", LVCFMT_LEFT, 90, {"Not measured"}},
+        {"Time", LVCFMT_LEFT, 120, times},
     });
     m_listStartup.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     // The details worker is held until the window has been drawn: until
@@ -314,6 +338,22 @@ void CStartupDlg::ShowReading(SourceSet which, const std::vector<StartupEntry>& 
         for (std::size_t id : changes.changed)
             if (!m_rows.Row(id).detailsKnown)
                 wanted.push_back(id);
+        // An entry that came, changed or went wrote its key (or its file):
+        // the time of every entry kept there is read again.
+        std::vector<EntryAddress> written;
+        for (const std::vector<std::size_t>* ids : {&changes.added, &changes.changed, &changes.removed})
+            for (std::size_t id : *ids)
+                written.push_back(AddressOf(m_rows.Row(id)));
+        if (!written.empty()) {
+            std::vector<bool> asked(m_rows.Size(), false);
+            for (std::size_t id : wanted)
+                asked[id] = true;
+            for (std::size_t id : RowsAt(written)) {
+                if (!asked[id])
+                    wanted.push_back(id);
+                asked[id] = true;
+            }
+        }
     }
     if (m_details) {
         const StartupWorkTimer timer("page: details asked");
@@ -383,6 +423,7 @@ LRESULT CStartupDlg::OnDetailsReady(WPARAM, LPARAM)
         if (item < 0 || !Shown(id))
             continue;
         m_listStartup.SetItemText(item, kPublisherColumn, m_rows.Row(id).publisher.c_str());
+        m_listStartup.SetItemText(item, kTimeColumn, m_rows.TimeShown(id).c_str());
         m_listStartup.SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(item), static_cast<LPARAM>(item));
     }
     // Windows' own programs leave the list as they are verified.
@@ -441,11 +482,36 @@ void CStartupDlg::InsertRow(std::size_t id, bool inPlace)
         m_itemPositions.clear();
     m_listStartup.SetItemText(item, kLocationColumn, row.location);
     m_listStartup.SetItemText(item, kPathColumn, row.command.c_str());
-    if (row.detailsKnown || row.gone)
+    if (row.detailsKnown || row.gone) {
         m_listStartup.SetItemText(item, kPublisherColumn, row.publisher.c_str());
+        if (const std::wstring time = m_rows.TimeShown(id); !time.empty())
+            m_listStartup.SetItemText(item, kTimeColumn, time.c_str());
+    }
     if (const std::wstring impact = m_rows.ImpactShown(id); !impact.empty())
         m_listStartup.SetItemText(item, kImpactColumn, impact.c_str());
     m_listStartup.SetCheck(item, row.checked ? TRUE : FALSE);
+}
+
+EntryAddress CStartupDlg::AddressOf(const StartupRow& row) const
+{
+    return EntryAddressOf(m_sources.at(row.source), row.place, EntryId(row));
+}
+
+std::vector<std::size_t> CStartupDlg::RowsAt(const std::vector<EntryAddress>& addresses) const
+{
+    std::unordered_set<std::wstring> places;
+    for (const EntryAddress& address : addresses)
+        if (std::wstring place = PlaceOf(address); !place.empty())
+            places.insert(std::move(place));
+    std::vector<std::size_t> ids;
+    if (places.empty())
+        return ids;
+    for (std::size_t id = 0; id < m_rows.Size(); ++id) {
+        const StartupRow& row = m_rows.Row(id);
+        if (!row.removed && places.count(PlaceOf(AddressOf(row))) != 0)
+            ids.push_back(id);
+    }
+    return ids;
 }
 
 bool CStartupDlg::Shown(std::size_t id) const
@@ -648,6 +714,10 @@ void CStartupDlg::OnColumnClick(NMLISTVIEW* pNMLV, LRESULT* pResult)
         s_impactAscending = !s_impactAscending;
         m_sortCompare = &StartupRowModel::CompareImpact;
         m_sortAscending = s_impactAscending;
+    } else if (pNMLV->iSubItem == kTimeColumn) {
+        s_timeAscending = !s_timeAscending;
+        m_sortCompare = &StartupRowModel::CompareTime;
+        m_sortAscending = s_timeAscending;
     } else {
         return; // "Execution Path" does not sort
     }
@@ -700,6 +770,7 @@ void CStartupDlg::ApplyRow(std::size_t id)
     m_listReady = false;
     const StartupRow& row = m_rows.Row(id);
     const bool switchOn = row.checked;
+    const EntryAddress before = AddressOf(row);
     // The entry is found by its name in its source; the list's texts are only shown.
     const MoveResult result = SwitchEntry(m_sources.at(row.source), row.place, EntryId(row), switchOn);
     switch (result.outcome) {
@@ -711,7 +782,14 @@ void CStartupDlg::ApplyRow(std::size_t id)
         m_rows.SetMoved(id, switchOn, result.place, result.command);
         if (item >= 0)
             m_listStartup.SetItemText(item, kImpactColumn, m_rows.ImpactShown(id).c_str());
-        FollowSwitch(id, switchOn);
+        // The move wrote where the entry was and where it is now, and a
+        // switch writes what its followers share: the times of every entry
+        // there are read again.
+        std::vector<EntryAddress> written{before, AddressOf(row)};
+        for (std::size_t other : FollowSwitch(id, switchOn))
+            written.push_back(AddressOf(m_rows.Row(other)));
+        if (m_details)
+            m_details->Ask(m_rows, m_sources, RowsAt(written));
         break;
     }
     case MoveOutcome::Failed:
@@ -741,12 +819,13 @@ void CStartupDlg::ApplyRow(std::size_t id)
     m_listReady = true;
 }
 
-void CStartupDlg::FollowSwitch(std::size_t id, bool on)
+std::vector<std::size_t> CStartupDlg::FollowSwitch(std::size_t id, bool on)
 {
+    std::vector<std::size_t> followers;
     const StartupRow& moved = m_rows.Row(id);
     const std::wstring key = PlaceKindOf(m_sources.at(moved.source).kind).SwitchKey(EntryId(moved));
     if (key.empty())
-        return;
+        return followers;
     for (std::size_t other = 0; other < m_rows.Size(); ++other) {
         const StartupRow& row = m_rows.Row(other);
         if (other == id || row.removed || row.gone
@@ -754,11 +833,13 @@ void CStartupDlg::FollowSwitch(std::size_t id, bool on)
             continue;
         m_rows.SetMoved(other, on, row.place, row.command);
         m_rows.SetChecked(other, on);
+        followers.push_back(other);
         if (const int item = ItemOf(other); item >= 0) {
             m_listStartup.SetCheck(item, on ? TRUE : FALSE);
             m_listStartup.SetItemText(item, kImpactColumn, m_rows.ImpactShown(other).c_str());
         }
     }
+    return followers;
 }
 
 void CStartupDlg::OnRevertChanges()

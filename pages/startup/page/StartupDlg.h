@@ -6,6 +6,7 @@
 // tells who published each entry's program as the details come in.
 
 #include "framework/Framework.h"
+#include "pages/startup/actions/ShellActions.h"
 #include "pages/startup/impact/StartupInfoFolder.h"
 #include "pages/startup/page/SavedListMarks.h"
 #include "pages/startup/page/RowView.h"
@@ -13,6 +14,7 @@
 
 #include <deque>
 #include <memory>
+#include <vector>
 
 class RowDetails;
 struct BackgroundReadings;
@@ -78,11 +80,13 @@ public:
     // figures behind the impact in that cell, or nothing.
     std::wstring ImpactTipAt(POINT point) const;
 
-    // Sort directions of the two sortable columns, kept for the process's
-    // life; flipped before each sort, so the first click sorts ascending.
+    // Sort directions of the sortable columns, kept for the process's life;
+    // flipped before each sort, so the first click sorts ascending (by
+    // impact High first, by time newest first).
     static bool s_programAscending;
     static bool s_locationAscending;
     static bool s_impactAscending;
+    static bool s_timeAscending;
     // What reads Windows' measurements of the recorded log-ons, a log-on at
     // a time, on the sampling worker (true where they could not be read for
     // lack of rights); tests put their own in.
@@ -182,8 +186,14 @@ private:
     // runs messages.
     void ApplyRow(std::size_t id);
     // After a move of `id`'s entry, the other rows that the same switch
-    // changed (a task's other programs and triggers) show its state too.
-    void FollowSwitch(std::size_t id, bool on);
+    // changed (a task's other programs and triggers) show its state too;
+    // their ids.
+    std::vector<std::size_t> FollowSwitch(std::size_t id, bool on);
+    // Where the row's entry stands: its key or its file.
+    EntryAddress AddressOf(const StartupRow& row) const;
+    // The listed rows whose entry stands in one of the keys or files of
+    // `addresses`: what changes there changes all of their times.
+    std::vector<std::size_t> RowsAt(const std::vector<EntryAddress>& addresses) const;
     std::size_t RowId(int item) const { return static_cast<std::size_t>(m_listStartup.GetItemData(item)); }
     // Where the row stands in the list now, -1 where it is not shown.
     int ItemOf(std::size_t id) const;

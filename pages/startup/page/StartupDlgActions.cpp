@@ -13,12 +13,16 @@
 #include "pages/startup/actions/ShellActions.h"
 #include "pages/startup/actions/StartupReport.h"
 #include "pages/startup/compare/SavedList.h"
+#include "pages/startup/details/FileHash.h"
+#include "pages/startup/details/ProgramResolver.h"
 #include "res/resource.h"
 
 #include <commdlg.h>
 
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 std::vector<std::size_t> CStartupDlg::SelectedRows() const
@@ -110,6 +114,31 @@ void CStartupDlg::OnCopy()
         CopyTextToClipboard(m_hWnd, CopiedRowsText(reports));
 }
 
+namespace {
+
+// The SHA-256 of program files, each file hashed once however many rows name
+// it (many services run the same host); the provider is loaded while this lives.
+class ProgramHashes {
+public:
+    const std::wstring& Of(const std::wstring& path)
+    {
+        std::wstring key = path;
+        if (!key.empty())
+            ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+        const auto known = m_known.find(key);
+        if (known != m_known.end())
+            return known->second;
+        return m_known.emplace(std::move(key), path.empty() ? std::wstring() : m_hasher.Sha256OfFile(path))
+            .first->second;
+    }
+
+private:
+    FileHasher m_hasher;
+    std::unordered_map<std::wstring, std::wstring> m_known; // by upper-cased path
+};
+
+} // namespace
+
 bool CStartupDlg::SaveListTo(const std::wstring& path)
 {
     if (!WaitForReadings(L"save the start-up list"))
@@ -125,6 +154,11 @@ bool CStartupDlg::SaveListTo(const std::wstring& path)
     for (std::size_t id = 0; id < items.size(); ++id)
         if (items[id] < 0 && !m_rows.Row(id).removed)
             reports.push_back(CompleteReport(m_rows, m_sources, id));
+    // Hashed only now: the window never needs them.
+    ProgramHashes hashes;
+    for (EntryReport& report : reports)
+        if (report.fileExists)
+            report.sha256 = hashes.Of(report.programFile);
     const DWORD error = SaveStartupList(path, reports);
     if (error == ERROR_SUCCESS)
         return true;
@@ -200,5 +234,20 @@ bool CStartupDlg::CompareWith(const std::wstring& path)
     m_comparison = std::make_unique<SavedListMarks>(slash == std::wstring::npos ? path : path.substr(slash + 1),
                                                     std::move(reading.entries));
     MatchComparison();
+    if (m_comparison->HoldsHashes()) {
+        // Once for the comparison, the rows whose saved entry has a hash: a
+        // row whose details are not in yet has its program file found now.
+        ProgramHashes hashes;
+        std::unordered_map<std::size_t, std::wstring> found;
+        for (std::size_t id : m_comparison->RowsToHash()) {
+            const StartupRow& row = m_rows.Row(id);
+            found.emplace(id, hashes.Of(row.detailsKnown
+                                            ? row.programFile
+                                            : ResolveProgramFile(DetailsCommand(row, m_sources.at(row.source)))));
+        }
+        m_comparison->SetHashes(std::move(found));
+        ::InvalidateRect(m_listStartup.m_hWnd, nullptr, TRUE);
+        UpdateStatus();
+    }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "pages/startup/page/StartupRows.h"
 
+#include "pages/startup/details/EntryTime.h"
+
 #include <iterator>
 #include <unordered_map>
 
@@ -125,6 +127,8 @@ std::size_t StartupRowModel::AddGone(const EntryReport& saved)
     row.goneImpact = saved.impact;
     row.goneCpuMs = saved.cpuMs;
     row.goneDiskKB = saved.diskKB;
+    row.goneTime = saved.time;
+    row.goneSha256 = saved.sha256;
     std::size_t id = m_rows.size();
     if (!m_endedGone.empty()) {
         id = *m_endedGone.begin();
@@ -234,6 +238,36 @@ int StartupRowModel::CompareProgram(std::size_t a, std::size_t b, bool ascending
 int StartupRowModel::CompareLocation(std::size_t a, std::size_t b, bool ascending) const
 {
     return Directed(SortLocation(a).compare(SortLocation(b)), ascending);
+}
+
+std::wstring StartupRowModel::TimeShown(std::size_t id) const
+{
+    const StartupRow& row = Row(id);
+    return row.gone ? row.goneTime : UtcTimeText(row.changeTime);
+}
+
+int StartupRowModel::CompareTime(std::size_t a, std::size_t b, bool ascending) const
+{
+    const StartupRow& first = Row(a);
+    const StartupRow& second = Row(b);
+    int order = 0;
+    if (!first.gone && !second.gone) {
+        // To the second, as shown, without making the texts.
+        constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+        const std::uint64_t x = first.changeTime / kTicksPerSecond, y = second.changeTime / kTicksPerSecond;
+        if ((first.changeTime == 0) != (second.changeTime == 0))
+            return first.changeTime == 0 ? 1 : -1; // last either way
+        order = x < y ? -1 : (x > y ? 1 : 0);
+    } else {
+        // A gone row has its saved text, which sorts as the times it shows.
+        const std::wstring x = TimeShown(a), y = TimeShown(b);
+        if (x.empty() != y.empty())
+            return x.empty() ? 1 : -1;
+        order = x.compare(y);
+    }
+    if (order != 0)
+        return Directed(order, !ascending);
+    return CompareProgram(a, b, true);
 }
 
 std::wstring PublisherShown(const std::wstring& declared, const FileDetails& details)

@@ -11,6 +11,7 @@
 #include "pages/startup/store/StartupStore.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
@@ -40,14 +41,18 @@ struct StartupRow {
     bool verified = false;
     bool windowsOwn = false; // verified as signed by Windows itself
     bool fileMissing = false;
+    // When the entry last changed (LastChangeTime), read with the details;
+    // 0 until they are in, and where Windows keeps no time.
+    std::uint64_t changeTime = 0;
     // What the entry costs the log-on: none for a source whose entries start
     // before anyone logs on. The medians Windows measured of its program,
     // matched once the measurements are read and the row's program file is
-    // known (`impactMatched`); a gone row keeps its saved impact texts.
+    // known (`impactMatched`); a gone row keeps its saved impact texts, and
+    // its saved time and hash.
     bool outsideLogOn = false;
     bool impactMatched = false;
     std::optional<ImpactFigures> impact;
-    std::wstring goneImpact, goneCpuMs, goneDiskKB;
+    std::wstring goneImpact, goneCpuMs, goneDiskKB, goneTime, goneSha256;
 };
 
 // The row ids that one reading of the sources added, changed or removed.
@@ -85,6 +90,11 @@ public:
     void Remove(std::size_t id);
     // What was found of the program file behind the row's command.
     void SetDetails(std::size_t id, const std::wstring& programFile, const FileDetails& details);
+    // When the row's entry last changed, as read with its details.
+    void SetChangeTime(std::size_t id, std::uint64_t changeTime) { m_rows.at(id).changeTime = changeTime; }
+    // The Time column's text of the row (UtcTimeText; a gone row's as
+    // saved); empty where it shows none.
+    std::wstring TimeShown(std::size_t id) const;
     // The row as the saved list and the copied text show it.
     EntryReport Report(std::size_t id) const;
     // A row for an entry of a saved list that is no longer listed: shown as
@@ -109,6 +119,10 @@ public:
     // By impact, High first when ascending, rows without one last; rows of
     // the same impact by their Program.
     int CompareImpact(std::size_t a, std::size_t b, bool ascending) const;
+    // By the time shown, newest first when ascending (as the first click on
+    // the header sorts), rows without one last; rows of the same second by
+    // their Program.
+    int CompareTime(std::size_t a, std::size_t b, bool ascending) const;
 
     // The measurements of the recorded log-ons were read: from now on the
     // rows show their impact. In two steps, so that the matching can be done

@@ -143,6 +143,25 @@ TEST_F(WorkerFixture, AnswersEachRequestOnceExaminesEachFileOnceAndLeavesNoThrea
         << ThreadsOfThisProcess() << " threads, " << threadsBefore << " before";
 }
 
+TEST_F(WorkerFixture, ReadsTheEntrysTimeForEveryRequestThoughTheFileIsKept)
+{
+    const std::wstring program = m_scratch.Write(L"a.exe"), shortcut = m_scratch.Write(L"a.lnk");
+    EntryAddress address;
+    address.file = shortcut;
+    StartWorker();
+    for (std::uint64_t time : {std::uint64_t{126256467060000000}, std::uint64_t{134412459550000000}}) {
+        const FILETIME written{static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+        const HANDLE file = ::CreateFileW(shortcut.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(::SetFileTime(file, nullptr, nullptr, &written));
+        ::CloseHandle(file);
+        const std::size_t expected = m_results.size() + 1;
+        m_worker->Request({{m_results.size(), program, address}});
+        ASSERT_TRUE(PumpUntil([&] { return m_results.size() == expected; }, 10000));
+        EXPECT_EQ(m_results.back().changed, time);
+    }
+    EXPECT_EQ(Examined(program), 1);
+}
+
 TEST_F(WorkerFixture, ForgetsFilesThatTheLastSetDidNotName)
 {
     const std::wstring a = m_scratch.Write(L"a.exe"), b = m_scratch.Write(L"b.exe");

@@ -27,6 +27,7 @@ TEST(RowView, GroupsFilterAndHiddenWindowsEntriesCombine)
     windows.stamp.exists = true;
     windows.signature = {SignatureState::Verified, L"Microsoft Windows"};
     rows.SetDetails(1, L"C:\\Windows\\tray.exe", windows);
+    rows.SetChangeTime(0, 134412459550000000); // 2026-12-08T23:25:55Z
     rows.Remove(3);
     rows.AddGone({L"Saved", L"Some Old Place", L"old.exe", L"", L""});
 
@@ -45,6 +46,7 @@ TEST(RowView, GroupsFilterAndHiddenWindowsEntriesCombine)
         {"text of a command, in any case", false, std::nullopt, L"WINDOWS\\", {1, 2}, L"2 of 4 shown"},
         {"text of a name in another script", true, std::nullopt, L"синхр", {0}, L"1 of 4 shown; No Windows entries hidden"},
         {"text of a Location", false, std::nullopt, L"system services", {2}, L"1 of 4 shown"},
+        {"text of a time", false, std::nullopt, L"2026-12-08t23", {0}, L"1 of 4 shown"},
         {"group and text", false, PlaceGroup::LogOn, L"exe", {0, 1, 4}, L"3 of 4 shown"},
     };
     for (const auto& c : cases) {

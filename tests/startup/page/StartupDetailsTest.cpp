@@ -1,12 +1,17 @@
 // The start-up page with what it finds about each entry's program: the
-// Publisher column filling in after the rows, missing files marked, the entry
-// menu's actions on the selection (none of which starts the entry), Copy and
-// the saved list.
+// Publisher and Time columns filling in after the rows, missing files marked,
+// the entry menu's actions on the selection (none of which starts the entry),
+// Copy, and the saved list with its program files' hashes.
 
 #include "startup/page/StartupPageFixture.h"
 
+#include "pages/startup/actions/AtomicFile.h"
 #include "pages/startup/actions/ShellActions.h"
+#include "pages/startup/actions/StartupReport.h"
+#include "pages/startup/compare/SavedList.h"
+#include "pages/startup/details/EntryTime.h"
 #include "pages/startup/details/FileDetails.h"
+#include "pages/startup/page/BackgroundReadings.h"
 #include "pages/startup/page/StartupDlg.h"
 #include "pages/startup/store/StartupStore.h"
 #include "res/resource.h"
@@ -18,8 +23,10 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <atomic>
+#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -42,6 +49,39 @@ std::wstring ClipboardText()
     }
     ::CloseClipboard();
     return text;
+}
+
+// When a key of the user's was last written, as FILETIME counts it and as
+// the Time column says it.
+std::uint64_t KeyTicks(const wchar_t* path)
+{
+    HKEY key = nullptr;
+    FILETIME written{};
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       &written);
+    ::RegCloseKey(key);
+    return (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
+std::string KeyTime(const wchar_t* path)
+{
+    return U8(UtcTimeText(KeyTicks(path)));
+}
+
+// Sets the file's last write to the given UTC time.
+bool SetWriteTime(const std::string& path, WORD year, WORD month, WORD day)
+{
+    const SYSTEMTIME utc{year, month, 0, day, 4, 5, 6, 0};
+    FILETIME time{};
+    const HANDLE file = ::CreateFileW(W(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool set = file != INVALID_HANDLE_VALUE && ::SystemTimeToFileTime(&utc, &time)
+                     && ::SetFileTime(file, nullptr, nullptr, &time);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    return set;
 }
 
 TEST_F(StartupDetailsTest, PublishersFillInAfterTheRowsAndTheMenuActsOnTheSelectionWithoutStartingTheEntry)
@@ -258,18 +298,103 @@ TEST_F(StartupDetailsTest, CtrlSAsksWhereSaveWritesEveryRowAndAFailedWriteSaysSo
     const std::wstring path = folder.Path() + L"\\list.csv";
 
     ASSERT_TRUE(Page().SaveListTo(path));
+    // Each entry's time is its key's; a missing file has no hash.
     EXPECT_EQ(ReadBytes(path), std::string("\xEF\xBB\xBF")
                                    + "Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists,"
                                      "Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB),Time,SHA-256\r\n"
                                      "'=cmd,User Start-Up,\"\"\"C:\\missing\\a.exe\"\", with a comma\",C:\\missing\\a.exe,"
-                                     "(File not found),no,yes,no,Not measured,,,,\r\n"
-                                     "Анна,User Start-Up,C:\\missing\\b.exe,C:\\missing\\b.exe,(File not found),no,no,no,"
-                                     "None,,,,\r\n");
+                                     "(File not found),no,yes,no,Not measured,,,"
+                                   + KeyTime(kRunKeyPath) + ",\r\n"
+                                   + "Анна,User Start-Up,C:\\missing\\b.exe,C:\\missing\\b.exe,(File not found),no,no,no,"
+                                     "None,,,"
+                                   + KeyTime(kDisabledKeyPath) + ",\r\n");
 
     EXPECT_FALSE(Page().SaveListTo(folder.Path() + L"\\no such folder\\list.csv"));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text.rfind("Could not save the start-up list: ", 0), 0u) << m_messages[0].text;
     EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"list.csv"}) << "no partial file";
+}
+
+TEST_F(StartupDetailsTest, TheTimeColumnSortsNewestFirstAndTheSavedListsHashesMarkAChangedProgram)
+{
+    const ScratchFolder folder;
+    const std::wstring tool = folder.Write(L"tool.exe", "abc");
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "tool", Sz("\"" + U8(tool) + "\" /tray"));
+    const std::string startup = m_folders->Path(CSIDL_STARTUP);
+    WriteFileText(startup + "\\old.cmd", "old");
+    WriteFileText(startup + "\\older.cmd", "older");
+    ASSERT_TRUE(SetWriteTime(startup + "\\old.cmd", 2001, 2, 3));
+    ASSERT_TRUE(SetWriteTime(startup + "\\older.cmd", 1999, 12, 31));
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    PumpFor(50);
+    const char kFolder[] = "User Start-Up Folder";
+    EXPECT_EQ(Text(RowOf("tool", kUser), kTimeColumn), KeyTime(kRunKeyPath));
+    EXPECT_EQ(Text(RowOf("old.cmd", kFolder), kTimeColumn), "2001-02-03T04:05:06Z");
+    EXPECT_EQ(Text(RowOf("older.cmd", kFolder), kTimeColumn), "1999-12-31T04:05:06Z");
+    ClickHeader(kTimeColumn);
+    EXPECT_EQ(Programs(), (std::vector<std::string>{"tool", "old.cmd", "older.cmd"})) << "newest first";
+    ClickHeader(kTimeColumn);
+    EXPECT_EQ(Programs(), (std::vector<std::string>{"older.cmd", "old.cmd", "tool"}));
+
+    const std::wstring hashed = folder.Path() + L"\\hashed.csv", plain = folder.Path() + L"\\plain.csv";
+    ASSERT_TRUE(Page().SaveListTo(hashed));
+    const std::string saved = *ReadBytes(hashed);
+    EXPECT_NE(saved.find("," + KeyTime(kRunKeyPath) +
+                         ",ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\r\n"),
+              std::string::npos)
+        << saved;
+    // The same list without its hashes.
+    std::vector<EntryReport> entries = ReadSavedListFile(hashed).entries;
+    ASSERT_EQ(entries.size(), 3u);
+    for (EntryReport& entry : entries)
+        entry.sha256.clear();
+    ASSERT_EQ(WriteFileWhole(plain, StartupListCsv(entries)), ERROR_SUCCESS);
+
+    // The program changes, its command does not: only the hashes tell.
+    ASSERT_TRUE(WriteBytes(tool, "abd"));
+    auto mark = [&](const char* program) {
+        for (std::size_t id = 0; id < Page().m_rows.Size(); ++id)
+            if (U8(Page().m_rows.Row(id).name) == program)
+                return Page().Mark(id);
+        return RowMark::Gone;
+    };
+    const struct {
+        const std::wstring* list;
+        RowMark tool;
+    } comparisons[] = {{&hashed, RowMark::Changed}, {&plain, RowMark::None}};
+    for (const auto& comparison : comparisons) {
+        SCOPED_TRACE(U8(*comparison.list));
+        ASSERT_TRUE(Page().CompareWith(*comparison.list));
+        EXPECT_EQ(mark("tool"), comparison.tool);
+        EXPECT_EQ(mark("old.cmd"), RowMark::None);
+    }
+}
+
+TEST_F(StartupDetailsTest, AnEntryMovedOrAddedShowsTheNewTimeOfEveryEntryOfItsKey)
+{
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "stays", Sz("C:\\missing\\stays.exe"));
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "moves", Sz("C:\\missing\\moves.exe"));
+    StartApp();
+    ASSERT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    auto time = [&](const char* program) {
+        for (std::size_t id = 0; id < Page().m_rows.Size(); ++id)
+            if (U8(Page().m_rows.Row(id).name) == program && !Page().m_rows.Row(id).removed)
+                return Page().m_rows.Row(id).changeTime;
+        return std::uint64_t{0};
+    };
+    EXPECT_EQ(time("stays"), KeyTicks(kRunKeyPath));
+
+    WriteStored(HKEY_CURRENT_USER, kRunKeyPath, "added", Sz("C:\\missing\\added.exe"));
+    EXPECT_TRUE(PumpUntil([&] { return Programs().size() == 3 && Page().DetailsComplete(); }, 10000));
+    EXPECT_EQ(time("stays"), KeyTicks(kRunKeyPath)) << "the key's time, with its new entry";
+
+    Tick(RowOf("moves", kUser), false);
+    Press(IDC_APPLY);
+    EXPECT_TRUE(PumpUntil([&] { return Page().DetailsComplete(); }, 10000));
+    EXPECT_EQ(time("moves"), KeyTicks(kDisabledKeyPath)) << "where it stands now";
+    EXPECT_EQ(time("stays"), KeyTicks(kRunKeyPath)) << "the key it left";
+    EXPECT_EQ(Text(RowOf("moves", kUser), kTimeColumn), KeyTime(kDisabledKeyPath));
 }
 
 } // namespace

@@ -20,6 +20,8 @@ void StartupPageFixture::SetUp()
     // Each test starts as a fresh program would.
     CStartupDlg::s_programAscending = false;
     CStartupDlg::s_locationAscending = false;
+    CStartupDlg::s_impactAscending = false;
+    CStartupDlg::s_timeAscending = false;
 }
 
 void StartupPageFixture::TearDown()

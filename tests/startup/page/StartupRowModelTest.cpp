@@ -1,12 +1,13 @@
 // The rows' model: what a reading marks new (a source read for the first
 // time after the others, one that follows once the window is drawn, marks
-// nothing new; what appears in it afterwards is), and each row's impact.
+// nothing new; what appears in it afterwards is), each row's impact and time.
 
 #include "pages/startup/page/StartupRows.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -95,4 +96,43 @@ TEST(StartupRowModel, ShowsSortsAndSavesEachRowsImpact)
 
     rows.SetMoved(0, false, EntryPlace::Parked, rows.Row(0).command);
     EXPECT_EQ(rows.ImpactShown(0), L"None") << "switched off";
+}
+
+// The Time column of listed and gone rows: shown to the second, sorted both
+// ways with the rows without a time last, and saved.
+TEST(StartupRowModel, ShowsSortsAndSavesEachRowsTime)
+{
+    const std::vector<StartupSource> sources = StartupSources();
+    auto entry = [](const wchar_t* name) { return StartupEntry{0, EntryPlace::Startup, StartupValue(name, L"x.exe")}; };
+    StartupRowModel rows;
+    rows.Merge({entry(L"b late"), entry(L"a late"), entry(L"early"), entry(L"none")}, sources);
+    constexpr std::uint64_t kLate = 134412459550000000; // 2026-12-08T23:25:55Z
+    rows.SetChangeTime(0, kLate + 3);
+    rows.SetChangeTime(1, kLate + 9'000'000); // the same second: by Program
+    rows.SetChangeTime(2, 126256467060000000); // 2001-02-03T04:05:06Z
+    auto gone = [&](const wchar_t* name, const wchar_t* time) {
+        EntryReport saved{name, L"Old Place", L"old.exe", L"", L""};
+        saved.time = time;
+        saved.sha256 = L"ab12";
+        return rows.AddGone(saved);
+    };
+    gone(L"gone between", L"2010-01-01T00:00:00Z");
+    gone(L"gone without", L"");
+
+    const std::vector<std::wstring> shown = {L"2026-12-08T23:25:55Z", L"2026-12-08T23:25:55Z", L"2001-02-03T04:05:06Z",
+                                             L"", L"2010-01-01T00:00:00Z", L""};
+    for (std::size_t id = 0; id < rows.Size(); ++id) {
+        EXPECT_EQ(rows.TimeShown(id), shown[id]) << "row " << id;
+        EXPECT_EQ(rows.Report(id).time, shown[id]) << "row " << id;
+    }
+    EXPECT_EQ(rows.Report(4).sha256, L"ab12") << "a gone row keeps its saved hash";
+
+    auto sorted = [&](bool ascending) {
+        std::vector<std::size_t> ids = {5, 4, 3, 2, 1, 0};
+        std::stable_sort(ids.begin(), ids.end(),
+                         [&](std::size_t a, std::size_t b) { return rows.CompareTime(a, b, ascending) < 0; });
+        return ids;
+    };
+    EXPECT_EQ(sorted(true), (std::vector<std::size_t>{1, 0, 4, 2, 5, 3})) << "newest first, rows of none last";
+    EXPECT_EQ(sorted(false), (std::vector<std::size_t>{2, 4, 1, 0, 5, 3})) << "oldest first, rows of none last";
 }
