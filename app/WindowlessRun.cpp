@@ -46,7 +46,7 @@ int RunWithoutWindow(const CommandLineRequest& request)
     const bool hashes = !request.save.empty() ||
                         (saved && std::any_of(saved->entries.begin(), saved->entries.end(),
                                               [](const EntryReport& entry) { return !entry.sha256.empty(); }));
-    std::optional<FileHasher> hasher;
+    std::optional<ProgramHashes> hasher;
     if (hashes)
         hasher.emplace();
     std::vector<EntryReport> list = ReadListSnapshot(StartupSources(), request.all, hasher ? &*hasher : nullptr);

@@ -13,7 +13,7 @@
 #include "pages/startup/store/StartupStore.h"
 
 std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn,
-                                          const FileHasher* hasher)
+                                          ProgramHashes* hashes)
 {
     StartupRowModel rows;
     rows.Merge(ReadStartupEntries(sources), sources);
@@ -41,8 +41,8 @@ std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sour
         EntryReport report = rows.Report(id);
         if (report.time.empty())
             report.time = UtcTimeText(LastChangeTime(EntryAddressOf(sources.at(row.source), row.place, EntryId(row))));
-        if (hasher && report.fileExists)
-            report.sha256 = hasher->Sha256OfFile(report.programFile);
+        if (hashes && report.fileExists)
+            report.sha256 = hashes->Of(report.programFile);
         reports.push_back(std::move(report));
     }
     return reports;

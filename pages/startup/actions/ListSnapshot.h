@@ -10,12 +10,11 @@
 
 #include <vector>
 
-class FileHasher;
+class ProgramHashes;
 
 // The entries of `sources` as the saved list has them, in the order of the
 // sources; Windows' own (verified as signed by Windows) only `withWindowsOwn`,
-// as the page hides them. Hashes are worked out with `hasher` where one is
-// given. The calling thread must have COM started (scheduled tasks and
+// as the page hides them. Hashes are worked out with `hashes` where given. The calling thread must have COM started (scheduled tasks and
 // shortcuts are read through it).
 std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn,
-                                          const FileHasher* hasher);
+                                          ProgramHashes* hashes);

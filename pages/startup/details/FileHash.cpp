@@ -6,6 +6,7 @@
 #include <bcrypt.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct FileHasher::Functions {
@@ -130,4 +131,15 @@ std::wstring FileHasher::Sha256OfFile(const std::wstring& path) const
         if (!hash.Add(chunk.data(), read))
             return {};
     }
+}
+
+const std::wstring& ProgramHashes::Of(const std::wstring& path)
+{
+    std::wstring key = path;
+    if (!key.empty())
+        ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    const auto known = m_known.find(key);
+    if (known != m_known.end())
+        return known->second;
+    return m_known.emplace(std::move(key), path.empty() ? std::wstring() : m_hasher.Sha256OfFile(path)).first->second;
 }

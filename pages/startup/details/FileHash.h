@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <unordered_map>
 
 class FileHasher {
 public:
@@ -31,4 +32,17 @@ private:
     HMODULE m_module = nullptr;
     const Functions* m_functions = nullptr;
     void* m_algorithm = nullptr; // BCRYPT_ALG_HANDLE
+};
+
+// The SHA-256 of program files, each file hashed once however many entries
+// name it (many services run the same host); the provider is loaded while
+// this lives.
+class ProgramHashes {
+public:
+    // Empty for an empty path, and where the file cannot be read.
+    const std::wstring& Of(const std::wstring& path);
+
+private:
+    FileHasher m_hasher;
+    std::unordered_map<std::wstring, std::wstring> m_known; // by upper-cased path
 };

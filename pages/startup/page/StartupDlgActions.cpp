@@ -114,31 +114,6 @@ void CStartupDlg::OnCopy()
         CopyTextToClipboard(m_hWnd, CopiedRowsText(reports));
 }
 
-namespace {
-
-// The SHA-256 of program files, each file hashed once however many rows name
-// it (many services run the same host); the provider is loaded while this lives.
-class ProgramHashes {
-public:
-    const std::wstring& Of(const std::wstring& path)
-    {
-        std::wstring key = path;
-        if (!key.empty())
-            ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
-        const auto known = m_known.find(key);
-        if (known != m_known.end())
-            return known->second;
-        return m_known.emplace(std::move(key), path.empty() ? std::wstring() : m_hasher.Sha256OfFile(path))
-            .first->second;
-    }
-
-private:
-    FileHasher m_hasher;
-    std::unordered_map<std::wstring, std::wstring> m_known; // by upper-cased path
-};
-
-} // namespace
-
 bool CStartupDlg::SaveListTo(const std::wstring& path)
 {
     if (!WaitForReadings(L"save the start-up list"))
