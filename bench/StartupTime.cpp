@@ -4,7 +4,8 @@
 // alternately in one run, each also above an empty window's start, which
 // every windowed program pays. For Quorvane also the time from the window to
 // its start-up list showing every entry's details (each row's Publisher),
-// read from outside.
+// read from outside; and the time of a run that saves the same list from the
+// command line (/save), start to exit, beside the window's.
 // With a baseline (scripts/bench, QUORVANE_BENCH_BASELINE) an earlier
 // revision's program is measured in the same rounds. Each ratio is given of
 // the medians and of the minima, the latter the least disturbed start of
@@ -155,13 +156,15 @@ Summary Summarise(std::vector<double> samples)
     return {median, samples.front(), samples.back()};
 }
 
-// Start to exit of a program that shows no window.
-double TimeOneRun(const std::string& commandLine)
+// Start to exit of a program that shows no window; -1 where it did not end
+// within 20 s, or ended with another code than `expected`.
+double TimeOneRun(const std::string& commandLine, DWORD expected = STILL_ACTIVE)
 {
     LARGE_INTEGER begin, end;
     ::QueryPerformanceCounter(&begin);
     ChildProcess process(commandLine);
-    if (!process.Valid() || process.WaitForExit(20000) == STILL_ACTIVE)
+    const DWORD code = process.Valid() ? process.WaitForExit(20000) : STILL_ACTIVE;
+    if (code == STILL_ACTIVE || (expected != STILL_ACTIVE && code != expected))
         return -1;
     ::QueryPerformanceCounter(&end);
     return Milliseconds(begin, end);
@@ -199,6 +202,11 @@ int main(int argc, char** argv)
     const std::string floorProgram = "\"" + ThisProgramDirectory() + "signature_floor.exe\"";
     const std::string floorCheck = signedFile ? floorProgram + " \"" + signedFile + "\"" : std::string();
     std::vector<double> floorWith, floorWithout;
+    // The list saved from the command line, as a scheduled task saves it.
+    char temporary[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temporary);
+    const std::string saveRun = QuorvaneCommandLine() + " /save \"" + temporary + "quorvane-bench-list.csv\"";
+    std::vector<double> saves;
 
     // One unmeasured start of each warms the file cache and the server.
     for (const Program& program : programs)
@@ -221,6 +229,12 @@ int main(int argc, char** argv)
             if (start.detailsMs >= 0)
                 program.details.push_back(start.detailsMs);
         }
+        const double save = TimeOneRun(saveRun, 0);
+        if (save < 0) {
+            std::fprintf(stderr, "startup_time: %s did not end with exit code 0\n", saveRun.c_str());
+            return 1;
+        }
+        saves.push_back(save);
         if (!floorCheck.empty()) {
             const double without = TimeOneRun(floorProgram), with = TimeOneRun(floorCheck);
             if (without < 0 || with < 0) {
@@ -277,6 +291,18 @@ int main(int argc, char** argv)
         if (floorMs >= 0)
             std::printf("  above the one-check floor: %.1f", s.median - floorMs);
         std::printf("\n");
+    }
+    // Beside the window's start to every entry's details: the same reading
+    // without a window, with the impact, the times and the hashes besides.
+    const Summary save = Summarise(saves);
+    std::printf("Quorvane /save FILE of the start-up list, start to exit (ms): median %.1f  min %.1f  max %.1f "
+                "(%d runs)\n",
+                save.median, save.min, save.max, runs);
+    const Program& quorvane = programs[1];
+    if (!quorvane.details.empty()) {
+        const double window = Summarise(quorvane.shown).median + Summarise(quorvane.details).median;
+        std::printf("  the window's start to every entry's details shown, median %.1f: /save takes %.2f of it\n",
+                    window, save.median / window);
     }
     return 0;
 }

@@ -22,8 +22,10 @@ std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sour
         const TrustLibraries::Keeper keep;
         for (std::size_t id = 0; id < rows.Size(); ++id) {
             const StartupRow& row = rows.Row(id);
-            const std::wstring programFile = ResolveProgramFile(DetailsCommand(row, sources.at(row.source)));
+            const StartupSource& source = sources.at(row.source);
+            const std::wstring programFile = ResolveProgramFile(DetailsCommand(row, source));
             rows.SetDetails(id, programFile, ExamineFile(programFile));
+            rows.SetChangeTime(id, LastChangeTime(EntryAddressOf(source, row.place, EntryId(row))));
         }
     }
     std::vector<std::size_t> ids;
@@ -39,8 +41,6 @@ std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sour
         if (row.windowsOwn && !withWindowsOwn)
             continue;
         EntryReport report = rows.Report(id);
-        if (report.time.empty())
-            report.time = UtcTimeText(LastChangeTime(EntryAddressOf(sources.at(row.source), row.place, EntryId(row))));
         if (hashes && report.fileExists)
             report.sha256 = hashes->Of(report.programFile);
         reports.push_back(std::move(report));

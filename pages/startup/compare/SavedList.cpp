@@ -305,6 +305,9 @@ SavedListReading ReadSavedList(const std::string& bytes)
         return Refused(NotASavedList(L"it holds binary data, not text."));
     std::size_t fields = 0;
     const std::size_t first = AfterHeading(text, fields);
+    if (first == std::wstring::npos && text.compare(0, 12, L"{\"Program\":\"") == 0)
+        return Refused(L"This list is saved as JSON Lines, which a comparison does not read: compare with a list "
+                       L"saved as CSV.");
     if (first == std::wstring::npos)
         return Refused(NotASavedList(L"its first line is not the list's heading."));
 

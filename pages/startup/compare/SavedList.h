@@ -24,7 +24,8 @@ struct SavedListReading {
 // other than the heading's fields, anything but yes or no under the three
 // yes-or-no fields, an impact that is none of the column's words, a figure
 // that is not a whole number, a time or hash not as written, a change that
-// is none of its words, more than 65,536 entries, more than 16 MiB.
+// is none of its words, more than 65,536 entries, more than 16 MiB; a list
+// saved as JSON Lines, with a message of its own.
 SavedListReading ReadSavedList(const std::string& bytes);
 
 // The list saved at `path`. A file over 16 MiB is refused without being read.

@@ -126,6 +126,8 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
         {"an overlong sequence", head + "T\xC0\xAF,Run,C:\\t.exe,,,no,no,no\r\n", kNotAList + L"it is not UTF-8 text.", 0},
         {"a NUL byte", head + "T" + std::string(1, '\0') + tool, kNotAList + L"it holds binary data, not text.", 0},
         {"another heading", "Name,Location\r\n" + tool, kNotAList + L"its first line is not the list's heading.", 0},
+        {"JSON Lines", StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}}),
+         L"This list is saved as JSON Lines, which a comparison does not read: compare with a list saved as CSV.", 0},
         {"a column more", kHeading + std::string(",Note\r\n"), kNotAList + L"its first line is not the list's heading.", 0},
         {"a quote that never ends", head + tool + "\"Tool,Run\r\n", kNotAList + L"line 3 has a quoted field that never ends.", 0},
         {"text after a closing quote", head + "\"To\"ol,Run,c,f,p,no,no,no\r\n",
