@@ -32,13 +32,17 @@ run_script() {
   return $code
 }
 
+# Installed where the scheduled task names it and where %ProgramFiles% of
+# this build's cmd points (Program Files (x86) for a 32-bit cmd on 64-bit Windows).
 program_files=$("${emulator[@]}" cmd /c echo %ProgramFiles% 2>/dev/null | tr -d '\r')
-installed=$(unix_path "$program_files")/Quorvane
+installed=("$(unix_path "$program_files")/Quorvane" "$(unix_path 'C:\Program Files')/Quorvane")
 data=$(unix_path 'C:\ProgramData')/Quorvane
 rm -rf "$data"
-mkdir -p "$installed"
-cp "$program" "$installed/"
-trap 'rm -rf "$installed" "$data" "$WINEPREFIX/drive_c/fleet-test.out"' EXIT
+for folder in "${installed[@]}"; do
+  mkdir -p "$folder"
+  cp "$program" "$folder/"
+done
+trap 'rm -rf "${installed[@]}" "$data" "$WINEPREFIX/drive_c/fleet-test.out"' EXIT
 
 # The scheduled task: the folder made, then what the task would run, as
 # schtasks stores its /tr (the quotes inside unescaped, %COMPUTERNAME%

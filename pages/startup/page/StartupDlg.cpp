@@ -339,11 +339,14 @@ void CStartupDlg::ShowReading(SourceSet which, const std::vector<StartupEntry>& 
             if (!m_rows.Row(id).detailsKnown)
                 wanted.push_back(id);
         // An entry that came, changed or went wrote its key (or its file):
-        // the time of every entry kept there is read again.
+        // the time of every entry kept there is read again. Not for the
+        // rows of a source's first reading, which wrote nothing: the start
+        // reads every source once and pays nothing for this.
         std::vector<EntryAddress> written;
         for (const std::vector<std::size_t>* ids : {&changes.added, &changes.changed, &changes.removed})
             for (std::size_t id : *ids)
-                written.push_back(AddressOf(m_rows.Row(id)));
+                if (ids != &changes.added || m_rows.Row(id).isNew)
+                    written.push_back(AddressOf(m_rows.Row(id)));
         if (!written.empty()) {
             std::vector<bool> asked(m_rows.Size(), false);
             for (std::size_t id : wanted)
