@@ -175,7 +175,7 @@ DetailsResult DetailsWorker::Answer(const Queued& queued)
     result.row = queued.request.row;
     {
         const StartupWorkTimer timer("details: entry's time");
-        result.changed = LastChangeTime(queued.request.address);
+        result.changed = queued.request.address ? LastChangeTime(queued.request.address()) : 0;
     }
     {
         const StartupWorkTimer timer("details: program file found");

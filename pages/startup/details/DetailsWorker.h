@@ -39,7 +39,9 @@
 struct DetailsRequest {
     std::size_t row = 0;
     std::wstring command;
-    EntryAddress address{}; // where the entry stands: its key or its file
+    // Where the entry stands, its key or its file: found on the worker, since
+    // finding some (a Startup folder's path) reads the registry. Empty: nowhere.
+    std::function<EntryAddress()> address{};
 };
 
 struct DetailsResult {

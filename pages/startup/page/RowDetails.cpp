@@ -24,7 +24,11 @@ void RowDetails::Ask(const StartupRowModel& rows, const std::vector<StartupSourc
     for (std::size_t id : ids) {
         const StartupRow& row = rows.Row(id);
         const StartupSource& source = sources.at(row.source);
-        requests.push_back({id, DetailsCommand(row, source), EntryAddressOf(source, row.place, EntryId(row))});
+        // The page's source table outlives the worker.
+        requests.push_back({id, DetailsCommand(row, source),
+                            [&source, place = row.place, entry = EntryId(row)] {
+                                return EntryAddressOf(source, place, entry);
+                            }});
         ++m_asked[id];
     }
     m_pending += ids.size();

@@ -155,7 +155,7 @@ TEST_F(WorkerFixture, ReadsTheEntrysTimeForEveryRequestThoughTheFileIsKept)
         ASSERT_TRUE(::SetFileTime(file, nullptr, nullptr, &written));
         ::CloseHandle(file);
         const std::size_t expected = m_results.size() + 1;
-        m_worker->Request({{m_results.size(), program, address}});
+        m_worker->Request({{m_results.size(), program, [address] { return address; }}});
         ASSERT_TRUE(PumpUntil([&] { return m_results.size() == expected; }, 10000));
         EXPECT_EQ(m_results.back().changed, time);
     }
