@@ -12,16 +12,17 @@ bool IsConsole(HANDLE handle)
     return ::GetConsoleMode(handle, &mode) != FALSE;
 }
 
-void WriteAll(HANDLE handle, const std::string& bytes)
+bool WriteAll(HANDLE handle, const std::string& bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD written = 0;
         if (!::WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) ||
             written == 0)
-            return;
+            return false;
         done += written;
     }
+    return true;
 }
 
 void WriteToConsole(HANDLE console, const std::wstring& line)
@@ -37,14 +38,15 @@ void WriteConsoleLine(const std::wstring& text, bool failure)
     const std::wstring line = text + L"\r\n";
     const HANDLE given = ::GetStdHandle(failure ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     if (given && given != INVALID_HANDLE_VALUE) {
-        if (!IsConsole(given)) {
-            WriteAll(given, Utf8FromWide(line));
+        if (IsConsole(given)) {
+            WriteToConsole(given, line);
             return;
         }
-        WriteToConsole(given, line);
-        return;
+        if (WriteAll(given, Utf8FromWide(line)))
+            return; // a pipe or a file
     }
-    // A program without a console of its own, started from one: its parent's.
+    // A program without a console of its own, started from one (or handed
+    // a console's handle it cannot write without it): its parent's console.
     if (!::AttachConsole(ATTACH_PARENT_PROCESS))
         return;
     const HANDLE console = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
