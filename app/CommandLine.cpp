@@ -88,6 +88,6 @@ std::wstring CommandLineUsage()
            L"  /all            Includes Windows' own entries, which are left out otherwise.\r\n"
            L"\r\n"
            L"Exit codes: 0 done (for /compare: nothing new, changed or gone), 1 /compare found\r\n"
-           L"something new, changed or gone, 2 bad arguments or a file that cannot be read or\r\n"
-           L"written.\r\n";
+           L"something new, changed or gone, 2 bad arguments, a file that cannot be read or\r\n"
+           L"written, or a place of the list that did not answer (nothing is saved or compared).\r\n";
 }

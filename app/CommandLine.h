@@ -19,7 +19,7 @@ struct CommandLineRequest {
 enum CommandLineExit : int {
     kExitDone = 0,     // done; for /compare: nothing new, changed or gone
     kExitFound = 1,    // /compare found entries new, changed or gone
-    kExitFailed = 2,   // bad arguments, or a file that could not be read or written
+    kExitFailed = 2,   // bad arguments, a file that could not be read or written, a place that did not answer
 };
 
 // The arguments after a program's name, split as CommandLineToArgvW splits them.

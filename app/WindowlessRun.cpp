@@ -49,7 +49,17 @@ int RunWithoutWindow(const CommandLineRequest& request)
     std::optional<ProgramHashes> hasher;
     if (hashes)
         hasher.emplace();
-    std::vector<EntryReport> list = ReadListSnapshot(StartupSources(), request.all, hasher ? &*hasher : nullptr);
+    ListSnapshot snapshot = ReadListSnapshot(StartupSources(), request.all, hasher ? &*hasher : nullptr);
+    // Without a place's entries the list would save as a machine without
+    // them and compare as if they were gone: neither is done.
+    if (!snapshot.unread.empty()) {
+        std::wstring places;
+        for (const std::wstring& place : snapshot.unread)
+            places += (places.empty() ? L"" : L", ") + place;
+        return Failed(L"Could not read every place of the start-up list (" + places +
+                      L" did not answer): nothing was saved or compared.");
+    }
+    std::vector<EntryReport> list = std::move(snapshot.entries);
 
     std::size_t found = 0;
     std::wstring said;

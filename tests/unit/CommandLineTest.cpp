@@ -2,6 +2,11 @@
 // given for every form that asks for nothing it can do.
 
 #include "app/CommandLine.h"
+#include "app/WindowlessRun.h"
+#include "pages/startup/store/TaskScheduler.h"
+#include "support/ScratchFolder.h"
+
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +56,26 @@ TEST(CommandLineTest, ReadsEachFormInAnyOrderAndRefusesTheRestWithWhy)
     EXPECT_EQ(SplitArguments(L"/save \"C:\\a b\\список.csv\" \"\"  /all"),
               (std::vector<std::wstring>{L"/save", L"C:\\a b\\список.csv", L"", L"/all"}));
     EXPECT_EQ(SplitArguments(L""), std::vector<std::wstring>{});
+}
+
+// A place that does not answer would save as a machine without its entries
+// and compare as if they were gone: nothing is saved, and the run fails.
+TEST(WindowlessRunTest, SavesAndComparesNothingWhenAPlaceDoesNotAnswer)
+{
+    class Refusing final : public TaskScheduler {
+        std::optional<std::vector<ScheduledTask>> Tasks() override { return std::nullopt; }
+        bool SetEnabled(const std::wstring&, bool) override { return false; }
+        std::optional<bool> IsEnabled(const std::wstring&) override { return std::nullopt; }
+    } refusing;
+    SetTaskSchedulerForTesting(&refusing);
+    ::CoInitialize(nullptr);
+    const ScratchFolder folder;
+    CommandLineRequest request;
+    request.save = folder.Path() + L"\list.csv";
+    EXPECT_EQ(RunWithoutWindow(request), kExitFailed);
+    EXPECT_TRUE(folder.Names().empty());
+    ::CoUninitialize();
+    SetTaskSchedulerForTesting(nullptr);
 }
 
 } // namespace

@@ -12,11 +12,15 @@
 #include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/StartupStore.h"
 
-std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn,
-                                          ProgramHashes* hashes)
+ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn, ProgramHashes* hashes)
 {
+    ListSnapshot snapshot;
+    SourceSet failed;
     StartupRowModel rows;
-    rows.Merge(ReadStartupEntries(sources), sources);
+    rows.Merge(ReadStartupEntries(sources, SourceSet::All(), &failed), sources);
+    for (std::size_t source = 0; source < sources.size(); ++source)
+        if (failed.Contains(source))
+            snapshot.unread.emplace_back(sources[source].location);
     {
         // One load of the signature check's libraries for every file.
         const TrustLibraries::Keeper keep;
@@ -34,7 +38,7 @@ std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sour
     if (!ForEachUserStartupInfo([&](std::vector<MeasuredProcess>&& processes) { measure.AddLogOn(processes); }))
         rows.SetImpact(ids, measured, measure.Figures());
 
-    std::vector<EntryReport> reports;
+    std::vector<EntryReport>& reports = snapshot.entries;
     reports.reserve(rows.Size());
     for (std::size_t id = 0; id < rows.Size(); ++id) {
         const StartupRow& row = rows.Row(id);
@@ -45,5 +49,5 @@ std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sour
             report.sha256 = hashes->Of(report.programFile);
         reports.push_back(std::move(report));
     }
-    return reports;
+    return snapshot;
 }

@@ -8,13 +8,22 @@
 #include "pages/startup/actions/StartupReport.h"
 #include "pages/startup/store/StartupSources.h"
 
+#include <string>
 #include <vector>
 
 class ProgramHashes;
 
+struct ListSnapshot {
+    std::vector<EntryReport> entries;
+    // The Location texts of the sources whose reading could not be had (a
+    // service that lists them refused): their entries are not in `entries`,
+    // which is then no account of the list.
+    std::vector<std::wstring> unread;
+};
+
 // The entries of `sources` as the saved list has them, in the order of the
 // sources; Windows' own (verified as signed by Windows) only `withWindowsOwn`,
-// as the page hides them. Hashes are worked out with `hashes` where given. The calling thread must have COM started (scheduled tasks and
+// as the page hides them. Hashes are worked out with `hashes` where given.
+// The calling thread must have COM started (scheduled tasks and
 // shortcuts are read through it).
-std::vector<EntryReport> ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn,
-                                          ProgramHashes* hashes);
+ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn, ProgramHashes* hashes);
