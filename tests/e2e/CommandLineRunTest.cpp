@@ -158,9 +158,11 @@ TEST(CommandLineRun, SavesAndComparesTheListWithEachEntrysTimeAndHash)
                                                           kHashOfAbc + "\"}"),
               "");
 
-    const ProgramRun same = RunProgram(L"/compare " + Quoted(list));
-    EXPECT_EQ(same.exitCode, 0u) << same.out << same.err;
-    EXPECT_EQ(same.out, "0 new, 0 changed, 0 gone since " + Utf8(list) + ".\r\n");
+    for (const std::wstring& saved : {list, json}) {
+        const ProgramRun same = RunProgram(L"/compare " + Quoted(saved) + L" /all");
+        EXPECT_EQ(same.exitCode, 0u) << same.out << same.err;
+        EXPECT_EQ(same.out, "0 new, 0 changed, 0 gone since " + Utf8(saved) + ".\r\n");
+    }
 
     // Other bytes at the same time and the same command: the hash tells.
     entry.Write("abd");

@@ -2,12 +2,14 @@
 
 #include "framework/SmallFile.h"
 #include "pages/startup/actions/AtomicFile.h"
+#include "pages/startup/compare/JsonLine.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -222,15 +224,17 @@ bool ReadHash(std::wstring& field)
 }
 
 // The entry a record holds (of eight fields, eleven with the impact,
-// thirteen with time and hash, fourteen with the change); returns what is
-// wrong with it, or nothing.
-std::wstring ToEntry(Record& record, EntryReport& entry)
+// thirteen with time and hash, fourteen with the change), its texts with the
+// formula guard taken off where `guarded` (CSV); returns what is wrong with
+// it, or nothing.
+std::wstring ToEntry(Record& record, EntryReport& entry, bool guarded = true)
 {
     std::wstring* const texts[] = {&entry.program, &entry.location, &entry.command, &entry.programFile,
                                    &entry.publisher};
     for (std::size_t i = 0; i < std::size(texts); ++i) {
         texts[i]->swap(record.fields[i]);
-        TakeOffGuard(*texts[i]);
+        if (guarded)
+            TakeOffGuard(*texts[i]);
     }
     const std::pair<bool*, const wchar_t*> flags[] = {
         {&entry.verified, L"Verified"}, {&entry.enabled, L"Enabled"}, {&entry.fileExists, L"File Exists"}};
@@ -289,6 +293,67 @@ std::size_t AfterHeading(const std::wstring& text, std::size_t& fields)
     return std::wstring::npos;
 }
 
+// The fields' names in order, as the headings name them.
+std::vector<std::wstring> FieldNames()
+{
+    std::wstring heading = kOlderHeading;
+    for (const auto& later : kLaterHeadings)
+        heading += later.text;
+    std::vector<std::wstring> names;
+    for (std::size_t start = 0, comma = 0; comma != std::wstring::npos; start = comma + 1) {
+        comma = heading.find(L',', start);
+        names.push_back(heading.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
+    }
+    return names;
+}
+
+bool IsFieldCount(std::size_t count)
+{
+    if (count == kOlderFieldCount)
+        return true;
+    for (const auto& later : kLaterHeadings)
+        if (count == later.fields)
+            return true;
+    return false;
+}
+
+// A list saved as JSON Lines: an object a line, its fields named and in
+// order as a CSV heading of the list has them, the same on every line or not.
+SavedListReading ReadJsonLines(const std::wstring& text)
+{
+    static const std::vector<std::wstring> names = FieldNames();
+    std::vector<EntryReport> entries;
+    std::size_t lineNumber = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find(L'\n', pos);
+        if (end == std::wstring::npos)
+            end = text.size();
+        const std::wstring_view line = std::wstring_view(text).substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNumber;
+        if (entries.size() == kMostEntries)
+            return Refused(NotASavedList(L"it holds more than 65,536 entries."));
+        JsonFields fields;
+        if (!ReadJsonLine(line, fields))
+            return Refused(OnLine(lineNumber, L"is not an object of the list's fields."));
+        bool named = IsFieldCount(fields.size());
+        for (std::size_t i = 0; named && i < fields.size(); ++i)
+            named = fields[i].first == names[i];
+        if (!named)
+            return Refused(OnLine(lineNumber, L"does not name the list's fields in their order."));
+        Record record;
+        record.count = fields.size();
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            record.fields[i] = std::move(fields[i].second);
+        EntryReport entry;
+        if (const std::wstring problem = ToEntry(record, entry, false); !problem.empty())
+            return Refused(OnLine(lineNumber, problem));
+        if (entry.change != L"gone")
+            entries.push_back(std::move(entry));
+    }
+    return {std::move(entries), {}};
+}
+
 } // namespace
 
 SavedListReading ReadSavedList(const std::string& bytes)
@@ -305,9 +370,8 @@ SavedListReading ReadSavedList(const std::string& bytes)
         return Refused(NotASavedList(L"it holds binary data, not text."));
     std::size_t fields = 0;
     const std::size_t first = AfterHeading(text, fields);
-    if (first == std::wstring::npos && text.compare(0, 12, L"{\"Program\":\"") == 0)
-        return Refused(L"This list is saved as JSON Lines, which a comparison does not read: compare with a list "
-                       L"saved as CSV.");
+    if (first == std::wstring::npos && text.front() == L'{')
+        return ReadJsonLines(text);
     if (first == std::wstring::npos)
         return Refused(NotASavedList(L"its first line is not the list's heading."));
 

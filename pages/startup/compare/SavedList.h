@@ -1,6 +1,6 @@
 #pragma once
-// Reading back a start-up list that was saved as CSV (StartupListCsv), so
-// that today's list can be set beside it.
+// Reading back a start-up list that was saved as CSV (StartupListCsv) or as
+// JSON Lines (StartupListJsonLines), so that today's list can be set beside it.
 
 #include "pages/startup/actions/StartupReport.h"
 
@@ -24,8 +24,9 @@ struct SavedListReading {
 // other than the heading's fields, anything but yes or no under the three
 // yes-or-no fields, an impact that is none of the column's words, a figure
 // that is not a whole number, a time or hash not as written, a change that
-// is none of its words, more than 65,536 entries, more than 16 MiB; a list
-// saved as JSON Lines, with a message of its own.
+// is none of its words, more than 65,536 entries, more than 16 MiB. A list
+// saved as JSON Lines is read too (StartupListJsonLines), each line's names
+// as the heading has them.
 SavedListReading ReadSavedList(const std::string& bytes);
 
 // The list saved at `path`. A file over 16 MiB is refused without being read.

@@ -148,8 +148,9 @@ void CStartupDlg::ShowError(const std::wstring& message)
 
 namespace {
 
-// Asks for a CSV file with the common dialog's Save As (`save`) or Open; the
-// path chosen, or nothing when the user cancelled or the dialog is missing.
+// Asks for a list's file (CSV, or JSON Lines) with the common dialog's Save
+// As (`save`) or Open; the path chosen, or nothing when the user cancelled or
+// the dialog is missing.
 std::optional<std::wstring> AskForList(HWND page, bool save, const wchar_t* title)
 {
     wchar_t path[32768] = L"Start-Up List.csv";
@@ -158,7 +159,7 @@ std::optional<std::wstring> AskForList(HWND page, bool save, const wchar_t* titl
     OPENFILENAMEW choice{};
     choice.lStructSize = sizeof(choice);
     choice.hwndOwner = ::GetAncestor(page, GA_ROOT);
-    choice.lpstrFilter = L"CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
+    choice.lpstrFilter = L"CSV files (*.csv)\0*.csv\0JSON Lines (*.json)\0*.json\0All files (*.*)\0*.*\0";
     choice.lpstrFile = path;
     choice.nMaxFile = static_cast<DWORD>(std::size(path));
     choice.lpstrDefExt = L"csv";

@@ -57,9 +57,11 @@ std::vector<EntryReport> AwkwardEntries()
 TEST(SavedListTest, ReadsBackWhatWasSaved)
 {
     const std::vector<EntryReport> awkward = AwkwardEntries();
-    const SavedListReading reading = ReadSavedList(StartupListCsv(awkward));
-    EXPECT_EQ(reading.error, L"");
-    ExpectSame(reading.entries, awkward);
+    for (const std::string& saved : {StartupListCsv(awkward), StartupListJsonLines(awkward)}) {
+        const SavedListReading reading = ReadSavedList(saved);
+        EXPECT_EQ(reading.error, L"");
+        ExpectSame(reading.entries, awkward);
+    }
 
     ScratchFolder folder;
     const std::wstring path = folder.Path() + L"\\Start-up list.csv";
@@ -111,6 +113,9 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
     const std::string timed = std::string(kHeading) + kImpactHeading + kTimeHeading + "\r\n";
     const std::string compared = std::string(kHeading) + kImpactHeading + kTimeHeading + ",Change\r\n";
     const std::string hash(64, 'F');
+    EntryReport gone{L"G", L"Run", L"C:\\g.exe"};
+    gone.change = L"gone";
+    const std::string jsonTool = StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}});
     // A list of exactly 16 MiB, its last publisher padded out.
     std::string largest = head + "Tool,Run,C:\\t.exe,C:\\t.exe,,yes,no,yes\r\n";
     largest.insert(largest.size() - 13, (16u << 20) - largest.size(), 'p');
@@ -126,8 +131,22 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
         {"an overlong sequence", head + "T\xC0\xAF,Run,C:\\t.exe,,,no,no,no\r\n", kNotAList + L"it is not UTF-8 text.", 0},
         {"a NUL byte", head + "T" + std::string(1, '\0') + tool, kNotAList + L"it holds binary data, not text.", 0},
         {"another heading", "Name,Location\r\n" + tool, kNotAList + L"its first line is not the list's heading.", 0},
-        {"JSON Lines", StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}}),
-         L"This list is saved as JSON Lines, which a comparison does not read: compare with a list saved as CSV.", 0},
+        {"JSON Lines of eight fields, and compared", std::string(R"({"Program":"T","Location":"Run",)") +
+             R"("Execution Path":"C:\\t.exe","Program File":"","Publisher":"","Verified":true,"Enabled":false,)" +
+             "\"File Exists\":true}\n" + StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}}, true) +
+             StartupListJsonLines({gone}, true), L"", 2},
+        {"JSON Lines, a field short", R"({"Program":"T","Location":"Run"})" "\n",
+         kNotAList + L"line 1 does not name the list's fields in their order.", 0},
+        {"JSON Lines, fields out of order", jsonTool.substr(0, 1) + R"("Location":"Run",)" + jsonTool.substr(1),
+         kNotAList + L"line 1 does not name the list's fields in their order.", 0},
+        {"JSON Lines, a string that never ends", jsonTool + R"({"Program":"T)" "\n",
+         kNotAList + L"line 2 is not an object of the list's fields.", 0},
+        {"JSON Lines, an array inside", R"({"Program":["T"]})" "\n",
+         kNotAList + L"line 1 is not an object of the list's fields.", 0},
+        {"JSON Lines, a blank line", jsonTool + "\n" + jsonTool, kNotAList + L"line 2 is not an object of the list's fields.", 0},
+        {"JSON Lines, a flag as text", StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}}).replace(
+                                           StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}}).find("false"), 5, "\"maybe\""),
+         kNotAList + L"line 1 has something other than yes or no under Verified.", 0},
         {"a column more", kHeading + std::string(",Note\r\n"), kNotAList + L"its first line is not the list's heading.", 0},
         {"a quote that never ends", head + tool + "\"Tool,Run\r\n", kNotAList + L"line 3 has a quoted field that never ends.", 0},
         {"text after a closing quote", head + "\"To\"ol,Run,c,f,p,no,no,no\r\n",
