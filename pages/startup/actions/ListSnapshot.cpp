@@ -3,6 +3,7 @@
 #include "pages/startup/details/EntryTime.h"
 #include "pages/startup/details/FileDetails.h"
 #include "pages/startup/details/FileHash.h"
+#include "pages/startup/details/NativeFilePath.h"
 #include "pages/startup/details/ProgramResolver.h"
 #include "pages/startup/details/TrustLibraries.h"
 #include "pages/startup/impact/ImpactMatching.h"
@@ -11,6 +12,8 @@
 #include "pages/startup/page/StartupRows.h"
 #include "pages/startup/store/PlaceKind.h"
 #include "pages/startup/store/StartupStore.h"
+
+#include <unordered_map>
 
 ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn, ProgramHashes* hashes)
 {
@@ -22,13 +25,18 @@ ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool wi
         if (failed.Contains(source))
             snapshot.unread.emplace_back(sources[source].location);
     {
-        // One load of the signature check's libraries for every file.
+        // One load of the signature check's libraries for every file, and
+        // one examination of a file however many entries run it.
         const TrustLibraries::Keeper keep;
+        std::unordered_map<std::wstring, FileDetails> examined; // by FileKey
         for (std::size_t id = 0; id < rows.Size(); ++id) {
             const StartupRow& row = rows.Row(id);
             const StartupSource& source = sources.at(row.source);
             const std::wstring programFile = ResolveProgramFile(DetailsCommand(row, source));
-            rows.SetDetails(id, programFile, ExamineFile(programFile));
+            auto known = examined.find(FileKey(programFile));
+            if (known == examined.end())
+                known = examined.emplace(FileKey(programFile), ExamineFile(programFile)).first;
+            rows.SetDetails(id, programFile, known->second);
             rows.SetChangeTime(id, LastChangeTime(EntryAddressOf(source, row.place, EntryId(row))));
         }
     }

@@ -2,6 +2,7 @@
 
 #include "app/StartupSteps.h"
 #include "pages/startup/details/EntryTime.h"
+#include "pages/startup/details/NativeFilePath.h"
 #include "pages/startup/details/ProgramResolver.h"
 #include "pages/startup/details/TrustLibraries.h"
 
@@ -15,13 +16,6 @@ constexpr ULONGLONG kBatchMs = 50;
 // A share on a lent thread: short beside the samples it runs between.
 constexpr ULONGLONG kShareMs = 20;
 constexpr ULONGLONG kWholeRun = ~0ull;
-
-std::wstring CacheKey(std::wstring path)
-{
-    if (!path.empty())
-        ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-    return path;
-}
 } // namespace
 
 DetailsWorker::DetailsWorker(HWND window, UINT message, Examiner examine, bool held, Runner runner)
@@ -186,7 +180,7 @@ DetailsResult DetailsWorker::Answer(const Queued& queued)
         const StartupWorkTimer timer("details: file's size and time");
         stamp = ReadFileStamp(result.programFile);
     }
-    const std::wstring key = CacheKey(result.programFile);
+    const std::wstring key = FileKey(result.programFile);
     if (!stamp.exists) {
         m_kept.erase(key);
         return result;

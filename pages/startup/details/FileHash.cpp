@@ -135,9 +135,7 @@ std::wstring FileHasher::Sha256OfFile(const std::wstring& path) const
 
 const std::wstring& ProgramHashes::Of(const std::wstring& path)
 {
-    std::wstring key = path;
-    if (!key.empty())
-        ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    std::wstring key = FileKey(path);
     const auto known = m_known.find(key);
     if (known != m_known.end())
         return known->second;

@@ -44,5 +44,5 @@ public:
 
 private:
     FileHasher m_hasher;
-    std::unordered_map<std::wstring, std::wstring> m_known; // by upper-cased path
+    std::unordered_map<std::wstring, std::wstring> m_known; // by FileKey
 };

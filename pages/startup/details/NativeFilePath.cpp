@@ -75,3 +75,10 @@ std::wstring NativeFilePath(const std::wstring& path)
     static const std::wstring native = fw::NativeSystemFolderPath();
     return native == system ? path : ReplaceLeadingFolder(path, system, native);
 }
+
+std::wstring FileKey(std::wstring path)
+{
+    if (!path.empty())
+        ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+    return path;
+}

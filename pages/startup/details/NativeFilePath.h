@@ -18,6 +18,10 @@ std::wstring NativeFilePath(const std::wstring& path);
 // COM0-9, LPT0-9, CONIN$, CONOUT$), with or without an extension.
 bool IsDevicePath(const std::wstring& path);
 
+// `path` in upper case: the key under which a map keeps a file, whose name
+// Windows finds in any case.
+std::wstring FileKey(std::wstring path);
+
 // `path` with a leading `folder` (followed by a backslash or by the end)
 // replaced by `replacement`, compared case-insensitively; otherwise `path`.
 std::wstring ReplaceLeadingFolder(const std::wstring& path, const std::wstring& folder,
