@@ -41,15 +41,7 @@ int RunWithoutWindow(const CommandLineRequest& request)
         if (!saved->error.empty())
             return Failed(request.compare + L": " + saved->error);
     }
-    // Hashes cost a read of every program file: worked out for a list that
-    // is saved, or compared with one that holds them.
-    const bool hashes = !request.save.empty() ||
-                        (saved && std::any_of(saved->entries.begin(), saved->entries.end(),
-                                              [](const EntryReport& entry) { return !entry.sha256.empty(); }));
-    std::optional<ProgramHashes> hasher;
-    if (hashes)
-        hasher.emplace();
-    ListSnapshot snapshot = ReadListSnapshot(StartupSources(), request.all, hasher ? &*hasher : nullptr);
+    ListSnapshot snapshot = ReadListSnapshot(StartupSources(), request.all);
     // Without a place's entries the list would save as a machine without
     // them and compare as if they were gone: neither is done.
     if (!snapshot.unread.empty()) {
@@ -60,6 +52,10 @@ int RunWithoutWindow(const CommandLineRequest& request)
                       L" did not answer): nothing was saved or compared.");
     }
     std::vector<EntryReport> list = std::move(snapshot.entries);
+    // Hashes cost a read of every program file: worked out for a list that
+    // is saved, or compared with one that holds them.
+    if (!request.save.empty() || (saved && HoldsHashes(saved->entries)))
+        AddProgramHashes(list);
 
     std::size_t found = 0;
     std::wstring said;

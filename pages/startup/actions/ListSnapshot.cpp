@@ -2,7 +2,6 @@
 
 #include "pages/startup/details/EntryTime.h"
 #include "pages/startup/details/FileDetails.h"
-#include "pages/startup/details/FileHash.h"
 #include "pages/startup/details/NativeFilePath.h"
 #include "pages/startup/details/ProgramResolver.h"
 #include "pages/startup/details/TrustLibraries.h"
@@ -15,7 +14,7 @@
 
 #include <unordered_map>
 
-ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn, ProgramHashes* hashes)
+ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn)
 {
     ListSnapshot snapshot;
     SourceSet failed;
@@ -50,12 +49,8 @@ ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool wi
     reports.reserve(rows.Size());
     for (std::size_t id = 0; id < rows.Size(); ++id) {
         const StartupRow& row = rows.Row(id);
-        if (row.windowsOwn && !withWindowsOwn)
-            continue;
-        EntryReport report = rows.Report(id);
-        if (hashes && report.fileExists)
-            report.sha256 = hashes->Of(report.programFile);
-        reports.push_back(std::move(report));
+        if (!row.windowsOwn || withWindowsOwn)
+            reports.push_back(rows.Report(id));
     }
     return snapshot;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The whole start-up list read at once, on the calling thread and without a
-// window: every source, every entry's program file and publisher, its impact,
-// its time and, where asked, its program file's hash. What a run from the
+// window: every source, every entry's program file and publisher, its impact
+// and its time. What a run from the
 // command line saves or compares; the page builds the same rows a piece at a
 // time as the readings come in.
 
@@ -10,8 +10,6 @@
 
 #include <string>
 #include <vector>
-
-class ProgramHashes;
 
 struct ListSnapshot {
     std::vector<EntryReport> entries;
@@ -23,7 +21,6 @@ struct ListSnapshot {
 
 // The entries of `sources` as the saved list has them, in the order of the
 // sources; Windows' own (verified as signed by Windows) only `withWindowsOwn`,
-// as the page hides them. Hashes are worked out with `hashes` where given.
-// The calling thread must have COM started (scheduled tasks and
+// as the page hides them. The calling thread must have COM started (scheduled tasks and
 // shortcuts are read through it).
-ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn, ProgramHashes* hashes);
+ListSnapshot ReadListSnapshot(const std::vector<StartupSource>& sources, bool withWindowsOwn);

@@ -1,5 +1,6 @@
 #include "pages/startup/compare/ListComparison.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -113,4 +114,9 @@ std::vector<EntryReport> ComparedList(std::vector<EntryReport> current, const st
         ++found;
     }
     return current;
+}
+
+bool HoldsHashes(const std::vector<EntryReport>& entries)
+{
+    return std::any_of(entries.begin(), entries.end(), [](const EntryReport& entry) { return !entry.sha256.empty(); });
 }

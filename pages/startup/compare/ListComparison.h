@@ -34,3 +34,7 @@ bool ChangedSince(const std::wstring& command, const std::wstring& publisher, bo
 // `found` counts the entries new, changed or gone.
 std::vector<EntryReport> ComparedList(std::vector<EntryReport> current, const std::vector<EntryReport>& saved,
                                       std::size_t& found);
+
+// Whether a list holds its program files' hashes: a comparison with it
+// works out today's.
+bool HoldsHashes(const std::vector<EntryReport>& entries);

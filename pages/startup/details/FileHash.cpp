@@ -141,3 +141,11 @@ const std::wstring& ProgramHashes::Of(const std::wstring& path)
         return known->second;
     return m_known.emplace(std::move(key), path.empty() ? std::wstring() : m_hasher.Sha256OfFile(path)).first->second;
 }
+
+void AddProgramHashes(std::vector<EntryReport>& entries)
+{
+    ProgramHashes hashes;
+    for (EntryReport& entry : entries)
+        if (entry.fileExists)
+            entry.sha256 = hashes.Of(entry.programFile);
+}

@@ -3,10 +3,13 @@
 // system's hash provider (bcrypt.dll) is loaded by the first hasher made and
 // let go with the last, so the window never pays for it.
 
+#include "pages/startup/actions/StartupReport.h"
+
 #include <windows.h>
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class FileHasher {
 public:
@@ -46,3 +49,6 @@ private:
     FileHasher m_hasher;
     std::unordered_map<std::wstring, std::wstring> m_known; // by FileKey
 };
+
+// Each entry's SHA-256 filled in from its program file, where that exists.
+void AddProgramHashes(std::vector<EntryReport>& entries);

@@ -8,8 +8,6 @@
 SavedListMarks::SavedListMarks(std::wstring fileName, std::vector<EntryReport> saved)
     : m_fileName(std::move(fileName)), m_saved(std::move(saved))
 {
-    m_holdsHashes = std::any_of(m_saved.begin(), m_saved.end(),
-                                [](const EntryReport& entry) { return !entry.sha256.empty(); });
 }
 
 std::vector<std::size_t> SavedListMarks::RowsToHash() const

@@ -4,6 +4,7 @@
 // saved entries that are no longer listed.
 
 #include "pages/startup/actions/StartupReport.h"
+#include "pages/startup/compare/ListComparison.h"
 #include "pages/startup/page/StartupRows.h"
 
 #include <cstddef>
@@ -26,7 +27,7 @@ public:
     std::vector<std::size_t> End(StartupRowModel& rows);
 
     // Whether the saved list holds its program files' hashes.
-    bool HoldsHashes() const { return m_holdsHashes; }
+    bool HoldsHashes() const { return ::HoldsHashes(m_saved); }
     // The rows that the last match paired with a saved entry that has a hash.
     std::vector<std::size_t> RowsToHash() const;
     // The hashes of those rows' program files, by row id, worked out once
@@ -44,6 +45,5 @@ private:
     std::vector<EntryReport> m_saved;
     std::vector<std::ptrdiff_t> m_savedOf;                    // by row id; -1: new
     std::unordered_map<std::size_t, std::size_t> m_goneRows; // saved entry to its gone row
-    bool m_holdsHashes = false;
     std::unordered_map<std::size_t, std::wstring> m_hashes; // by row id
 };

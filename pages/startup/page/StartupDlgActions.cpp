@@ -130,10 +130,7 @@ bool CStartupDlg::SaveListTo(const std::wstring& path)
         if (items[id] < 0 && !m_rows.Row(id).removed)
             reports.push_back(CompleteReport(m_rows, m_sources, id));
     // Hashed only now: the window never needs them.
-    ProgramHashes hashes;
-    for (EntryReport& report : reports)
-        if (report.fileExists)
-            report.sha256 = hashes.Of(report.programFile);
+    AddProgramHashes(reports);
     const DWORD error = SaveStartupList(path, reports);
     if (error == ERROR_SUCCESS)
         return true;
