@@ -92,12 +92,19 @@ bool NeedsFormulaGuard(std::wstring_view text)
     return !text.empty() && std::wstring_view(L"=+-@\t\r'").find(text.front()) != std::wstring_view::npos;
 }
 
+std::vector<std::wstring> StartupListFieldNames(bool compared)
+{
+    std::vector<std::wstring> names;
+    ForEachField(EntryReport{}, compared,
+                 [&](const wchar_t* name, const std::wstring&, FieldType) { names.emplace_back(name); });
+    return names;
+}
+
 std::string StartupListCsv(const std::vector<EntryReport>& entries, bool compared)
 {
     std::wstring text;
-    ForEachField(EntryReport{}, compared, [&](const wchar_t* name, const std::wstring&, FieldType) {
-        text += (text.empty() ? L"" : L",") + std::wstring(name);
-    });
+    for (const std::wstring& name : StartupListFieldNames(compared))
+        text += (text.empty() ? L"" : L",") + name;
     text += L"\r\n";
     for (const EntryReport& entry : entries) {
         bool first = true;

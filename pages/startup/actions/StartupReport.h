@@ -33,6 +33,10 @@ struct EntryReport {
 // formula and the guard can be told from a text's own '.
 std::string StartupListCsv(const std::vector<EntryReport>& entries, bool compared = false);
 
+// The names of the list's fields in order, as its CSV heading and its JSON
+// Lines name them; the Change last where `compared`.
+std::vector<std::wstring> StartupListFieldNames(bool compared = false);
+
 // The same fields as JSON Lines: UTF-8 without a byte-order mark, one object
 // an entry on a line of its own (LF), named as the CSV heading names them;
 // the yes-or-no fields as true or false, the figures as numbers or null,

@@ -22,17 +22,15 @@ constexpr std::size_t kOlderFieldCount = 8;
 constexpr std::size_t kImpactFieldCount = 11;
 constexpr std::size_t kTimeFieldCount = 13;
 constexpr std::size_t kFieldCount = 14;
+constexpr std::size_t kFieldCounts[] = {kOlderFieldCount, kImpactFieldCount, kTimeFieldCount, kFieldCount};
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-constexpr wchar_t kOlderHeading[] =
-    L"Program,Location,Execution Path,Program File,Publisher,Verified,Enabled,File Exists";
-constexpr struct {
-    std::wstring_view text;
-    std::size_t fields;
-} kLaterHeadings[] = {
-    {L",Start-Up Impact,CPU at Start-Up (ms),Disk I/O at Start-Up (KB)", kImpactFieldCount},
-    {L",Time,SHA-256", kTimeFieldCount},
-    {L",Change", kFieldCount},
-};
+
+// The fields' names in order, as the list names them today.
+const std::vector<std::wstring>& FieldNames()
+{
+    static const std::vector<std::wstring> names = StartupListFieldNames(true);
+    return names;
+}
 
 SavedListReading Refused(std::wstring message)
 {
@@ -272,56 +270,36 @@ std::wstring ToEntry(Record& record, EntryReport& entry, bool guarded = true)
 // not a heading of the list; `fields` is how many its records have.
 std::size_t AfterHeading(const std::wstring& text, std::size_t& fields)
 {
-    const std::wstring_view older = kOlderHeading;
-    if (text.compare(0, older.size(), older) != 0)
+    // The longest first: each heading begins the later ones.
+    for (auto count = std::rbegin(kFieldCounts); count != std::rend(kFieldCounts); ++count) {
+        std::wstring heading;
+        for (std::size_t i = 0; i < *count; ++i)
+            heading += (i == 0 ? L"" : L",") + FieldNames()[i];
+        if (text.compare(0, heading.size(), heading) != 0)
+            continue;
+        fields = *count;
+        const std::wstring_view rest = std::wstring_view(text).substr(heading.size());
+        if (rest.empty())
+            return text.size();
+        if (rest.front() == L'\n')
+            return heading.size() + 1;
+        if (rest.substr(0, 2) == L"\r\n")
+            return heading.size() + 2;
         return std::wstring::npos;
-    std::size_t length = older.size();
-    fields = kOlderFieldCount;
-    for (const auto& later : kLaterHeadings) {
-        if (std::wstring_view(text).substr(length, later.text.size()) != later.text)
-            break;
-        length += later.text.size();
-        fields = later.fields;
     }
-    const std::wstring_view rest = std::wstring_view(text).substr(length);
-    if (rest.empty())
-        return text.size();
-    if (rest.front() == L'\n')
-        return length + 1;
-    if (rest.substr(0, 2) == L"\r\n")
-        return length + 2;
     return std::wstring::npos;
-}
-
-// The fields' names in order, as the headings name them.
-std::vector<std::wstring> FieldNames()
-{
-    std::wstring heading = kOlderHeading;
-    for (const auto& later : kLaterHeadings)
-        heading += later.text;
-    std::vector<std::wstring> names;
-    for (std::size_t start = 0, comma = 0; comma != std::wstring::npos; start = comma + 1) {
-        comma = heading.find(L',', start);
-        names.push_back(heading.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
-    }
-    return names;
 }
 
 bool IsFieldCount(std::size_t count)
 {
-    if (count == kOlderFieldCount)
-        return true;
-    for (const auto& later : kLaterHeadings)
-        if (count == later.fields)
-            return true;
-    return false;
+    return std::find(std::begin(kFieldCounts), std::end(kFieldCounts), count) != std::end(kFieldCounts);
 }
 
 // A list saved as JSON Lines: an object a line, its fields named and in
 // order as a CSV heading of the list has them, the same on every line or not.
 SavedListReading ReadJsonLines(const std::wstring& text)
 {
-    static const std::vector<std::wstring> names = FieldNames();
+    const std::vector<std::wstring>& names = FieldNames();
     std::vector<EntryReport> entries;
     std::size_t lineNumber = 0;
     for (std::size_t pos = 0; pos < text.size();) {
