@@ -113,9 +113,10 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
     const std::string timed = std::string(kHeading) + kImpactHeading + kTimeHeading + "\r\n";
     const std::string compared = std::string(kHeading) + kImpactHeading + kTimeHeading + ",Change\r\n";
     const std::string hash(64, 'F');
-    EntryReport gone{L"G", L"Run", L"C:\\g.exe"};
+    const EntryReport runs{L"T", L"Run", L"C:\\t.exe", L"", L""};
+    EntryReport gone{L"G", L"Run", L"C:\\g.exe", L"", L""};
     gone.change = L"gone";
-    const std::string jsonTool = StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}});
+    const std::string jsonTool = StartupListJsonLines({runs});
     // A list of exactly 16 MiB, its last publisher padded out.
     std::string largest = head + "Tool,Run,C:\\t.exe,C:\\t.exe,,yes,no,yes\r\n";
     largest.insert(largest.size() - 13, (16u << 20) - largest.size(), 'p');
@@ -133,7 +134,7 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
         {"another heading", "Name,Location\r\n" + tool, kNotAList + L"its first line is not the list's heading.", 0},
         {"JSON Lines of eight fields, and compared", std::string(R"({"Program":"T","Location":"Run",)") +
              R"("Execution Path":"C:\\t.exe","Program File":"","Publisher":"","Verified":true,"Enabled":false,)" +
-             "\"File Exists\":true}\n" + StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}}, true) +
+             "\"File Exists\":true}\n" + StartupListJsonLines({runs}, true) +
              StartupListJsonLines({gone}, true), L"", 2},
         {"JSON Lines, a field short", R"({"Program":"T","Location":"Run"})" "\n",
          kNotAList + L"line 1 does not name the list's fields in their order.", 0},
@@ -144,8 +145,7 @@ TEST(SavedListTest, RefusesAnythingElseWithWhyAndReadsWhatEditorsWrite)
         {"JSON Lines, an array inside", R"({"Program":["T"]})" "\n",
          kNotAList + L"line 1 is not an object of the list's fields.", 0},
         {"JSON Lines, a blank line", jsonTool + "\n" + jsonTool, kNotAList + L"line 2 is not an object of the list's fields.", 0},
-        {"JSON Lines, a flag as text", StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}}).replace(
-                                           StartupListJsonLines({{L"T", L"Run", L"C:\\t.exe"}}).find("false"), 5, "\"maybe\""),
+        {"JSON Lines, a flag as text", std::string(jsonTool).replace(jsonTool.find("false"), 5, "\"maybe\""),
          kNotAList + L"line 1 has something other than yes or no under Verified.", 0},
         {"a column more", kHeading + std::string(",Note\r\n"), kNotAList + L"its first line is not the list's heading.", 0},
         {"a quote that never ends", head + tool + "\"Tool,Run\r\n", kNotAList + L"line 3 has a quoted field that never ends.", 0},
