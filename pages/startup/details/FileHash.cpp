@@ -76,20 +76,20 @@ private:
 
 } // namespace
 
-FileHasher::FileHasher()
+FileHasher::FileHasher() : m_module(::LoadLibraryW(L"bcrypt.dll"))
 {
-    m_module = ::LoadLibraryW(L"bcrypt.dll");
     if (!m_module)
         return;
+    const HMODULE module = m_module.Get();
     auto functions = std::make_unique<Functions>();
     BCRYPT_ALG_HANDLE algorithm = nullptr;
-    if (Find(m_module, "BCryptOpenAlgorithmProvider", functions->open) &&
-        Find(m_module, "BCryptCloseAlgorithmProvider", functions->close) &&
-        Find(m_module, "BCryptCreateHash", functions->create) && Find(m_module, "BCryptHashData", functions->hashData) &&
-        Find(m_module, "BCryptFinishHash", functions->finish) && Find(m_module, "BCryptDestroyHash", functions->destroy) &&
+    if (Find(module, "BCryptOpenAlgorithmProvider", functions->open) &&
+        Find(module, "BCryptCloseAlgorithmProvider", functions->close) &&
+        Find(module, "BCryptCreateHash", functions->create) && Find(module, "BCryptHashData", functions->hashData) &&
+        Find(module, "BCryptFinishHash", functions->finish) && Find(module, "BCryptDestroyHash", functions->destroy) &&
         functions->open(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) >= 0) {
         m_algorithm = algorithm;
-        m_functions = functions.release();
+        m_functions = std::move(functions);
     }
 }
 
@@ -97,9 +97,6 @@ FileHasher::~FileHasher()
 {
     if (m_algorithm)
         m_functions->close(m_algorithm, 0);
-    delete m_functions;
-    if (m_module)
-        ::FreeLibrary(m_module);
 }
 
 std::wstring FileHasher::Sha256Of(const void* data, std::size_t size) const

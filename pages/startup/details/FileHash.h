@@ -3,10 +3,12 @@
 // system's hash provider (bcrypt.dll) is loaded by the first hasher made and
 // let go with the last, so the window never pays for it.
 
+#include "framework/UniqueHandle.h"
 #include "pages/startup/actions/StartupReport.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -32,9 +34,9 @@ public:
     struct Functions;
 
 private:
-    HMODULE m_module = nullptr;
-    const Functions* m_functions = nullptr;
-    void* m_algorithm = nullptr; // BCRYPT_ALG_HANDLE
+    fw::UniqueModule m_module;
+    std::unique_ptr<const Functions> m_functions;
+    void* m_algorithm = nullptr; // BCRYPT_ALG_HANDLE, closed before the functions and library go
 };
 
 // The SHA-256 of program files, each file hashed once however many entries
