@@ -91,14 +91,13 @@ private:
             if (const std::size_t at = kFrom.find(escaped); at != std::wstring_view::npos) {
                 text += kTo[at];
             } else if (escaped == L'u' && m_pos + 4 <= m_text.size()) {
+                constexpr std::wstring_view kDigits = L"0123456789abcdef0123456789ABCDEF";
                 unsigned unit = 0;
                 for (int i = 0; i < 4; ++i) {
-                    const wchar_t digit = m_text[m_pos++];
-                    const std::size_t value = std::wstring_view(L"0123456789abcdef").find(
-                        static_cast<wchar_t>(digit >= L'A' && digit <= L'F' ? digit - L'A' + L'a' : digit));
-                    if (value == std::wstring_view::npos)
+                    const std::size_t digit = kDigits.find(m_text[m_pos++]);
+                    if (digit == std::wstring_view::npos)
                         return false;
-                    unit = unit * 16 + static_cast<unsigned>(value);
+                    unit = unit * 16 + static_cast<unsigned>(digit % 16);
                 }
                 text += static_cast<wchar_t>(unit); // UTF-16 units: a pair comes as two escapes
             } else {
